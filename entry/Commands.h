@@ -1,0 +1,21 @@
+// The commands that the entry point handles itself.
+#pragma once
+
+#include "host/ae_effect.h"
+
+namespace Ombrix::Levels {
+
+constexpr A_u_long kEffectVersion = 0x00080001;  // 1.0, develop, build 1
+constexpr A_long kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;
+constexpr A_long kGlobalOutFlags2 = PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG;
+constexpr const char* kEffectName = "Zanth Levels";
+constexpr const char* kEffectDescription = "Zanth Levels";
+constexpr int kMajorVersion = 1;
+constexpr int kMinorVersion = 0;
+
+PF_Err about(PF_InData* in_data, PF_OutData* out_data);
+PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data);
+PF_Err globalSetdown(PF_InData* in_data, PF_OutData* out_data);
+PF_Err updateParamsUI(PF_InData* in_data);
+
+}  // namespace Ombrix::Levels

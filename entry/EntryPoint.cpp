@@ -1,0 +1,48 @@
+// The module's only export: the host's command dispatch.
+#include <new>
+
+#include "entry/Commands.h"
+#include "entry/ProcessObjects.h"
+#include "host/entry_point.h"
+#include "params/ParameterSet.h"
+#include "render/RenderCommand.h"
+#include "ui/HistogramEditor.h"
+
+using namespace Ombrix::Levels;
+
+namespace {
+
+PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                void* extra) {
+    switch (cmd) {
+        case PF_Cmd_ABOUT: return about(in_data, out_data);
+        case PF_Cmd_GLOBAL_SETUP: return globalSetup(in_data, out_data);
+        case PF_Cmd_GLOBAL_SETDOWN: return globalSetdown(in_data, out_data);
+        case PF_Cmd_PARAMS_SETUP: return setupParameters(in_data, out_data, params, output, gNameTable);
+        case PF_Cmd_RENDER: return renderCommand(in_data, out_data, params, output);
+        case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
+        case PF_Cmd_EVENT:
+            return histogramEditor().handleEvent(in_data, out_data, params, output,
+                                                 static_cast<PF_EventExtra*>(extra));
+        default: return PF_Err_NONE;  // sequence, frame, dialog, smart-render and unknown commands
+    }
+}
+
+}  // namespace
+
+PF_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                                PF_LayerDef* output, void* extra) {
+    if (cmd < PF_Cmd_ABOUT || cmd > PF_Cmd_EVENT) return PF_Err_NONE;
+    if (!in_data || !out_data) return PF_Err_BAD_CALLBACK_PARAM;
+    // Nothing may unwind into the host: a thrown host code, a GL or Drawbot
+    // failure or anything else becomes a host error code.
+    try {
+        return dispatch(cmd, in_data, out_data, params, output, extra);
+    } catch (int) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    } catch (const std::bad_alloc&) {
+        return PF_Err_OUT_OF_MEMORY;
+    } catch (...) {
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+}

@@ -1,0 +1,409 @@
+// Records, callbacks, command codes and flags of the host's effect protocol.
+#pragma once
+
+#include "host/ae_basic.h"
+
+// ---- commands ---------------------------------------------------------------
+typedef A_long PF_Cmd;
+enum : PF_Cmd {
+    PF_Cmd_ABOUT = 0,
+    PF_Cmd_GLOBAL_SETUP = 1,
+    PF_Cmd_UNUSED_0 = 2,
+    PF_Cmd_GLOBAL_SETDOWN = 3,
+    PF_Cmd_PARAMS_SETUP = 4,
+    PF_Cmd_SEQUENCE_SETUP = 5,
+    PF_Cmd_SEQUENCE_RESETUP = 6,
+    PF_Cmd_SEQUENCE_FLATTEN = 7,
+    PF_Cmd_SEQUENCE_SETDOWN = 8,
+    PF_Cmd_DO_DIALOG = 9,
+    PF_Cmd_FRAME_SETUP = 10,
+    PF_Cmd_RENDER = 11,
+    PF_Cmd_FRAME_SETDOWN = 12,
+    PF_Cmd_USER_CHANGED_PARAM = 13,
+    PF_Cmd_UPDATE_PARAMS_UI = 14,
+    PF_Cmd_EVENT = 15,
+    PF_Cmd_GET_EXTERNAL_DEPENDENCIES = 16,
+    PF_Cmd_COMPLETELY_GENERAL = 17,
+    PF_Cmd_QUERY_DYNAMIC_FLAGS = 18,
+    PF_Cmd_AUDIO_RENDER = 19,
+    PF_Cmd_AUDIO_SETUP = 20,
+    PF_Cmd_AUDIO_SETDOWN = 21,
+    PF_Cmd_ARBITRARY_CALLBACK = 22,
+    PF_Cmd_SMART_PRE_RENDER = 23,
+    PF_Cmd_SMART_RENDER = 24,
+};
+
+// ---- out flags ----------------------------------------------------------------
+enum : A_long {
+    PF_OutFlag_NONE = 0,
+    PF_OutFlag_KEEP_RESOURCE_OPEN = 1L << 0,
+    PF_OutFlag_WIDE_TIME_INPUT = 1L << 1,
+    PF_OutFlag_NON_PARAM_VARY = 1L << 2,
+    PF_OutFlag_SEQUENCE_DATA_NEEDS_FLATTENING = 1L << 4,
+    PF_OutFlag_I_DO_DIALOG = 1L << 5,
+    PF_OutFlag_USE_OUTPUT_EXTENT = 1L << 6,
+    PF_OutFlag_SEND_DO_DIALOG = 1L << 7,
+    PF_OutFlag_DISPLAY_ERROR_MESSAGE = 1L << 8,
+    PF_OutFlag_I_EXPAND_BUFFER = 1L << 9,
+    PF_OutFlag_PIX_INDEPENDENT = 1L << 10,
+    PF_OutFlag_I_WRITE_INPUT_BUFFER = 1L << 11,
+    PF_OutFlag_I_SHRINK_BUFFER = 1L << 12,
+    PF_OutFlag_WORKS_IN_PLACE = 1L << 13,
+    PF_OutFlag_CUSTOM_UI = 1L << 15,
+    PF_OutFlag_REFRESH_UI = 1L << 17,
+    PF_OutFlag_SEND_UPDATE_PARAMS_UI = 1L << 22,
+    PF_OutFlag_DEEP_COLOR_AWARE = 1L << 25,
+};
+enum : A_long {
+    PF_OutFlag2_NONE = 0,
+    PF_OutFlag2_SUPPORTS_QUERY_DYNAMIC_FLAGS = 1L << 0,
+    PF_OutFlag2_I_USE_3D_CAMERA = 1L << 1,
+    PF_OutFlag2_I_USE_3D_LIGHTS = 1L << 2,
+    PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG = 1L << 3,
+    PF_OutFlag2_I_AM_THREADSAFE = 1L << 4,
+    PF_OutFlag2_SUPPORTS_SMART_RENDER = 1L << 10,
+    PF_OutFlag2_FLOAT_COLOR_AWARE = 1L << 12,
+};
+
+// ---- geometry -------------------------------------------------------------------
+struct PF_Rect {
+    A_long left, top, right, bottom;
+};
+typedef PF_Rect PF_LRect;
+struct PF_Point {
+    A_long h, v;
+};
+struct PF_FloatMatrix {
+    PF_FpLong mat[3][3];
+};
+
+// ---- pixels and worlds -----------------------------------------------------------
+struct PF_Pixel {
+    A_u_char alpha, red, green, blue;
+};
+typedef PF_Pixel PF_Pixel8;
+struct PF_Pixel16 {
+    A_u_short alpha, red, green, blue;
+};
+struct PF_PixelFloat {
+    PF_FpShort alpha, red, green, blue;
+};
+typedef PF_PixelFloat PF_Pixel32;
+typedef PF_Pixel* PF_PixelPtr;
+
+// Four characters packed low byte first ('a','r','g','b' -> 0x62677261).
+typedef A_long PF_PixelFormat;
+enum : PF_PixelFormat {
+    PF_PixelFormat_ARGB32 = 0x62677261,
+    PF_PixelFormat_ARGB64 = 0x36316561,
+    PF_PixelFormat_ARGB128 = 0x32336561,
+    PF_PixelFormat_INVALID = 0x646c6962,
+};
+
+enum : A_long {
+    PF_WorldFlag_DEEP = 1L << 0,
+    PF_WorldFlag_WRITEABLE = 1L << 1,
+};
+
+// A host image. The host keeps its own bookkeeping behind `reserved0`; the
+// effect reads only the documented fields and reaches pixels through the
+// utility callbacks.
+struct PF_LayerDef {
+    void* reserved0;
+    void* reserved1;
+    A_long world_flags;
+    PF_PixelPtr data;
+    A_long rowbytes;
+    A_long width;
+    A_long height;
+    PF_Rect extent_hint;
+    void* platform_ref;
+    A_long reserved_long1;
+    void* reserved_long4;
+    A_long pix_aspect_ratio_num, pix_aspect_ratio_den;
+    void* reserved_long2;
+    A_long origin_x, origin_y;
+    A_long reserved_long3;
+    A_long dephault;
+};
+typedef PF_LayerDef PF_EffectWorld;
+
+// ---- parameters ----------------------------------------------------------------------
+typedef A_long PF_ParamType;
+enum : PF_ParamType {
+    PF_Param_RESERVED = -1,
+    PF_Param_LAYER = 0,
+    PF_Param_SLIDER = 1,
+    PF_Param_FIX_SLIDER = 2,
+    PF_Param_ANGLE = 3,
+    PF_Param_CHECKBOX = 4,
+    PF_Param_COLOR = 5,
+    PF_Param_POINT = 6,
+    PF_Param_POPUP = 7,
+    PF_Param_CUSTOM = 8,
+    PF_Param_NO_DATA = 9,
+    PF_Param_FLOAT_SLIDER = 10,
+    PF_Param_ARBITRARY_DATA = 11,
+    PF_Param_PATH = 12,
+    PF_Param_GROUP_START = 13,
+    PF_Param_GROUP_END = 14,
+    PF_Param_BUTTON = 15,
+};
+
+typedef A_long PF_ParamFlags;
+enum : PF_ParamFlags {
+    PF_ParamFlag_RESERVED1 = 1L << 0,
+    PF_ParamFlag_CANNOT_TIME_VARY = 1L << 1,
+    PF_ParamFlag_CANNOT_INTERP = 1L << 2,
+    PF_ParamFlag_RESERVED2 = 1L << 3,
+    PF_ParamFlag_RESERVED3 = 1L << 4,
+    PF_ParamFlag_COLLAPSE_TWIRLY = 1L << 5,
+    PF_ParamFlag_START_COLLAPSED = PF_ParamFlag_COLLAPSE_TWIRLY,
+    PF_ParamFlag_SUPERVISE = 1L << 6,
+    PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS = 1L << 7,
+};
+
+typedef A_long PF_ParamUIFlags;
+enum : PF_ParamUIFlags {
+    PF_PUI_NONE = 0,
+    PF_PUI_TOPIC = 1L << 0,
+    PF_PUI_CONTROL = 1L << 1,
+    PF_PUI_STD_CONTROL_ONLY = 1L << 2,
+    PF_PUI_NO_ECW_UI = 1L << 3,
+    PF_PUI_ECW_SEPARATOR = 1L << 4,
+    PF_PUI_DISABLED = 1L << 5,
+    PF_PUI_INVISIBLE = 1L << 8,
+};
+
+typedef A_long PF_ChangeFlags;
+enum : PF_ChangeFlags {
+    PF_ChangeFlag_NONE = 0,
+    PF_ChangeFlag_CHANGED_VALUE = 1L << 0,
+};
+
+enum { PF_MAX_EFFECT_PARAM_NAME_LEN = 31, PF_MAX_EFFECT_MSG_LEN = 255, PF_MAX_EFFECT_NAME_LEN = 31 };
+
+struct PF_SliderDef {
+    A_long value;
+    A_char value_str[32];
+    A_char value_desc[32];
+    A_long valid_min, valid_max;
+    A_long slider_min, slider_max;
+    A_long dephault;
+};
+
+struct PF_FixedSliderDef {
+    PF_Fixed value;
+    A_char value_str[32];
+    A_char value_desc[32];
+    PF_Fixed valid_min, valid_max;
+    PF_Fixed slider_min, slider_max;
+    PF_Fixed dephault;
+    A_short precision;
+    A_short display_flags;
+};
+
+typedef A_u_long PF_FSliderFlags;
+struct PF_FloatSliderDef {
+    PF_FpLong value;
+    PF_FpLong phase;
+    A_char value_desc[32];
+    PF_FpShort valid_min, valid_max;
+    PF_FpShort slider_min, slider_max;
+    PF_FpShort dephault;
+    A_short precision;
+    A_short display_flags;
+    PF_FSliderFlags fs_flags;
+    PF_FpShort curve_tolerance;
+    PF_Boolean useExponent;
+    PF_FpShort exponent;
+};
+
+struct PF_CheckBoxDef {
+    A_long value;
+    PF_Boolean dephault;
+    A_char reserved;
+    A_short reserved1;
+    union {
+        const A_char* nameptr;
+    } u;
+};
+
+struct PF_PopupDef {
+    A_long value;
+    A_short num_choices;
+    A_short dephault;
+    union {
+        const A_char* namesptr;
+    } u;
+};
+
+union PF_ParamDefUnion {
+    PF_LayerDef ld;
+    PF_SliderDef sd;
+    PF_FixedSliderDef fixd;
+    PF_FloatSliderDef fd;
+    PF_CheckBoxDef bd;
+    PF_PopupDef pd;
+};
+
+struct PF_ParamDef {
+    union {
+        A_long id;
+        PF_ChangeFlags change_flags;
+    } uu;
+    PF_ParamUIFlags ui_flags;
+    A_short ui_width;
+    A_short ui_height;
+    PF_ParamType param_type;
+    A_char name[32];
+    PF_ParamFlags flags;
+    A_long unused;
+    PF_ParamDefUnion u;
+};
+typedef PF_ParamDef* PF_ParamDefPtr;
+typedef PF_ParamDef** PF_ParamList;
+
+// ---- custom UI registration --------------------------------------------------------
+enum : A_long {
+    PF_CustomEFlag_NONE = 0,
+    PF_CustomEFlag_COMP = 1L << 0,
+    PF_CustomEFlag_LAYER = 1L << 1,
+    PF_CustomEFlag_EFFECT = 1L << 2,
+    PF_CustomEFlag_PREVIEW = 1L << 3,
+};
+struct PF_CustomUIInfo {
+    A_long events;
+    A_long comp_ui_width, comp_ui_height, comp_ui_alignment;
+    A_long layer_ui_width, layer_ui_height, layer_ui_alignment;
+    A_long preview_ui_width, preview_ui_height, preview_ui_alignment;
+};
+
+// ---- callbacks -------------------------------------------------------------------------
+typedef void* PF_ProgPtr;
+typedef struct _PF_Handle* PF_Handle;
+
+typedef A_long PF_Quality;
+enum : PF_Quality { PF_Quality_LO = 0, PF_Quality_HI = 1 };
+typedef A_long PF_ModeFlags;
+enum : PF_ModeFlags { PF_MF_Alpha_PREMUL = 0, PF_MF_Alpha_STRAIGHT = 1 };
+typedef A_long PF_Field;
+enum : PF_Field { PF_Field_FRAME = 0, PF_Field_UPPER = 1, PF_Field_LOWER = 2 };
+typedef A_long PF_TransferMode;
+enum : PF_TransferMode { PF_Xfer_NONE = -1, PF_Xfer_COPY = 0 };
+
+struct PF_CompositeMode {
+    PF_TransferMode xfer;
+    A_long rand_seed;
+    A_u_char opacity;
+    PF_Boolean rgb_only;
+    A_u_short opacitySu;
+};
+struct PF_MaskWorld {
+    PF_EffectWorld mask;
+    PF_Point offset;
+    A_long what_is_mask;
+};
+
+struct PF_InteractCallbacks {
+    PF_Err(AE_CALLBACK* checkout_param)(PF_ProgPtr effect_ref, A_long index, A_long what_time,
+                                        A_long time_step, A_u_long time_scale, PF_ParamDef* param);
+    PF_Err(AE_CALLBACK* checkin_param)(PF_ProgPtr effect_ref, PF_ParamDef* param);
+    PF_Err(AE_CALLBACK* add_param)(PF_ProgPtr effect_ref, A_long index, PF_ParamDefPtr def);
+    PF_Err(AE_CALLBACK* abort)(PF_ProgPtr effect_ref);
+    PF_Err(AE_CALLBACK* progress)(PF_ProgPtr effect_ref, A_long current, A_long total);
+    PF_Err(AE_CALLBACK* register_ui)(PF_ProgPtr effect_ref, PF_CustomUIInfo* cust_info);
+};
+
+struct PF_ANSICallbacks {
+    A_FpLong(AE_CALLBACK* atan)(A_FpLong);
+    A_FpLong(AE_CALLBACK* atan2)(A_FpLong y, A_FpLong x);
+    A_FpLong(AE_CALLBACK* ceil)(A_FpLong);
+    A_FpLong(AE_CALLBACK* cos)(A_FpLong);
+    A_FpLong(AE_CALLBACK* exp)(A_FpLong);
+    A_FpLong(AE_CALLBACK* fabs)(A_FpLong);
+    A_FpLong(AE_CALLBACK* floor)(A_FpLong);
+    A_FpLong(AE_CALLBACK* fmod)(A_FpLong x, A_FpLong y);
+    A_FpLong(AE_CALLBACK* hypot)(A_FpLong x, A_FpLong y);
+    A_FpLong(AE_CALLBACK* log)(A_FpLong);
+    A_FpLong(AE_CALLBACK* log10)(A_FpLong);
+    A_FpLong(AE_CALLBACK* pow)(A_FpLong x, A_FpLong y);
+    A_FpLong(AE_CALLBACK* sin)(A_FpLong);
+    A_FpLong(AE_CALLBACK* sqrt)(A_FpLong);
+    A_FpLong(AE_CALLBACK* tan)(A_FpLong);
+    int(AE_CALLBACK* sprintf)(A_char* buffer, const A_char* format, ...);
+    A_char*(AE_CALLBACK* strcpy)(A_char* dst, const A_char* src);
+    A_FpLong(AE_CALLBACK* asin)(A_FpLong);
+    A_FpLong(AE_CALLBACK* acos)(A_FpLong);
+};
+
+struct PF_UtilCallbacks {
+    PF_Err(AE_CALLBACK* transform_world)(PF_ProgPtr effect_ref, PF_Quality quality, PF_ModeFlags m_flags,
+                                         PF_Field field, const PF_EffectWorld* src_world,
+                                         const PF_CompositeMode* comp_mode, const PF_MaskWorld* mask_world0,
+                                         const PF_FloatMatrix* matrices, A_long num_matrices,
+                                         PF_Boolean src2dst_matrix, const PF_Rect* dest_rect,
+                                         PF_EffectWorld* dst_world);
+    PF_ANSICallbacks ansi;
+    PF_Err(AE_CALLBACK* get_pixel_data8)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel8** pixPP);
+    PF_Err(AE_CALLBACK* get_pixel_data16)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel16** pixPP);
+};
+
+// ---- in data / out data -------------------------------------------------------------------
+struct PF_InData {
+    PF_InteractCallbacks inter;
+    PF_UtilCallbacks* utils;
+    PF_ProgPtr effect_ref;
+    PF_Quality quality;
+    A_u_long version;
+    A_long serial_num;
+    A_long appl_id;
+    A_long num_params;
+    A_long reserved;
+    A_long what_cpu;
+    A_long what_fpu;
+    A_long current_time;
+    A_long time_step;
+    A_long total_time;
+    A_long local_time_step;
+    A_u_long time_scale;
+    PF_Field field;
+    PF_Fixed shutter_angle;
+    A_long width;
+    A_long height;
+    PF_Rect extent_hint;
+    A_long output_origin_x;
+    A_long output_origin_y;
+    A_long downsample_x_num, downsample_x_den;
+    A_long downsample_y_num, downsample_y_den;
+    A_long pixel_aspect_ratio_num, pixel_aspect_ratio_den;
+    A_long in_flags;
+    PF_Handle global_data;
+    PF_Handle sequence_data;
+    PF_Handle frame_data;
+    A_long start_sampL;
+    A_long dur_sampL;
+    A_long total_sampL;
+    const SPBasicSuite* pica_basicP;
+    A_long pre_effect_source_origin_x;
+    A_long pre_effect_source_origin_y;
+    PF_Fixed shutter_phase;
+};
+
+struct PF_OutData {
+    A_u_long my_version;
+    A_char name[32];
+    PF_Handle global_data;
+    A_long num_params;
+    PF_Handle sequence_data;
+    A_long flat_sdata_size;
+    PF_Handle frame_data;
+    A_long width;
+    A_long height;
+    PF_Point origin;
+    A_long out_flags;
+    A_char return_msg[256];
+    A_long start_sampL;
+    A_long dur_sampL;
+    A_long out_flags2;
+};

@@ -1,0 +1,506 @@
+#include "hostsim/Host.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+
+#include "hostsim/HostError.h"
+
+namespace hostsim {
+namespace {
+
+Host* gHost = nullptr;
+char gEffectToken;  // the effect reference handed to the module points here
+
+std::string suiteLabel(const std::string& name, int32_t version) { return name + " v" + std::to_string(version); }
+
+// ---- basic suite -------------------------------------------------------------
+SPErr AE_CALLBACK spAcquireSuite(const char* name, int32_t version, const void** suite) {
+    return Host::current().acquireSuite(name, version, suite);
+}
+SPErr AE_CALLBACK spReleaseSuite(const char* name, int32_t version) {
+    return Host::current().releaseSuite(name, version);
+}
+int32_t AE_CALLBACK spIsEqual(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
+SPErr AE_CALLBACK spAllocateBlock(size_t size, void** block) {
+    *block = std::malloc(size);
+    return *block ? 0 : A_Err_ALLOC;
+}
+SPErr AE_CALLBACK spFreeBlock(void* block) {
+    std::free(block);
+    return 0;
+}
+SPErr AE_CALLBACK spReallocateBlock(void* block, size_t size, void** out) {
+    *out = std::realloc(block, size);
+    return *out ? 0 : A_Err_ALLOC;
+}
+SPErr AE_CALLBACK spUndefined() { return A_Err_GENERIC; }
+
+const SPBasicSuite kBasicSuite = {spAcquireSuite, spReleaseSuite, spIsEqual,  spAllocateBlock,
+                                  spFreeBlock,    spReallocateBlock, spUndefined};
+
+// ---- interaction callbacks ----------------------------------------------------------
+PF_Err AE_CALLBACK cbCheckout(PF_ProgPtr ref, A_long index, A_long time, A_long step, A_u_long scale,
+                              PF_ParamDef* out) {
+    return Host::current().checkoutParam(ref, index, time, step, scale, out);
+}
+PF_Err AE_CALLBACK cbCheckin(PF_ProgPtr ref, PF_ParamDef* def) { return Host::current().checkinParam(ref, def); }
+PF_Err AE_CALLBACK cbAddParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def) {
+    return Host::current().addParam(ref, index, def);
+}
+PF_Err AE_CALLBACK cbAbort(PF_ProgPtr) { return PF_Err_NONE; }
+PF_Err AE_CALLBACK cbProgress(PF_ProgPtr, A_long, A_long) { return PF_Err_NONE; }
+PF_Err AE_CALLBACK cbRegisterUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
+    return Host::current().registerUi(ref, info);
+}
+
+// ---- ANSI routines (utils->ansi and the ANSI suite) -----------------------------------
+int AE_CALLBACK ansiSprintf(A_char* buffer, const A_char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsprintf(buffer, format, args);
+    va_end(args);
+    return n;
+}
+A_char* AE_CALLBACK ansiStrcpy(A_char* dst, const A_char* src) { return std::strcpy(dst, src); }
+A_FpLong AE_CALLBACK ansiAtan(A_FpLong x) { return std::atan(x); }
+A_FpLong AE_CALLBACK ansiAtan2(A_FpLong y, A_FpLong x) { return std::atan2(y, x); }
+A_FpLong AE_CALLBACK ansiCeil(A_FpLong x) { return std::ceil(x); }
+A_FpLong AE_CALLBACK ansiCos(A_FpLong x) { return std::cos(x); }
+A_FpLong AE_CALLBACK ansiExp(A_FpLong x) { return std::exp(x); }
+A_FpLong AE_CALLBACK ansiFabs(A_FpLong x) { return std::fabs(x); }
+A_FpLong AE_CALLBACK ansiFloor(A_FpLong x) { return std::floor(x); }
+A_FpLong AE_CALLBACK ansiFmod(A_FpLong x, A_FpLong y) { return std::fmod(x, y); }
+A_FpLong AE_CALLBACK ansiHypot(A_FpLong x, A_FpLong y) { return std::hypot(x, y); }
+A_FpLong AE_CALLBACK ansiLog(A_FpLong x) { return std::log(x); }
+A_FpLong AE_CALLBACK ansiLog10(A_FpLong x) { return std::log10(x); }
+A_FpLong AE_CALLBACK ansiPow(A_FpLong x, A_FpLong y) { return std::pow(x, y); }
+A_FpLong AE_CALLBACK ansiSin(A_FpLong x) { return std::sin(x); }
+A_FpLong AE_CALLBACK ansiSqrt(A_FpLong x) { return std::sqrt(x); }
+A_FpLong AE_CALLBACK ansiTan(A_FpLong x) { return std::tan(x); }
+A_FpLong AE_CALLBACK ansiAsin(A_FpLong x) { return std::asin(x); }
+A_FpLong AE_CALLBACK ansiAcos(A_FpLong x) { return std::acos(x); }
+
+const PF_ANSICallbacksSuite1 kAnsiSuite = {ansiAtan, ansiAtan2, ansiCeil,    ansiCos,     ansiExp,  ansiFabs, ansiFloor,
+                                           ansiFmod, ansiHypot, ansiLog,     ansiLog10,   ansiPow,  ansiSin,  ansiSqrt,
+                                           ansiTan,  ansiSprintf, ansiStrcpy, ansiAsin, ansiAcos};
+
+// ---- AEGP suites ---------------------------------------------------------------------
+A_Err AE_CALLBACK aegpGetLayerNumEffects(AEGP_LayerH, A_long* n) {
+    if (n) *n = 1;
+    return A_Err_NONE;
+}
+A_Err AE_CALLBACK aegpGetLayerEffectByIndex(AEGP_PluginID, AEGP_LayerH, A_long, AEGP_EffectRefH*) {
+    return A_Err_PARAMETER;
+}
+A_Err AE_CALLBACK aegpDisposeEffect(AEGP_EffectRefH effect) {
+    Host& host = Host::current();
+    if (!effect) {
+        host.violation("AEGP_DisposeEffect called with a null effect");
+        return A_Err_PARAMETER;
+    }
+    if (!host.objectReleased("AEGP_EffectRefH")) return A_Err_PARAMETER;
+    delete reinterpret_cast<int*>(effect);
+    return A_Err_NONE;
+}
+A_Err AE_CALLBACK aegpGetEffectLayer(PF_ProgPtr, AEGP_LayerH*) { return A_Err_PARAMETER; }
+A_Err AE_CALLBACK aegpGetNewEffectForEffect(AEGP_PluginID, PF_ProgPtr ref, AEGP_EffectRefH* out) {
+    Host& host = Host::current();
+    if (!out || !host.validRef(ref, "AEGP_GetNewEffectForEffect")) return A_Err_PARAMETER;
+    *out = reinterpret_cast<AEGP_EffectRefH>(new int(1));
+    host.objectMade("AEGP_EffectRefH");
+    return A_Err_NONE;
+}
+
+const AEGP_EffectSuite2 kEffectSuite = {aegpGetLayerNumEffects, aegpGetLayerEffectByIndex, aegpDisposeEffect};
+const AEGP_PFInterfaceSuite1 kPFInterfaceSuite = {aegpGetEffectLayer, aegpGetNewEffectForEffect};
+
+// ---- application suite -----------------------------------------------------------------
+PF_Err AE_CALLBACK appGetBgColor(A_FpLong* r, A_FpLong* g, A_FpLong* b) {
+    if (r) *r = 38 / 255.0;
+    if (g) *g = 38 / 255.0;
+    if (b) *b = 38 / 255.0;
+    return PF_Err_NONE;
+}
+PF_Err AE_CALLBACK appInvalidateRect(const PF_ContextH, const PF_Rect*) { return PF_Err_NONE; }
+PF_Err AE_CALLBACK appGetLanguage(A_char tag[PF_APP_LANG_TAG_SIZE]) { return Host::current().appGetLanguage(tag); }
+PF_Err AE_CALLBACK appGetColorAtTime(A_long, A_long, A_FpLong* v) {
+    if (v) *v = 0;
+    return PF_Err_NONE;
+}
+
+const PFAppSuite6 kAppSuite6 = {appGetBgColor, appInvalidateRect, appGetLanguage};
+const PFAppSuite7 kAppSuite7 = {appGetBgColor, appInvalidateRect, appGetLanguage, appGetColorAtTime};
+
+// ---- utility callbacks that later services replace ---------------------------------------
+PF_Err AE_CALLBACK noTransformWorld(PF_ProgPtr, PF_Quality, PF_ModeFlags, PF_Field, const PF_EffectWorld*,
+                                    const PF_CompositeMode*, const PF_MaskWorld*, const PF_FloatMatrix*, A_long,
+                                    PF_Boolean, const PF_Rect*, PF_EffectWorld*) {
+    Host::current().violation("transform_world is not available in this host");
+    return PF_Err_BAD_CALLBACK_PARAM;
+}
+PF_Err AE_CALLBACK noPixelData8(PF_EffectWorld*, PF_PixelPtr, PF_Pixel8**) {
+    Host::current().violation("get_pixel_data8 is not available in this host");
+    return PF_Err_BAD_CALLBACK_PARAM;
+}
+PF_Err AE_CALLBACK noPixelData16(PF_EffectWorld*, PF_PixelPtr, PF_Pixel16**) {
+    Host::current().violation("get_pixel_data16 is not available in this host");
+    return PF_Err_BAD_CALLBACK_PARAM;
+}
+
+}  // namespace
+
+Host::Host(const std::string& modulePath) {
+    if (gHost) throw HostError("only one simulated host may exist at a time");
+    module_ = std::make_unique<Module>(modulePath);
+    gHost = this;
+    effect_ref_ = &gEffectToken;
+
+    utils_.transform_world = noTransformWorld;
+    utils_.ansi = {ansiAtan, ansiAtan2, ansiCeil,  ansiCos,   ansiExp,     ansiFabs,   ansiFloor,
+                   ansiFmod, ansiHypot, ansiLog,   ansiLog10, ansiPow,     ansiSin,    ansiSqrt,
+                   ansiTan,  ansiSprintf, ansiStrcpy, ansiAsin, ansiAcos};
+    utils_.get_pixel_data8 = noPixelData8;
+    utils_.get_pixel_data16 = noPixelData16;
+
+    in_data_.inter = {cbCheckout, cbCheckin, cbAddParam, cbAbort, cbProgress, cbRegisterUi};
+    in_data_.utils = &utils_;
+    in_data_.effect_ref = effect_ref_;
+    in_data_.quality = PF_Quality_HI;
+    in_data_.version = 0x000D001B;  // protocol 13.27
+    in_data_.appl_id = 0x46584645;  // 'FXFE'
+    in_data_.current_time = 0;
+    in_data_.time_step = 1001;
+    in_data_.local_time_step = 1001;
+    in_data_.total_time = 30030;
+    in_data_.time_scale = 30000;
+    in_data_.downsample_x_num = in_data_.downsample_x_den = 1;
+    in_data_.downsample_y_num = in_data_.downsample_y_den = 1;
+    in_data_.pixel_aspect_ratio_num = in_data_.pixel_aspect_ratio_den = 1;
+    in_data_.pica_basicP = &kBasicSuite;
+
+    params_.resize(1);
+    params_[0].def.param_type = PF_Param_LAYER;
+    installCoreSuites();
+}
+
+Host::~Host() {
+    module_.reset();  // unload first: the module's static objects may still call back while unloading
+    gHost = nullptr;
+}
+
+Host& Host::current() {
+    if (!gHost) {
+        std::fprintf(stderr, "host callback called with no simulated host alive\n");
+        std::abort();
+    }
+    return *gHost;
+}
+
+void Host::installCoreSuites() {
+    provideSuite(kPFANSISuite, kPFANSISuiteVersion1, &kAnsiSuite);
+    provideSuite(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &kEffectSuite);
+    provideSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &kPFInterfaceSuite);
+    provideSuite(kPFAppSuite, kPFAppSuiteVersion6, &kAppSuite6);
+    provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
+}
+
+// ---- configuration ------------------------------------------------------------------------
+void Host::setLanguageTag(const std::string& tag, bool fails) {
+    language_ = tag.substr(0, PF_APP_LANG_TAG_SIZE);
+    language_fails_ = fails;
+}
+void Host::refuseSuite(const std::string& name, int32_t version) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    refused_[{name, version}] = 1;
+}
+void Host::allowSuite(const std::string& name, int32_t version) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    refused_.erase({name, version});
+}
+void Host::giveNullSuite(const std::string& name, int32_t version) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    refused_[{name, version}] = 2;
+}
+void Host::refuseAddParam(int nth, PF_Err code) {
+    refuse_add_param_ = nth;
+    refuse_add_param_code_ = code;
+}
+void Host::refuseRegisterUi(PF_Err code) { refuse_register_ui_ = code; }
+void Host::withdrawBasicSuite(bool withdrawn) { in_data_.pica_basicP = withdrawn ? nullptr : &kBasicSuite; }
+void Host::failCheckout(int nth, PF_Err code) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    checkout_calls_ = 0;
+    fail_checkout_ = nth;
+    fail_checkout_code_ = code;
+}
+
+// ---- commands --------------------------------------------------------------------------------
+PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
+    std::vector<PF_ParamDef> copies;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        for (const StoredParam& p : params_) {
+            copies.push_back(p.def);
+            copies.back().uu.change_flags = PF_ChangeFlag_NONE;
+        }
+        if (cmd == PF_Cmd_PARAMS_SETUP) {
+            add_param_calls_ = 0;
+            params_.resize(1);
+            ui_.reset();
+        }
+    }
+    std::vector<PF_ParamDef*> pointers;
+    for (PF_ParamDef& p : copies) pointers.push_back(&p);
+    pointers.push_back(nullptr);
+    in_data_.num_params = static_cast<A_long>(copies.size());
+
+    command_ = cmd;
+    const PF_Err err = module_->entryPoint()(cmd, &in_data_, &out_data_, pointers.data(), output, extra);
+    command_ = -1;
+
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    last_changes_.clear();
+    for (size_t i = 0; i < copies.size() && i < params_.size(); ++i) {
+        if (!(copies[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE)) continue;
+        PF_ParamDef changed = copies[i];
+        changed.uu.id = params_[i].def.uu.id;
+        params_[i].def.u = changed.u;
+        last_changes_.emplace_back(static_cast<int>(i), changed);
+    }
+    if (cmd == PF_Cmd_GLOBAL_SETUP && err == PF_Err_NONE &&
+        out_data_.my_version != module_->registration().effectVersion) {
+        violation("global set-up reported version " + std::to_string(out_data_.my_version) +
+                  ", the registration record says " + std::to_string(module_->registration().effectVersion));
+    }
+    if (cmd == PF_Cmd_PARAMS_SETUP && err == PF_Err_NONE && out_data_.num_params != paramCount()) {
+        violation("parameter set-up declared num_params " + std::to_string(out_data_.num_params) + " but added " +
+                  std::to_string(paramCount() - 1) + " parameters");
+    }
+    for (auto& hook : command_end_hooks_) hook();
+    return err;
+}
+
+// ---- parameters ----------------------------------------------------------------------------------
+int Host::paramCount() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return static_cast<int>(params_.size());
+}
+const PF_ParamDef& Host::param(int index) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return params_.at(static_cast<size_t>(index)).def;
+}
+PF_ParamDef& Host::param(int index) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return params_.at(static_cast<size_t>(index)).def;
+}
+std::string Host::popupChoices(int index) const { return params_.at(static_cast<size_t>(index)).choices; }
+std::string Host::checkboxLabel(int index) const { return params_.at(static_cast<size_t>(index)).label; }
+const PF_CustomUIInfo* Host::registeredUi() const { return ui_.get(); }
+void Host::forgetParams() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    params_.resize(1);
+    ui_.reset();
+}
+
+bool Host::validRef(PF_ProgPtr ref, const char* who) {
+    if (ref == effect_ref_) return true;
+    violation(std::string(who) + " called with a wrong effect reference");
+    return false;
+}
+
+PF_Err Host::addParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!validRef(ref, "add_param") || !def) return PF_Err_BAD_CALLBACK_PARAM;
+    if (command_ != PF_Cmd_PARAMS_SETUP) {
+        violation("add_param called outside parameter set-up");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    if (index != -1) {
+        violation("add_param called with index " + std::to_string(index) + " instead of -1");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    if (++add_param_calls_ == refuse_add_param_) return refuse_add_param_code_;
+    if (std::memchr(def->name, 0, sizeof(def->name)) == nullptr) {
+        violation("add_param: name is not terminated within its 32 bytes");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    StoredParam stored;
+    stored.def = *def;
+    if (def->param_type == PF_Param_POPUP) {
+        if (!def->u.pd.u.namesptr) {
+            violation("add_param: popup without choices");
+            return PF_Err_BAD_CALLBACK_PARAM;
+        }
+        stored.choices = def->u.pd.u.namesptr;
+        stored.def.u.pd.u.namesptr = nullptr;  // the effect's buffer is gone after the call
+    } else if (def->param_type == PF_Param_CHECKBOX) {
+        stored.label = def->u.bd.u.nameptr ? def->u.bd.u.nameptr : "";
+        stored.def.u.bd.u.nameptr = nullptr;
+    }
+    params_.push_back(std::move(stored));
+    for (StoredParam& p : params_) {  // keep the host's own copies of the strings
+        if (p.def.param_type == PF_Param_POPUP) p.def.u.pd.u.namesptr = p.choices.c_str();
+        if (p.def.param_type == PF_Param_CHECKBOX) p.def.u.bd.u.nameptr = p.label.c_str();
+    }
+    return PF_Err_NONE;
+}
+
+PF_Err Host::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!validRef(ref, "register_ui") || !info) return PF_Err_BAD_CALLBACK_PARAM;
+    if (command_ != PF_Cmd_PARAMS_SETUP) {
+        violation("register_ui called outside parameter set-up");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    if (refuse_register_ui_) return refuse_register_ui_;
+    ui_ = std::make_unique<PF_CustomUIInfo>(*info);
+    return PF_Err_NONE;
+}
+
+PF_Err Host::checkoutParam(PF_ProgPtr ref, A_long index, A_long /*time*/, A_long /*step*/, A_u_long scale,
+                           PF_ParamDef* out) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!validRef(ref, "checkout_param") || !out) return PF_Err_BAD_CALLBACK_PARAM;
+    if (scale == 0) violation("checkout_param called with time scale 0");
+    if (index < 0 || index >= static_cast<A_long>(params_.size())) {
+        violation("checkout_param called with index " + std::to_string(index));
+        return PF_Err_INVALID_INDEX;
+    }
+    if (fail_checkout_ && ++checkout_calls_ == fail_checkout_) return fail_checkout_code_;
+    *out = params_[static_cast<size_t>(index)].def;
+    ++checked_out_;
+    return PF_Err_NONE;
+}
+
+PF_Err Host::checkinParam(PF_ProgPtr ref, PF_ParamDef* def) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!validRef(ref, "checkin_param") || !def) return PF_Err_BAD_CALLBACK_PARAM;
+    if (checked_out_ == 0) {
+        violation("checkin_param without a checked-out parameter");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    --checked_out_;
+    return PF_Err_NONE;
+}
+
+int Host::checkedOutParams() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return checked_out_;
+}
+
+PF_Err Host::appGetLanguage(A_char* tag) {
+    if (!tag) return PF_Err_BAD_CALLBACK_PARAM;
+    if (language_fails_) return PF_Err_BAD_CALLBACK_PARAM;
+    char bytes[PF_APP_LANG_TAG_SIZE] = {0};
+    std::memcpy(bytes, language_.data(), std::min(language_.size(), sizeof(bytes)));
+    std::memcpy(tag, bytes, sizeof(bytes));
+    return PF_Err_NONE;
+}
+
+// ---- suites ---------------------------------------------------------------------------------------
+void Host::provideSuite(const std::string& name, int32_t version, const void* table) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    suites_[{name, version}] = table;
+}
+
+SPErr Host::acquireSuite(const char* name, int32_t version, const void** suite) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!name || !suite) {
+        violation("AcquireSuite called with a null argument");
+        return A_Err_PARAMETER;
+    }
+    const SuiteKey key{name, version};
+    auto refused = refused_.find(key);
+    auto found = suites_.find(key);
+    if ((refused != refused_.end() && refused->second == 1) || found == suites_.end()) {
+        return A_Err_MISSING_SUITE;
+    }
+    *suite = (refused != refused_.end() && refused->second == 2) ? nullptr : found->second;
+    ++counts_[key].acquired;
+    return A_Err_NONE;
+}
+
+SPErr Host::releaseSuite(const char* name, int32_t version) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!name) {
+        violation("ReleaseSuite called with a null name");
+        return A_Err_PARAMETER;
+    }
+    SuiteCounts& c = counts_[{name, version}];
+    if (c.released >= c.acquired) {
+        violation("ReleaseSuite(" + suiteLabel(name, version) + ") without a matching acquisition");
+        return A_Err_PARAMETER;
+    }
+    ++c.released;
+    return A_Err_NONE;
+}
+
+SuiteCounts Host::suiteCounts(const std::string& name, int32_t version) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = counts_.find({name, version});
+    return found == counts_.end() ? SuiteCounts{} : found->second;
+}
+
+std::vector<std::string> Host::outstandingSuites() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& entry : counts_) {
+        const int held = entry.second.acquired - entry.second.released;
+        if (held > 0) out.push_back(suiteLabel(entry.first.first, entry.first.second) + " x" + std::to_string(held));
+    }
+    return out;
+}
+
+// ---- objects ----------------------------------------------------------------------------------------
+void Host::objectMade(const std::string& kind) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    ++objects_[kind];
+}
+
+bool Host::objectReleased(const std::string& kind) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    int& live = objects_[kind];
+    if (live <= 0) {
+        violation("release of a " + kind + " that is not alive");
+        return false;
+    }
+    --live;
+    return true;
+}
+
+int Host::liveObjects(const std::string& kind) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = objects_.find(kind);
+    return found == objects_.end() ? 0 : found->second;
+}
+
+std::vector<std::string> Host::leaks() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::vector<std::string> out;
+    for (const std::string& s : outstandingSuites()) out.push_back("suite " + s);
+    for (const auto& entry : objects_) {
+        if (entry.second > 0) out.push_back(std::to_string(entry.second) + " live " + entry.first);
+    }
+    if (checked_out_ > 0) out.push_back(std::to_string(checked_out_) + " parameters checked out");
+    return out;
+}
+
+std::vector<std::string> Host::violations() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return violations_;
+}
+
+void Host::violation(const std::string& what) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    violations_.push_back(what);
+}
+
+void Host::clearViolations() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    violations_.clear();
+}
+
+}  // namespace hostsim

@@ -1,0 +1,156 @@
+// A host simulator that plays the host application for one loaded effect:
+// commands and their records, a parameter store, suites by name and version
+// (any of which a test can refuse), and strict bookkeeping of everything the
+// effect acquires, so tests can prove it is all given back.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/ae_suites.h"
+#include "hostsim/Module.h"
+
+namespace hostsim {
+
+struct SuiteCounts {
+    int acquired = 0;
+    int released = 0;
+};
+
+class Host {
+public:
+    // Loads the module (see Module). Only one Host may exist at a time: the
+    // host's callbacks are plain C functions that find it through a global.
+    explicit Host(const std::string& modulePath = defaultModulePath());
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    static Host& current();
+
+    const Module& module() const { return *module_; }
+
+    // ---- what a test can change -------------------------------------------
+    // Bytes that PF_AppGetLanguage writes (at most 6; shorter tags are padded
+    // with zero bytes). `fails` makes the call return an error and write nothing.
+    void setLanguageTag(const std::string& tag, bool fails = false);
+    void refuseSuite(const std::string& name, int32_t version);
+    void allowSuite(const std::string& name, int32_t version);
+    // AcquireSuite reports success but hands back no table.
+    void giveNullSuite(const std::string& name, int32_t version);
+    // The n-th add_param of a parameter set-up (1-based) returns `code`.
+    void refuseAddParam(int nth, PF_Err code);
+    void refuseRegisterUi(PF_Err code);
+    // Makes the basic suite pointer in in_data null.
+    void withdrawBasicSuite(bool withdrawn);
+    // The n-th checkout_param from now on (1-based) fails with `code`; 0 clears.
+    void failCheckout(int nth, PF_Err code);
+
+    // ---- commands -------------------------------------------------------------
+    // Sends one command with the host's records. The parameter array is built
+    // from the store; values a command writes with PF_ChangeFlag_CHANGED_VALUE
+    // are taken back into the store afterwards, as a host does.
+    PF_Err send(PF_Cmd cmd, PF_LayerDef* output = nullptr, void* extra = nullptr);
+    PF_Err about() { return send(PF_Cmd_ABOUT); }
+    PF_Err globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
+    PF_Err paramsSetup() { return send(PF_Cmd_PARAMS_SETUP); }
+    PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
+    PF_Err updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
+
+    PF_InData& inData() { return in_data_; }
+    PF_OutData& outData() { return out_data_; }
+    PF_UtilCallbacks& utils() { return utils_; }
+    PF_ProgPtr effectRef() const { return effect_ref_; }
+
+    // ---- parameters ------------------------------------------------------------
+    // Entries in the store, the input layer (index 0) included.
+    int paramCount() const;
+    const PF_ParamDef& param(int index) const;
+    PF_ParamDef& param(int index);
+    std::string popupChoices(int index) const;
+    std::string checkboxLabel(int index) const;
+    const PF_CustomUIInfo* registeredUi() const;
+    // Changes taken back from the last command, as (index, parameter).
+    const std::vector<std::pair<int, PF_ParamDef>>& lastChanges() const { return last_changes_; }
+    void forgetParams();
+
+    // ---- suites and objects ----------------------------------------------------
+    void provideSuite(const std::string& name, int32_t version, const void* table);
+    SuiteCounts suiteCounts(const std::string& name, int32_t version) const;
+    // Names of suites acquired more often than released ("name v1 x2").
+    std::vector<std::string> outstandingSuites() const;
+
+    void objectMade(const std::string& kind);
+    // False (and a violation) when no object of that kind is alive.
+    bool objectReleased(const std::string& kind);
+    int liveObjects(const std::string& kind) const;
+    int checkedOutParams() const;
+
+    // Everything still held by the effect: suites, objects, checked-out params.
+    std::vector<std::string> leaks() const;
+    // Calls a real host would reject: releases without acquisitions, unknown
+    // handles, wrong effect references, ...
+    std::vector<std::string> violations() const;
+    void violation(const std::string& what);
+    void clearViolations();
+
+    // Hooks run after each command, for services that keep per-command state.
+    void onCommandEnd(std::function<void()> hook) { command_end_hooks_.push_back(std::move(hook)); }
+
+    PF_Cmd commandInProgress() const { return command_; }
+
+    // ---- callbacks, used by the C trampolines ------------------------------------
+    SPErr acquireSuite(const char* name, int32_t version, const void** suite);
+    SPErr releaseSuite(const char* name, int32_t version);
+    PF_Err addParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def);
+    PF_Err registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info);
+    PF_Err checkoutParam(PF_ProgPtr ref, A_long index, A_long time, A_long step, A_u_long scale, PF_ParamDef* out);
+    PF_Err checkinParam(PF_ProgPtr ref, PF_ParamDef* def);
+    PF_Err appGetLanguage(A_char* tag);
+    bool validRef(PF_ProgPtr ref, const char* who);
+
+private:
+    struct StoredParam {
+        PF_ParamDef def{};
+        std::string choices;  // popup choice string
+        std::string label;    // checkbox label
+    };
+    typedef std::pair<std::string, int32_t> SuiteKey;
+
+    void installCoreSuites();
+
+    std::unique_ptr<Module> module_;
+    PF_InData in_data_{};
+    PF_OutData out_data_{};
+    PF_UtilCallbacks utils_{};
+    PF_ProgPtr effect_ref_ = nullptr;
+    PF_Cmd command_ = -1;
+
+    mutable std::recursive_mutex mutex_;
+    std::map<SuiteKey, const void*> suites_;
+    std::map<SuiteKey, SuiteCounts> counts_;
+    std::map<SuiteKey, int> refused_;  // 1 refused, 2 null table
+    std::map<std::string, int> objects_;
+    std::vector<std::string> violations_;
+    std::vector<StoredParam> params_;
+    std::unique_ptr<PF_CustomUIInfo> ui_;
+    std::vector<std::pair<int, PF_ParamDef>> last_changes_;
+    std::vector<std::function<void()>> command_end_hooks_;
+    int checked_out_ = 0;
+
+    std::string language_ = "en_US";
+    bool language_fails_ = false;
+    int add_param_calls_ = 0;
+    int refuse_add_param_ = 0;
+    PF_Err refuse_add_param_code_ = 0;
+    PF_Err refuse_register_ui_ = 0;
+    int checkout_calls_ = 0;
+    int fail_checkout_ = 0;
+    PF_Err fail_checkout_code_ = 0;
+};
+
+}  // namespace hostsim

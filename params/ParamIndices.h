@@ -1,0 +1,46 @@
+// Indices of the effect's parameters in the host's parameter array. They are
+// part of the saved-project format (disk id = index - 1) and never change.
+#pragma once
+
+namespace Ombrix::Levels {
+
+enum ParamIndex : int {
+    kParamInput = 0,
+    kParamChannel = 1,
+    kParamHistogram = 2,
+    kParamFirstBlock = 3,  // group start of the composite RGB block
+    kParamClipBlack = 38,
+    kParamClipWhite = 39,
+    kParamCount = 40,  // including the input layer
+};
+
+// Channel popup values; value v selects channel block v - 1.
+enum ChannelValue : int {
+    kChannelRGB = 1,
+    kChannelRed = 2,
+    kChannelGreen = 3,
+    kChannelBlue = 4,
+    kChannelAlpha = 5,
+};
+constexpr int kChannelCount = 5;
+
+// Offsets of a block's sliders after its group start.
+enum LevelSlot : int {
+    kSlotInputBlack = 1,
+    kSlotInputWhite = 2,
+    kSlotGamma = 3,
+    kSlotOutputBlack = 4,
+    kSlotOutputWhite = 5,
+};
+constexpr int kBlockStride = 7;  // group start, five sliders, group end
+
+// Index of the group start of block n (0 composite, 1 red, 2 green, 3 blue, 4 alpha).
+constexpr int blockStart(int block) { return kParamFirstBlock + kBlockStride * block; }
+// Index of a level slider of the block that channel popup value v selects.
+constexpr int levelParam(int channelValue, LevelSlot slot) { return blockStart(channelValue - 1) + slot; }
+
+static_assert(levelParam(kChannelRGB, kSlotInputBlack) == 4, "composite input black");
+static_assert(levelParam(kChannelAlpha, kSlotOutputWhite) == 36, "alpha output white");
+static_assert(levelParam(3, kSlotGamma) == 7 * 3 - 1, "popup value v: gamma at 7v - 1");
+
+}  // namespace Ombrix::Levels

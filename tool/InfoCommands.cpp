@@ -1,0 +1,138 @@
+// about, params and inspect: what the module says about itself.
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "hostsim/Host.h"
+#include "params/ParamIndices.h"
+#include "tool/ToolCommon.h"
+
+namespace zanth {
+namespace {
+
+std::string modulePathOf(const ToolContext& context) {
+    return context.modulePath.empty() ? hostsim::defaultModulePath() : context.modulePath;
+}
+
+void check(const char* command, PF_Err err) {
+    if (err != PF_Err_NONE) throw EffectError(command, err);
+}
+
+std::string hex(long value) {
+    char buf[16];
+    std::snprintf(buf, sizeof(buf), "0x%02lX", value);
+    return buf;
+}
+
+std::string number(double value) {
+    std::ostringstream s;
+    s << value;
+    return s.str();
+}
+
+const char* typeName(PF_ParamType type) {
+    switch (type) {
+        case PF_Param_LAYER: return "layer";
+        case PF_Param_SLIDER: return "slider";
+        case PF_Param_FIX_SLIDER: return "fixed-slider";
+        case PF_Param_CHECKBOX: return "checkbox";
+        case PF_Param_POPUP: return "popup";
+        case PF_Param_NO_DATA: return "custom-ui";
+        case PF_Param_FLOAT_SLIDER: return "float-slider";
+        case PF_Param_GROUP_START: return "group-start";
+        case PF_Param_GROUP_END: return "group-end";
+        default: return "other";
+    }
+}
+
+std::string settingsOf(const hostsim::Host& host, int index) {
+    const PF_ParamDef& p = host.param(index);
+    std::ostringstream s;
+    switch (p.param_type) {
+        case PF_Param_POPUP:
+            s << "default=" << p.u.pd.dephault << "\tvalue=" << p.u.pd.value << "\tchoices=" << p.u.pd.num_choices
+              << ":" << host.popupChoices(index);
+            break;
+        case PF_Param_CHECKBOX:
+            s << "default=" << int(p.u.bd.dephault) << "\tvalue=" << p.u.bd.value << "\tlabel=\""
+              << host.checkboxLabel(index) << "\"";
+            break;
+        case PF_Param_FLOAT_SLIDER:
+            s << "default=" << number(p.u.fd.dephault) << "\tvalue=" << number(p.u.fd.value)
+              << "\tvalid=" << number(p.u.fd.valid_min) << ".." << number(p.u.fd.valid_max)
+              << "\tslider=" << number(p.u.fd.slider_min) << ".." << number(p.u.fd.slider_max)
+              << "\tprecision=" << p.u.fd.precision;
+            break;
+        case PF_Param_NO_DATA:
+            s << "ui=" << p.ui_width << "x" << p.ui_height << "\tui_flags=" << hex(p.ui_flags);
+            break;
+        default: break;
+    }
+    std::string text = s.str();
+    if (!text.empty()) text += "\t";
+    return text + "flags=" + hex(p.flags);
+}
+
+}  // namespace
+
+int runAbout(const ToolContext& context, const std::vector<std::string>& args) {
+    if (!args.empty()) throw UsageError("about takes no arguments");
+    hostsim::Host host(modulePathOf(context));
+    check("about", host.about());
+    std::cout << host.outData().return_msg << "\n";
+    return 0;
+}
+
+int runParams(const ToolContext& context, const std::vector<std::string>& args) {
+    std::string language = "en_US";
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--language") {
+            if (i + 1 >= args.size()) throw UsageError("--language needs a tag, for example zh_CN");
+            language = args[++i];
+            if (language.size() > 5) throw UsageError("a language tag has at most 5 characters: " + language);
+        } else {
+            throw UsageError("unknown argument to params: " + args[i]);
+        }
+    }
+    hostsim::Host host(modulePathOf(context));
+    host.setLanguageTag(language);
+    check("global set-up", host.globalSetup());
+    const PF_Err setupErr = host.paramsSetup();
+    if (setupErr == PF_Err_NONE) {
+        for (int index = 1; index < host.paramCount(); ++index) {
+            const PF_ParamDef& p = host.param(index);
+            std::cout << index << '\t' << p.uu.id << '\t' << typeName(p.param_type) << '\t' << gbkToUtf8(p.name)
+                      << '\t' << settingsOf(host, index) << '\n';
+        }
+    }
+    const PF_Err setdownErr = host.globalSetdown();
+    check("parameter set-up", setupErr);
+    check("global set-down", setdownErr);
+    return 0;
+}
+
+int runInspect(const ToolContext& context, const std::vector<std::string>& args) {
+    bool raw = false;
+    for (const std::string& a : args) {
+        if (a == "--raw") {
+            raw = true;
+        } else {
+            throw UsageError("unknown argument to inspect: " + a);
+        }
+    }
+    // Only the file is read: no module code runs.
+    const std::string path = modulePathOf(context);
+    const std::vector<uint8_t> bytes = hostsim::readRegistrationBytes(path);
+    if (raw) {
+        std::cout.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        return 0;
+    }
+    const hostsim::Registration reg = hostsim::decodePiPL(bytes);
+    std::cout << "size: " << bytes.size() << " bytes\n";
+    std::cout << "properties: " << reg.properties.size() << "\n";
+    for (const std::string& line : hostsim::describeRegistration(reg)) std::cout << line << "\n";
+    return 0;
+}
+
+}  // namespace zanth

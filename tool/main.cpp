@@ -1,0 +1,101 @@
+// zanth-levels: runs the Zanth Levels module in the host simulator.
+#include <cstring>
+#include <iostream>
+
+#include "hostsim/HostError.h"
+#include "tool/ToolCommon.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace zanth {
+namespace {
+
+const Subcommand kSubcommands[] = {
+    {"about", "print the effect's About text",
+     "usage: zanth-levels about\n\nPrints the text the effect writes for the About command, then a newline.\n",
+     runAbout},
+    {"params", "list the declared parameters",
+     "usage: zanth-levels params [--language TAG]\n\n"
+     "Runs global set-up with host language TAG (default en_US) and parameter set-up, then prints one\n"
+     "tab-separated line per declared parameter: index, disk id, type, displayed name (UTF-8) and its\n"
+     "settings (default, value, valid and slider ranges, precision, flags in hex).\n",
+     runParams},
+    {"inspect", "decode the module's registration record",
+     "usage: zanth-levels inspect [--raw]\n\n"
+     "Decodes the module's registration record, one property a line, without running its code.\n"
+     "--raw writes the record's exact bytes to standard output instead.\n",
+     runInspect},
+};
+
+void printUsage(std::ostream& out) {
+    out << "usage: zanth-levels [--module PATH] COMMAND [ARGS]\n\n"
+           "Runs the Zanth Levels effect module in a simulated host.\n"
+           "--module PATH  the module to load (default: the one built beside this tool)\n\ncommands:\n";
+    for (const Subcommand& c : kSubcommands) {
+        out << "  " << c.name << std::string(10 - std::strlen(c.name), ' ') << c.summary << "\n";
+    }
+    out << "\n'zanth-levels COMMAND --help' describes a command.\n";
+}
+
+}  // namespace
+
+bool wantsHelp(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") return true;
+    }
+    return false;
+}
+
+}  // namespace zanth
+
+int main(int argc, char** argv) {
+    using namespace zanth;
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ToolContext context;
+    try {
+        while (!args.empty() && args.front().rfind("--", 0) == 0) {
+            if (args.front() == "--help" || args.front() == "-h") {
+                printUsage(std::cout);
+                return 0;
+            }
+            if (args.front() == "--module") {
+                if (args.size() < 2) throw UsageError("--module needs a path");
+                context.modulePath = args[1];
+                args.erase(args.begin(), args.begin() + 2);
+                continue;
+            }
+            throw UsageError("unknown option " + args.front());
+        }
+        if (args.empty()) throw UsageError("no command given");
+        const std::string name = args.front();
+        args.erase(args.begin());
+        for (const Subcommand& c : kSubcommands) {
+            if (name != c.name) continue;
+            if (wantsHelp(args)) {
+                std::cout << c.help;
+                return 0;
+            }
+            return c.run(context, args);
+        }
+        throw UsageError("unknown command " + name);
+    } catch (const UsageError& e) {
+        std::cerr << "zanth-levels: " << e.what() << "\n\n";
+        printUsage(std::cerr);
+        return 2;
+    } catch (const EffectError& e) {
+        std::cerr << "zanth-levels: " << e.what() << "\n";
+        return 1;
+    } catch (const hostsim::HostError& e) {
+        std::cerr << "zanth-levels: " << e.what() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "zanth-levels: " << e.what() << "\n";
+        return 1;
+    }
+}
