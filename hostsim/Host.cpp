@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "hostsim/HostError.h"
+#include "hostsim/World.h"
 
 namespace hostsim {
 namespace {
@@ -205,6 +206,14 @@ void Host::installCoreSuites() {
     provideSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &kPFInterfaceSuite);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion6, &kAppSuite6);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
+    installWorldServices(*this);
+}
+
+void Host::setInputLayer(const PF_EffectWorld* world) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    params_[0].def = PF_ParamDef{};
+    params_[0].def.param_type = PF_Param_LAYER;
+    if (world) params_[0].def.u.ld = *world;
 }
 
 // ---- configuration ------------------------------------------------------------------------

@@ -77,6 +77,9 @@ public:
     // Changes taken back from the last command, as (index, parameter).
     const std::vector<std::pair<int, PF_ParamDef>>& lastChanges() const { return last_changes_; }
     void forgetParams();
+    // The input layer (parameter 0); the world stays owned by the caller and
+    // must outlive the commands that use it. Null: a layer without pixels.
+    void setInputLayer(const PF_EffectWorld* world);
 
     // ---- suites and objects ----------------------------------------------------
     void provideSuite(const std::string& name, int32_t version, const void* table);

@@ -1,0 +1,124 @@
+#include "tool/ParamSettings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "hostsim/Host.h"
+#include "params/ParamIndices.h"
+#include "tool/ToolCommon.h"
+
+namespace zanth {
+namespace {
+
+const char* const kBlocks[] = {"", "Red ", "Green ", "Blue ", "Alpha "};
+const char* const kSliders[] = {"Input Black", "Input White", "Gamma", "Output Black", "Output White"};
+const char* const kChannels[] = {"RGB", "Red", "Green", "Blue", "Alpha"};
+
+bool parseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(value);
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+std::string englishName(int index) {
+    using namespace Ombrix::Levels;
+    if (index == kParamChannel) return "Channel";
+    if (index == kParamHistogram) return "Histogram";
+    if (index == kParamClipBlack) return "Clip To Output Black";
+    if (index == kParamClipWhite) return "Clip To Output White";
+    for (int block = 0; block < kChannelCount; ++block) {
+        const int slot = index - blockStart(block);
+        if (slot >= kSlotInputBlack && slot <= kSlotOutputWhite) return std::string(kBlocks[block]) + kSliders[slot - 1];
+    }
+    return "";
+}
+
+ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
+    using namespace Ombrix::Levels;
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos) throw UsageError("--set needs NAME=VALUE, got \"" + text + "\"");
+    const std::string name = text.substr(0, eq);
+    const std::string valueText = text.substr(eq + 1);
+    int index = 0;
+    for (int i = 1; i < host.paramCount(); ++i) {
+        if (!englishName(i).empty() && lower(englishName(i)) == lower(name)) index = i;
+    }
+    if (index == 0 || index == kParamHistogram) throw UsageError("unknown parameter \"" + name + "\"");
+    const PF_ParamDef& def = host.param(index);
+    ParamSetting setting;
+    setting.index = index;
+    double value = 0;
+    switch (def.param_type) {
+        case PF_Param_POPUP:
+            for (int c = 0; c < kChannelCount; ++c) {
+                if (lower(valueText) == lower(kChannels[c])) {
+                    setting.value = c + 1;
+                    return setting;
+                }
+            }
+            if (!parseNumber(valueText, value) || value != std::floor(value) || value < 1 || value > def.u.pd.num_choices) {
+                throw UsageError("\"" + name + "\" takes 1-5 or RGB, Red, Green, Blue, Alpha, not \"" + valueText + "\"");
+            }
+            setting.value = value;
+            return setting;
+        case PF_Param_CHECKBOX: {
+            const std::string v = lower(valueText);
+            if (v == "1" || v == "on") {
+                setting.value = 1;
+            } else if (v == "0" || v == "off") {
+                setting.value = 0;
+            } else {
+                throw UsageError("\"" + name + "\" takes 0, 1, on or off, not \"" + valueText + "\"");
+            }
+            return setting;
+        }
+        case PF_Param_FLOAT_SLIDER:
+            if (!parseNumber(valueText, value)) {
+                throw UsageError("\"" + name + "\" needs a number, not \"" + valueText + "\"");
+            }
+            if (value < def.u.fd.valid_min || value > def.u.fd.valid_max) {
+                std::ostringstream range;
+                range << def.u.fd.valid_min << " to " << def.u.fd.valid_max;
+                throw UsageError("\"" + name + "\" = " + valueText + " lies outside its valid range " + range.str());
+            }
+            setting.value = value;
+            return setting;
+        default: throw UsageError("parameter \"" + name + "\" cannot be set");
+    }
+}
+
+void applySetting(hostsim::Host& host, const ParamSetting& setting) {
+    PF_ParamDef& def = host.param(setting.index);
+    switch (def.param_type) {
+        case PF_Param_POPUP: def.u.pd.value = static_cast<A_long>(setting.value); break;
+        case PF_Param_CHECKBOX: def.u.bd.value = static_cast<A_long>(setting.value); break;
+        case PF_Param_FLOAT_SLIDER: def.u.fd.value = setting.value; break;
+        default: break;
+    }
+}
+
+std::string formatValue(const hostsim::Host& host, int index) {
+    const PF_ParamDef& def = host.param(index);
+    std::ostringstream s;
+    switch (def.param_type) {
+        case PF_Param_POPUP:
+            if (def.u.pd.value >= 1 && def.u.pd.value <= 5) return kChannels[def.u.pd.value - 1];
+            s << def.u.pd.value;
+            break;
+        case PF_Param_CHECKBOX: return def.u.bd.value ? "on" : "off";
+        case PF_Param_FLOAT_SLIDER: s << def.u.fd.value; break;
+        default: break;
+    }
+    return s.str();
+}
+
+}  // namespace zanth

@@ -1,0 +1,43 @@
+#include "tool/TestPicture.h"
+
+#include <cmath>
+
+namespace zanth {
+
+RgbaImage generateTestPicture(int width, int height) {
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
+            const double u = width > 1 ? double(x) / (width - 1) : 0.0;
+            const double v = height > 1 ? double(y) / (height - 1) : 0.0;
+            const int band = static_cast<int>(v * 5.0);
+            const auto level = [](double t) { return static_cast<uint8_t>(std::lround(std::fmin(std::fmax(t, 0.0), 1.0) * 255.0)); };
+            uint8_t r = 0, g = 0, b = 0, a = 255;
+            switch (band) {
+                case 0: r = level(u); break;                      // red ramp
+                case 1: g = level(u); break;                      // green ramp
+                case 2: b = level(u); break;                      // blue ramp
+                case 3: r = g = b = level(u); break;              // grey ramp
+                default:                                          // hue sweep, alpha fading to the right
+                    r = level(0.5 + 0.5 * std::cos(6.2831853 * u));
+                    g = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 1.0 / 3)));
+                    b = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 2.0 / 3)));
+                    a = level(1.0 - 0.75 * u);
+                    break;
+            }
+            // A white block in the top-left corner marks the picture's orientation.
+            if (x < width / 12 && y < height / 10) r = g = b = a = 255;
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+            p[3] = a;
+        }
+    }
+    return image;
+}
+
+}  // namespace zanth
