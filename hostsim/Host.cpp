@@ -292,6 +292,20 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     return err;
 }
 
+PF_Err Host::callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutData*)>& body) {
+    if (cmd == PF_Cmd_PARAMS_SETUP) forgetParams();
+    command_ = cmd;
+    PF_Err err = PF_Err_NONE;
+    try {
+        err = body(&in_data_, &out_data_);
+    } catch (...) {
+        command_ = -1;
+        throw;
+    }
+    command_ = -1;
+    return err;
+}
+
 // ---- parameters ----------------------------------------------------------------------------------
 int Host::paramCount() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);

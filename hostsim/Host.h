@@ -61,6 +61,10 @@ public:
     PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
     PF_Err updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
 
+    // Runs `body` as if the host were inside command `cmd`, for unit tests that
+    // call the effect's code directly with the host's records.
+    PF_Err callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutData*)>& body);
+
     PF_InData& inData() { return in_data_; }
     PF_OutData& outData() { return out_data_; }
     PF_UtilCallbacks& utils() { return utils_; }

@@ -1,1 +1,170 @@
-#include <gtest/gtest.h>
+// Parameter set-up as the host sees it: order, ids, types, names in each
+// language, defaults, ranges, flags, the custom UI, and refused calls.
+#include <cmath>
+#include <cstring>
+
+#include "params/NameTable.h"
+#include "params/ParameterSet.h"
+#include "tests/HostFixture.h"
+
+namespace {
+
+using zanth_test::HostTest;
+
+uint32_t bitsOf(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+}
+
+const char* const kEnglish[40] = {
+    "",
+    "Channel", "Histogram",
+    "RGB", "Input Black", "Input White", "Gamma", "Output Black", "Output White", "",
+    "Red", "Red Input Black", "Red Input White", "Red Gamma", "Red Output Black", "Red Output White", "",
+    "Green", "Green Input Black", "Green Input White", "Green Gamma", "Green Output Black", "Green Output White", "",
+    "Blue", "Blue Input Black", "Blue Input White", "Blue Gamma", "Blue Output Black", "Blue Output White", "",
+    "Alpha", "Alpha Input Black", "Alpha Input White", "Alpha Gamma", "Alpha Output Black", "Alpha Output White", "",
+    "Clip To Output Black", "Clip To Output White"};
+
+class Parameters : public HostTest {};
+
+TEST_F(Parameters, DeclaresThirtyNineInOrderWithIdsAndTypes) {
+    setUpEffect();
+    ASSERT_EQ(host->paramCount(), 40);
+    EXPECT_EQ(host->outData().num_params, 40);
+    for (int index = 1; index < 40; ++index) {
+        const PF_ParamDef& p = host->param(index);
+        EXPECT_EQ(p.uu.id, index - 1) << index;
+        EXPECT_STREQ(p.name, kEnglish[index]) << index;
+        PF_ParamType type = PF_Param_FLOAT_SLIDER;
+        if (index == 1) type = PF_Param_POPUP;
+        if (index == 2) type = PF_Param_NO_DATA;
+        if (index >= 3 && index <= 37 && (index - 3) % 7 == 0) type = PF_Param_GROUP_START;
+        if (index >= 3 && index <= 37 && (index - 3) % 7 == 6) type = PF_Param_GROUP_END;
+        if (index >= 38) type = PF_Param_CHECKBOX;
+        EXPECT_EQ(p.param_type, type) << index;
+        const PF_ParamFlags flags = index == 1 ? 0x42 : index == 2 ? 0x46 : type == PF_Param_GROUP_START ? 0x20 : 0;
+        EXPECT_EQ(p.flags, flags) << index;
+        EXPECT_EQ(p.ui_flags, index == 2 ? PF_PUI_CONTROL : 0) << index;
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(Parameters, FreshInstanceDefaultsAndRanges) {
+    setUpEffect();
+    const PF_ParamDef& popup = host->param(1);
+    EXPECT_EQ(popup.u.pd.value, 1);
+    EXPECT_EQ(popup.u.pd.dephault, 1);
+    EXPECT_EQ(popup.u.pd.num_choices, 5);
+    EXPECT_EQ(host->popupChoices(1), "RGB|Red|Green|Blue|Alpha");
+    EXPECT_EQ(host->param(2).ui_width, 300);
+    EXPECT_EQ(host->param(2).ui_height, 110);
+    for (int block = 0; block < 5; ++block) {
+        const int first = 4 + 7 * block;
+        const double defaults[5] = {0, 255, 1, 0, 255};
+        for (int slot = 0; slot < 5; ++slot) {
+            const PF_FloatSliderDef& fd = host->param(first + slot).u.fd;
+            SCOPED_TRACE(first + slot);
+            EXPECT_EQ(fd.value, defaults[slot]);
+            EXPECT_EQ(fd.dephault, float(defaults[slot]));
+            EXPECT_FLOAT_EQ(fd.curve_tolerance, 0.05f);
+            EXPECT_EQ(fd.display_flags, 0);
+            EXPECT_EQ(fd.fs_flags, 0u);
+            EXPECT_EQ(fd.phase, 0.0);
+            EXPECT_EQ(fd.exponent, 0.0f);
+            if (slot == 2) {
+                EXPECT_EQ(fd.valid_min, 0.0f);
+                EXPECT_EQ(fd.valid_max, 5.0f);
+                EXPECT_EQ(fd.slider_min, 0.0f);
+                EXPECT_EQ(fd.slider_max, 5.0f);
+                EXPECT_EQ(fd.precision, 2);
+            } else {
+                EXPECT_EQ(bitsOf(fd.valid_min), 0xCA1BA3C0u);
+                EXPECT_EQ(bitsOf(fd.valid_max), 0x4A1BA3C0u);
+                EXPECT_EQ(fd.slider_min, 0.0f);
+                EXPECT_EQ(fd.slider_max, 255.0f);
+                EXPECT_EQ(fd.precision, 1);
+                // A typed value far outside the slider is still valid.
+                EXPECT_TRUE(1000.0f <= fd.valid_max && -500.0f >= fd.valid_min);
+            }
+        }
+    }
+    for (int index : {38, 39}) {
+        EXPECT_EQ(host->param(index).u.bd.value, 1);
+        EXPECT_EQ(host->param(index).u.bd.dephault, 1);
+        EXPECT_EQ(host->checkboxLabel(index), "");
+    }
+    const PF_CustomUIInfo* ui = host->registeredUi();
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(ui->events, PF_CustomEFlag_COMP | PF_CustomEFlag_LAYER | PF_CustomEFlag_EFFECT);
+    EXPECT_EQ(ui->comp_ui_width + ui->comp_ui_height + ui->layer_ui_width + ui->layer_ui_height +
+                  ui->preview_ui_width + ui->preview_ui_height,
+              0);
+}
+
+TEST_F(Parameters, ChineseHostShowsGbkNamesExceptTheRgbGroup) {
+    setUpEffect("zh_CN");
+    EXPECT_STREQ(host->param(1).name, "\xCD\xA8\xB5\xC0");                   // 通道
+    EXPECT_STREQ(host->param(2).name, "\xD6\xB1\xB7\xBD\xCD\xBC");          // 直方图
+    EXPECT_STREQ(host->param(3).name, "RGB");
+    EXPECT_STREQ(host->param(6).name, "\xBB\xD2\xB6\xC8\xCF\xB5\xCA\xFD");  // 灰度系数
+    EXPECT_STREQ(host->param(13).name, "\xBA\xEC\xC9\xAB\xBB\xD2\xB6\xC8\xCF\xB5\xCA\xFD");  // 红色灰度系数
+    EXPECT_STREQ(host->param(31).name, "\xCD\xB8\xC3\xF7\xB6\xC8");         // 透明度
+    EXPECT_STREQ(host->param(39).name, "\xBC\xF4\xC7\xD0\xD2\xD4\xCA\xE4\xB3\xF6\xB0\xD7\xC9\xAB");  // 剪切以输出白色
+    for (int end : {9, 16, 23, 30, 37}) EXPECT_STREQ(host->param(end).name, "") << end;
+    EXPECT_HOST_CLEAN(*host);
+}
+
+class OtherLanguages : public HostTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(OtherLanguages, ShowEnglishNames) {
+    setUpEffect(GetParam());
+    for (int index = 1; index < 40; ++index) EXPECT_STREQ(host->param(index).name, kEnglish[index]) << index;
+}
+
+INSTANTIATE_TEST_SUITE_P(Parameters, OtherLanguages,
+                         ::testing::Values("en_US", "ja_JP", "ko_KR", "de_DE", "pt_BR", "", "zh_TW"));
+
+TEST_F(Parameters, FailedLanguageQueryMeansEnglish) {
+    host->setLanguageTag("zh_CN", /*fails=*/true);
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    EXPECT_STREQ(host->param(1).name, "Channel");
+}
+
+TEST_F(Parameters, RefusedAddParamStopsAtOnce) {
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    host->refuseAddParam(5, PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(host->paramsSetup(), PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(host->paramCount(), 5);  // the layer and the first four parameters
+    EXPECT_STREQ(host->param(4).name, "Input Black");
+    EXPECT_EQ(host->registeredUi(), nullptr);
+    host->refuseAddParam(0, 0);
+    host->clearViolations();  // num_params announced 40 while fewer were added
+}
+
+TEST_F(Parameters, RefusedRegisterUiIsTheResult) {
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    host->refuseRegisterUi(PF_Err_INTERNAL_STRUCT_DAMAGED);
+    EXPECT_EQ(host->paramsSetup(), PF_Err_INTERNAL_STRUCT_DAMAGED);
+    EXPECT_EQ(host->paramCount(), 40);
+    host->refuseRegisterUi(PF_Err_NONE);
+}
+
+TEST_F(Parameters, LongNamesAreCutWithoutSplittingACharacter) {
+    // A dictionary whose text is longer than the 31-byte name field.
+    Ombrix::Levels::NameTable names(Ombrix::Levels::kLanguageChinese);
+    std::string longName = "A";
+    for (int i = 0; i < 20; ++i) longName += "\xCD\xA8";
+    names.addEntry("Channel", "Channel", longName.c_str());
+    const PF_Err err = host->callAs(PF_Cmd_PARAMS_SETUP, [&](PF_InData* in, PF_OutData* out) {
+        return Ombrix::Levels::setupParameters(in, out, nullptr, nullptr, &names);
+    });
+    ASSERT_EQ(err, PF_Err_NONE);
+    EXPECT_EQ(std::string(host->param(1).name), longName.substr(0, 31));  // one byte and fifteen characters
+    EXPECT_STREQ(host->param(2).name, "\xD6\xB1\xB7\xBD\xCD\xBC");
+    EXPECT_HOST_CLEAN(*host);
+}
+
+}  // namespace

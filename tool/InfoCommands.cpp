@@ -25,9 +25,9 @@ std::string hex(long value) {
 }
 
 std::string number(double value) {
-    std::ostringstream s;
-    s << value;
-    return s.str();
+    char buf[32];
+    std::snprintf(buf, sizeof(buf), "%.10g", value);
+    return buf;
 }
 
 const char* typeName(PF_ParamType type) {
