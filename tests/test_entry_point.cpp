@@ -233,3 +233,22 @@ TEST_F(DrawbotSet, NullRecordAndMissingBasicSuiteAreReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// The simulator is as strict as a host: what it would reject, tests see.
+TEST_F(zanth_test::HostTest, SimulatorFlagsReleasesWithoutAcquisition) {
+    const SPBasicSuite* basic = host->inData().pica_basicP;
+    EXPECT_NE(basic->ReleaseSuite("PF ANSI Suite", 1), 0);
+    const void* suite = nullptr;
+    ASSERT_EQ(basic->AcquireSuite("PF ANSI Suite", 1, &suite), 0);
+    EXPECT_EQ(host->leaks().size(), 1u);
+    EXPECT_EQ(basic->ReleaseSuite("PF ANSI Suite", 1), 0);
+    EXPECT_EQ(basic->AcquireSuite("No Such Suite", 1, &suite), A_Err_MISSING_SUITE);
+    ASSERT_EQ(host->violations().size(), 1u);
+    EXPECT_NE(host->violations()[0].find("without a matching acquisition"), std::string::npos);
+    host->clearViolations();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+}  // namespace
