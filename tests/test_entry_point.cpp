@@ -237,7 +237,9 @@ TEST_F(DrawbotSet, NullRecordAndMissingBasicSuiteAreReported) {
 namespace {
 
 // The simulator is as strict as a host: what it would reject, tests see.
-TEST_F(zanth_test::HostTest, SimulatorFlagsReleasesWithoutAcquisition) {
+class Simulator : public zanth_test::HostTest {};
+
+TEST_F(Simulator, FlagsReleasesWithoutAcquisition) {
     const SPBasicSuite* basic = host->inData().pica_basicP;
     EXPECT_NE(basic->ReleaseSuite("PF ANSI Suite", 1), 0);
     const void* suite = nullptr;
