@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "hostsim/Drawbot.h"
 #include "hostsim/HostError.h"
+#include "hostsim/TransformWorld.h"
 #include "hostsim/World.h"
 
 namespace hostsim {
@@ -125,7 +127,10 @@ PF_Err AE_CALLBACK appGetBgColor(A_FpLong* r, A_FpLong* g, A_FpLong* b) {
     if (b) *b = 38 / 255.0;
     return PF_Err_NONE;
 }
-PF_Err AE_CALLBACK appInvalidateRect(const PF_ContextH, const PF_Rect*) { return PF_Err_NONE; }
+PF_Err AE_CALLBACK appInvalidateRect(const PF_ContextH context, const PF_Rect* rect) {
+    Host::current().recordInvalidation(context, rect);
+    return PF_Err_NONE;
+}
 PF_Err AE_CALLBACK appGetLanguage(A_char tag[PF_APP_LANG_TAG_SIZE]) { return Host::current().appGetLanguage(tag); }
 PF_Err AE_CALLBACK appGetColorAtTime(A_long, A_long, A_FpLong* v) {
     if (v) *v = 0;
@@ -207,6 +212,8 @@ void Host::installCoreSuites() {
     provideSuite(kPFAppSuite, kPFAppSuiteVersion6, &kAppSuite6);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
     installWorldServices(*this);
+    installTransformWorld(*this);
+    installDrawbotServices(*this);
 }
 
 void Host::setInputLayer(const PF_EffectWorld* world) {
@@ -475,6 +482,26 @@ std::vector<std::string> Host::outstandingSuites() const {
         if (held > 0) out.push_back(suiteLabel(entry.first.first, entry.first.second) + " x" + std::to_string(held));
     }
     return out;
+}
+
+// ---- invalidations ----------------------------------------------------------------------------------
+void Host::recordInvalidation(PF_ContextH context, const PF_Rect* rect) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Invalidation entry;
+    entry.context = context;
+    entry.whole = rect == nullptr;
+    if (rect) entry.rect = *rect;
+    invalidations_.push_back(entry);
+}
+
+std::vector<Host::Invalidation> Host::invalidations() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return invalidations_;
+}
+
+void Host::clearInvalidations() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    invalidations_.clear();
 }
 
 // ---- objects ----------------------------------------------------------------------------------------

@@ -107,6 +107,19 @@ public:
 
     // Hooks run after each command, for services that keep per-command state.
     void onCommandEnd(std::function<void()> hook) { command_end_hooks_.push_back(std::move(hook)); }
+    // Keeps a service of the simulator (the Drawbot suites, ...) alive as long as the host.
+    void keepService(std::shared_ptr<void> service) { services_.push_back(std::move(service)); }
+
+    // PF_InvalidateRect calls ("PF AE App Suite"), in order; `whole` when no
+    // rectangle was given.
+    struct Invalidation {
+        PF_ContextH context = nullptr;
+        bool whole = false;
+        PF_Rect rect{0, 0, 0, 0};
+    };
+    void recordInvalidation(PF_ContextH context, const PF_Rect* rect);
+    std::vector<Invalidation> invalidations() const;
+    void clearInvalidations();
 
     PF_Cmd commandInProgress() const { return command_; }
 
@@ -147,6 +160,8 @@ private:
     std::unique_ptr<PF_CustomUIInfo> ui_;
     std::vector<std::pair<int, PF_ParamDef>> last_changes_;
     std::vector<std::function<void()>> command_end_hooks_;
+    std::vector<std::shared_ptr<void>> services_;
+    std::vector<Invalidation> invalidations_;
     int checked_out_ = 0;
 
     std::string language_ = "en_US";

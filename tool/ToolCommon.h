@@ -41,5 +41,6 @@ std::string gbkToUtf8(const std::string& gbk);
 int runAbout(const ToolContext& context, const std::vector<std::string>& args);
 int runParams(const ToolContext& context, const std::vector<std::string>& args);
 int runInspect(const ToolContext& context, const std::vector<std::string>& args);
+int runEditor(const ToolContext& context, const std::vector<std::string>& args);
 
 }  // namespace zanth

@@ -28,6 +28,22 @@ const Subcommand kSubcommands[] = {
      "Decodes the module's registration record, one property a line, without running its code.\n"
      "--raw writes the record's exact bytes to standard output instead.\n",
      runInspect},
+    {"editor", "draw the histogram control after clicks and drags",
+     "usage: zanth-levels editor OUTPUT.png [--input IMAGE.png] [--set \"NAME=VALUE\"]... [--zoom N]\n"
+     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]...\n\n"
+     "Runs global and parameter set-up, takes IMAGE.png (default: the generated test picture that render\n"
+     "uses) as the input layer, sets parameters by English name as render does, and sends the effect's\n"
+     "300 x 110 histogram control a draw, then the events in order (points in the control's pixels,\n"
+     "origin top-left), as the host's effect-controls panel would: a drag follows the click that started\n"
+     "it, and the panel is redrawn whenever the effect asks. It then draws the control once more and\n"
+     "writes it as a (300 N) x (110 N) RGBA PNG, drawn at zoom N (1 to 16, default 1).\n\n"
+     "Prints one NAME=VALUE line per parameter the events changed, then display=colour or\n"
+     "display=combined (the histogram's display mode, as the drawn mode buttons show it) and scale=S\n"
+     "(the histogram's vertical scale), then a line 'cursor X,Y: finger' or 'cursor X,Y: arrow' for\n"
+     "each cursor event.\n\n"
+     "Bad usage, an unknown parameter, a value out of range or an unreadable input exit with 2 and\n"
+     "write nothing; a host error code from the effect exits with 1.\n",
+     runEditor},
 };
 
 void printUsage(std::ostream& out) {

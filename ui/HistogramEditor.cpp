@@ -1,15 +1,127 @@
 #include "ui/HistogramEditor.h"
 
-namespace Ombrix::Levels {
+#include "params/ParamIndices.h"
+#include "ui/EffectCanvas.h"
+#include "ui/GammaMapping.h"
+#include "ui/HistogramCounting.h"
+#include "ui/HistogramImage.h"
+#include "ui/LayerThumbnail.h"
+#include "ui/OwnedWorld.h"
 
+namespace Ombrix::Levels {
 namespace {
+
 HistogramEditor gEditor;
+
+const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
+const CanvasColor kGrey50(0.5, 0.5, 0.5, 1.0);
+const CanvasColor kHollowGrey50(0.5, 0.5, 0.5, 0.0);
+const CanvasColor kHollowGrey70(0.7, 0.7, 0.7, 0.0);
+
+// Points `histogram` at the draw's record for as long as the draw runs.
+class DrawInProgress {
+public:
+    DrawInProgress(HistogramEditor& editor, const ChannelHistograms& histograms) : editor_(editor) {
+        editor_.histogram = &histograms;
+    }
+    ~DrawInProgress() { editor_.histogram = nullptr; }
+    DrawInProgress(const DrawInProgress&) = delete;
+    DrawInProgress& operator=(const DrawInProgress&) = delete;
+
+private:
+    HistogramEditor& editor_;
+};
+
+int channelValue(PF_ParamDef* params[]) {
+    return (params && params[kParamChannel]) ? params[kParamChannel]->u.pd.value : 0;
 }
+
+double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
+    return params[levelParam(channel, slot)]->u.fd.value;
+}
+
+}  // namespace
 
 HistogramEditor& histogramEditor() { return gEditor; }
 
-PF_Err HistogramEditor::handleEvent(PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*, PF_EventExtra*) {
+PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef*,
+                               PF_EventExtra* event_extra) {
+    if (event_extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
+    const int popup = channelValue(params);
+    // The handles show one channel's parameters: without a valid channel there
+    // is nothing to show them from.
+    if (popup < kChannelRGB || popup > kChannelAlpha) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+
+    EffectCanvas canvas(in_data, out_data, event_extra);
+
+    ChannelHistograms histograms;
+    {
+        OwnedWorld thumbnail(in_data);
+        if (fetchLayerThumbnail(in_data, CanvasRect(0.0, 0.0, 256.0, 256.0), thumbnail.def())) {
+            countHistograms(thumbnail.world(), histograms);
+        } else {
+            histograms.clear();
+        }
+        thumbnail.dispose();
+    }
+
+    frame = canvas.frameRect();
+    const DrawInProgress drawing(*this, histograms);
+    channel = popup;
+    layoutRect = CanvasRect(frame.x + 5.0, frame.y + 5.0, 290.0, frame.height - 10.0);
+    drawEditor(canvas, params);
+    event_extra->evt_out_flags = PF_EO_HANDLED_EVENT;
     return PF_Err_NONE;
+}
+
+void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]) {
+    const int n = channelValue(params);
+    const double B = levelValue(params, n, kSlotInputBlack);
+    const double W = levelValue(params, n, kSlotInputWhite);
+    const double G = levelValue(params, n, kSlotGamma);
+    const double OB = levelValue(params, n, kSlotOutputBlack);
+    const double OW = levelValue(params, n, kSlotOutputWhite);
+    const double L = layoutRect.x;
+    const double T = layoutRect.y;
+    const double vx = L + 10.0;
+    const double vy = T;
+
+    const double gammaOffset = gammaHandleOffset(B, W, G);
+
+    view.origin = CanvasPoint(vx, vy);
+    view.combinedView = combinedView;
+    view.channel = channel;
+    view.drawPanel(canvas, *histogram, params);
+
+    const auto place = [this, &canvas](int index, double x, double y, const CanvasColor& outline,
+                                       const CanvasColor& fill) {
+        EditorHandle& h = handles[static_cast<size_t>(index)];
+        h.anchor = CanvasPoint(x, y);
+        h.outlineColor = outline;
+        h.fillColor = fill;
+        h.drawHandle(canvas);
+    };
+    place(kInputBlackHandle, vx + B, vy + 70.0, kGrey70, kGrey70);
+    place(kGammaHandle, vx + B + gammaOffset, vy + 70.0, kGrey50, kGrey50);
+    place(kInputWhiteHandle, vx + W, vy + 70.0, kGrey70, kHollowGrey50);
+
+    const BgraBuffer gradientPixels = gradientImage();
+    std::unique_ptr<DRAWBOT_ImageP> gradient = canvas.newImage(
+        gradientPixels.width(), gradientPixels.height(), gradientPixels.rowBytes(), BgraBuffer::kLayout,
+        gradientPixels.data());
+    canvas.drawImage(*gradient, static_cast<float>(vx), static_cast<float>(vy + 83.0), 1.0f);
+
+    std::unique_ptr<DRAWBOT_PenP> pen = canvas.newPen(kGrey70.toDrawbot(), 1.0f);
+    const PF_Rect outline{static_cast<A_long>(vx), static_cast<A_long>(vy + 83.0),
+                          static_cast<A_long>((L + 290.0) - 25.0),
+                          static_cast<A_long>((T + layoutRect.height) - 5.0)};
+    canvas.strokeRect(*pen, outline);
+
+    place(kOutputBlackHandle, vx + OB, vy + 95.0, kGrey70, kGrey70);
+    place(kOutputWhiteHandle, vx + OW, vy + 95.0, kGrey70, kHollowGrey70);
+
+    canvas.releaseObject(pen);
+    canvas.releaseObject(gradient);
 }
 
 }  // namespace Ombrix::Levels

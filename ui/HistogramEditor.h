@@ -1,15 +1,71 @@
-// The histogram editor of the "Histogram" custom control.
+// The histogram editor of the "Histogram" custom control: draws the input
+// layer's histogram with the levels handles of the chosen channel, and turns
+// clicks and drags into parameter changes.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "host/ae_event.h"
+#include "ui/CanvasRect.h"
+#include "ui/ChannelHistograms.h"
+#include "ui/EditorHandle.h"
+#include "ui/HistogramView.h"
 
 namespace Ombrix::Levels {
 
+class EffectCanvas;
+
 class HistogramEditor {
 public:
+    // The handles, in hit-test order.
+    enum HandleIndex : int { kInputBlackHandle, kGammaHandle, kInputWhiteHandle, kOutputBlackHandle, kOutputWhiteHandle };
+    static constexpr int kHandleCount = 5;
+
+    // What a click grabbed; stored in the click's continue_refcon[0], which the
+    // host hands back with every following drag.
+    enum DragTarget : int32_t {
+        kDragInputBlack = 1,
+        kDragGamma = 2,
+        kDragInputWhite = 3,
+        kDragOutputBlack = 4,
+        kDragOutputWhite = 5,
+        kDragScale = 99,
+    };
+
+    HistogramEditor() = default;
     virtual ~HistogramEditor() = default;
+    HistogramEditor(const HistogramEditor&) = delete;
+    HistogramEditor& operator=(const HistogramEditor&) = delete;
+
+    // PF_Cmd_EVENT. Serves the effect window's "Histogram" control only. Failures
+    // leave as thrown host codes (int) or DRAWBOT_Exception, with everything made
+    // for the event released and evt_out_flags as the host sent them.
     PF_Err handleEvent(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                        PF_EventExtra* event_extra);
+
+    // PF_Event_DRAW: draws the whole editor and records its geometry.
+    PF_Err onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                  PF_EventExtra* event_extra);
+    void drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]);
+
+    void onClick(PF_EventExtra* event_extra);
+    void onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
+    void onAdjustCursor(PF_EventExtra* event_extra);
+
+    // Point tests on the geometry of the last draw.
+    bool hitsPanel(const HistogramView& panel, float x, float y) const;
+    bool hitsHandle(const EditorHandle& handle, float x, float y) const;
+    // Maps a drag point to the target's parameter (or to the histogram scale).
+    void applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]);
+
+    std::array<EditorHandle, kHandleCount> handles{};
+    HistogramView view;
+    const ChannelHistograms* histogram = nullptr;  // only while a draw runs
+    CanvasRect frame;
+    CanvasRect layoutRect;
+    int channel = 0;
+    bool combinedView = false;
 };
 
 // The process-wide editor, alive from module load to unload.

@@ -1,0 +1,108 @@
+#include "hostsim/Events.h"
+
+#include <cstring>
+
+#include "hostsim/Drawbot.h"
+#include "hostsim/Host.h"
+
+namespace hostsim {
+namespace {
+constexpr A_u_long kContextMagic = 0x43545854;  // 'CTXT'
+}
+
+EventSender::EventSender(Host& host) : EventSender(host, Options()) {}
+
+EventSender::EventSender(Host& host, const Options& options) : host_(host), options_(options) {
+    context_.magic = kContextMagic;
+    context_.w_type = PF_Window_EFFECT;
+    DrawbotSim::current().setSurface(options_.frame.right, options_.frame.bottom, options_.zoom);
+}
+
+PF_EventExtra EventSender::makeEvent(PF_EventType type) {
+    PF_EventExtra event;
+    std::memset(&event, 0, sizeof(event));
+    event.contextH = &context_;
+    event.e_type = type;
+    event.effect_win.index = options_.paramIndex;
+    event.effect_win.area = PF_EA_CONTROL;
+    event.effect_win.current_frame = options_.frame;
+    event.effect_win.param_title_frame = PF_Rect{options_.frame.left, options_.frame.top - 20, options_.frame.right,
+                                                 options_.frame.top};
+    event.evt_out_flags = PF_EO_NONE;
+    if (type == PF_Event_DRAW) event.u.draw.update_rect = options_.frame;
+    return event;
+}
+
+PF_Err EventSender::send(PF_EventExtra& event) {
+    DrawbotSim& drawbot = DrawbotSim::current();
+    drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame);
+    PF_Err err = PF_Err_NONE;
+    try {
+        err = host_.send(PF_Cmd_EVENT, nullptr, &event);
+    } catch (...) {
+        drawbot.endEvent();
+        throw;
+    }
+    drawbot.endEvent();
+    return err;
+}
+
+PF_Err EventSender::sendInput(PF_EventExtra& event) {
+    const size_t invalidationsBefore = host_.invalidations().size();
+    const PF_Err err = send(event);
+    last_ = event;
+    const bool asked = (event.evt_out_flags & PF_EO_UPDATE_NOW) != 0 ||
+                       host_.invalidations().size() != invalidationsBefore;
+    if (options_.redrawWhenAsked && asked) {
+        PF_EventExtra redraw = makeEvent(PF_Event_DRAW);
+        lastRedraw_ = send(redraw);
+        ++redraws_;
+    }
+    return err;
+}
+
+PF_Err EventSender::draw() {
+    PF_EventExtra event = makeEvent(PF_Event_DRAW);
+    const PF_Err err = send(event);
+    last_ = event;
+    return err;
+}
+
+PF_Err EventSender::click(int x, int y) {
+    PF_EventExtra event = makeEvent(PF_Event_DO_CLICK);
+    event.u.do_click.screen_point = PF_Point{x, y};
+    event.u.do_click.num_clicks = 1;
+    dragging_ = false;
+    const PF_Err err = sendInput(event);
+    if (err == PF_Err_NONE && event.u.do_click.send_drag) {
+        dragging_ = true;
+        std::memcpy(dragRefcon_, event.u.do_click.continue_refcon, sizeof(dragRefcon_));
+    }
+    return err;
+}
+
+PF_Err EventSender::drag(int x, int y, bool last) {
+    if (!dragging_) return PF_Err_NONE;
+    PF_EventExtra event = makeEvent(PF_Event_DRAG);
+    event.u.do_click.screen_point = PF_Point{x, y};
+    event.u.do_click.num_clicks = 1;
+    std::memcpy(event.u.do_click.continue_refcon, dragRefcon_, sizeof(dragRefcon_));
+    event.u.do_click.send_drag = TRUE;
+    event.u.do_click.last_time = last ? TRUE : FALSE;
+    const PF_Err err = sendInput(event);
+    // The effect may change its refcon during the drag or stop asking for drags.
+    std::memcpy(dragRefcon_, event.u.do_click.continue_refcon, sizeof(dragRefcon_));
+    if (last || err != PF_Err_NONE || !event.u.do_click.send_drag) dragging_ = false;
+    return err;
+}
+
+PF_Err EventSender::adjustCursor(int x, int y, PF_CursorType* cursor) {
+    PF_EventExtra event = makeEvent(PF_Event_ADJUST_CURSOR);
+    event.u.adjust_cursor.screen_point = PF_Point{x, y};
+    event.u.adjust_cursor.set_cursor = PF_Cursor_NONE;
+    const PF_Err err = sendInput(event);
+    if (cursor) *cursor = event.u.adjust_cursor.set_cursor;
+    return err;
+}
+
+}  // namespace hostsim

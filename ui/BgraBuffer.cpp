@@ -1,0 +1,25 @@
+#include "ui/BgraBuffer.h"
+
+#include <cmath>
+
+namespace Ombrix::Levels {
+
+BgraBuffer::BgraBuffer(int width, int height)
+    : width_(width), height_(height), bytes_(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0) {}
+
+uint8_t BgraBuffer::toByte(double component) {
+    const double v = std::round(component * 255.0);  // halves away from zero
+    if (!(v > 0.0)) return 0;
+    if (v > 255.0) return 255;
+    return static_cast<uint8_t>(v);
+}
+
+void BgraBuffer::set(int x, int y, const CanvasColor& color) {
+    uint8_t* p = &bytes_[offset(x, y)];
+    p[0] = toByte(color.blue);
+    p[1] = toByte(color.green);
+    p[2] = toByte(color.red);
+    p[3] = toByte(color.alpha);
+}
+
+}  // namespace Ombrix::Levels

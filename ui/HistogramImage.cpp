@@ -1,0 +1,85 @@
+#include "ui/HistogramImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "params/ParamIndices.h"
+
+namespace Ombrix::Levels {
+namespace {
+
+const CanvasColor kBlack(0.0, 0.0, 0.0, 1.0);
+const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
+
+int32_t largest(const std::vector<int32_t>& counts) {
+    return counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
+}
+
+int32_t countAt(const std::vector<int32_t>& counts, int i) {
+    return static_cast<size_t>(i) < counts.size() ? counts[static_cast<size_t>(i)] : 0;
+}
+
+// The colour of bin i at threshold m.
+CanvasColor binColor(const ChannelHistograms& raw, const ChannelHistograms& mapped, int channel, bool combined,
+                     int i, double m) {
+    const auto reaches = [i, m](const std::vector<int32_t>& counts) { return countAt(counts, i) > m; };
+    const auto rgb = [](bool r, bool g, bool b) { return CanvasColor(r ? 1.0 : 0.0, g ? 1.0 : 0.0, b ? 1.0 : 0.0, 1.0); };
+    switch (channel) {
+        case kChannelRGB: {
+            const bool r = reaches(mapped.red), g = reaches(mapped.green), b = reaches(mapped.blue);
+            if (combined) return (r || g || b) ? kGrey70 : kBlack;
+            return rgb(r, g, b);
+        }
+        case kChannelRed:
+            if (reaches(raw.red)) return rgb(true, false, false);
+            return combined ? kBlack : rgb(false, reaches(raw.green), reaches(raw.blue));
+        case kChannelGreen:
+            if (reaches(raw.green)) return rgb(false, true, false);
+            return combined ? kBlack : rgb(reaches(raw.red), false, reaches(raw.blue));
+        case kChannelBlue:
+            if (reaches(raw.blue)) return rgb(false, false, true);
+            return combined ? kBlack : rgb(reaches(raw.red), reaches(raw.green), false);
+        case kChannelAlpha: return reaches(raw.alpha) ? kGrey70 : kBlack;
+        default: return kBlack;
+    }
+}
+
+}  // namespace
+
+BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms& mapped, int channel,
+                          bool combinedView, float histogramScale) {
+    const int32_t maxR = largest(raw.red), maxG = largest(raw.green), maxB = largest(raw.blue);
+    const int32_t maxA = largest(raw.alpha);
+    const int32_t maxRGB = std::max(maxR, std::max(maxG, maxB));
+    double M = 0.0;
+    switch (channel) {
+        case kChannelRGB: M = maxRGB; break;
+        case kChannelRed: M = maxR; break;
+        case kChannelGreen: M = maxG; break;
+        case kChannelBlue: M = maxB; break;
+        case kChannelAlpha: M = maxA; break;
+        default: break;
+    }
+    BgraBuffer image(kHistogramImageWidth, kHistogramImageHeight);
+    for (int r = 0; r < kHistogramImageHeight; ++r) {
+        const int level = kHistogramImageHeight - r;
+        const double m = std::trunc(level / 70.0 * M * static_cast<double>(histogramScale));
+        for (int i = 0; i < kHistogramImageWidth; ++i) {
+            image.set(i, r, binColor(raw, mapped, channel, combinedView, i, m));
+        }
+    }
+    return image;
+}
+
+BgraBuffer gradientImage() {
+    BgraBuffer image(kGradientWidth, kGradientHeight);
+    for (int y = 0; y < kGradientHeight; ++y) {
+        for (int i = 0; i < kGradientWidth; ++i) {
+            const double v = i / 255.0;
+            image.set(i, y, CanvasColor(v, v, v, 1.0));
+        }
+    }
+    return image;
+}
+
+}  // namespace Ombrix::Levels

@@ -1,0 +1,141 @@
+// The editor's event filter and its mouse handling: clicks, drags and cursor.
+#include <algorithm>
+#include <cstdint>
+
+#include "entry/SuiteScope.h"
+#include "host/ae_suites.h"
+#include "params/ParamIndices.h"
+#include "ui/GammaMapping.h"
+#include "ui/HistogramEditor.h"
+
+namespace Ombrix::Levels {
+namespace {
+
+constexpr PF_EventOutFlags kHandledAndRedraw = PF_EO_HANDLED_EVENT | PF_EO_UPDATE_NOW;
+
+bool strictlyInside(const PF_Rect& r, float x, float y) {
+    return static_cast<float>(r.left) < x && x < static_cast<float>(r.right) && static_cast<float>(r.top) < y &&
+           y < static_cast<float>(r.bottom);
+}
+
+void writeValue(PF_ParamDef* params[], int index, double value) {
+    params[index]->u.fd.value = value;
+    params[index]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+}
+
+}  // namespace
+
+PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                                    PF_LayerDef* output, PF_EventExtra* event_extra) {
+    if (!event_extra) return PF_Err_BAD_CALLBACK_PARAM;
+    // Only the effect window's "Histogram" control is served.
+    if (!event_extra->contextH || event_extra->contextH->w_type != PF_Window_EFFECT ||
+        event_extra->effect_win.index != kParamHistogram) {
+        return PF_Err_NONE;
+    }
+    const PF_EventOutFlags flagsBefore = event_extra->evt_out_flags;
+    try {
+        switch (event_extra->e_type) {
+            case PF_Event_DO_CLICK: onClick(event_extra); return PF_Err_NONE;
+            case PF_Event_DRAG: onDrag(in_data, params, event_extra); return PF_Err_NONE;
+            case PF_Event_DRAW: return onDraw(in_data, out_data, params, output, event_extra);
+            case PF_Event_ADJUST_CURSOR: onAdjustCursor(event_extra); return PF_Err_NONE;
+            default: return PF_Err_NONE;
+        }
+    } catch (...) {
+        event_extra->evt_out_flags = flagsBefore;  // a failed event tells the host nothing
+        throw;
+    }
+}
+
+bool HistogramEditor::hitsPanel(const HistogramView& panel, float x, float y) const {
+    if (panel.channel == kChannelAlpha) return false;
+    const double px = x;
+    const double py = y;
+    const double vx = panel.origin.x;
+    const double vy = panel.origin.y;
+    if (vx <= px && px <= vx + 255.0 && vy <= py && py <= vy + 70.0) return true;           // the histogram image
+    if (vx + 270.0 <= px && px <= vx + 280.0 && vy + 20.0 <= py && py <= vy + 40.0) return true;  // the mode buttons
+    return false;
+}
+
+bool HistogramEditor::hitsHandle(const EditorHandle& handle, float x, float y) const {
+    return handle.contains(static_cast<double>(x), static_cast<double>(y));
+}
+
+void HistogramEditor::onClick(PF_EventExtra* event_extra) {
+    if (event_extra->effect_win.area != PF_EA_CONTROL) return;
+    PF_DoClickEventInfo& click = event_extra->u.do_click;
+    const float x = static_cast<float>(click.screen_point.h);
+    const float y = static_cast<float>(click.screen_point.v);
+    if (hitsPanel(view, x, y)) {
+        combinedView = !combinedView;
+    } else if (strictlyInside(view.scaleTrack, x, y)) {
+        click.send_drag = TRUE;
+        click.continue_refcon[0] = kDragScale;
+    } else {
+        for (int k = 0; k < kHandleCount; ++k) {
+            if (hitsHandle(handles[static_cast<size_t>(k)], x, y)) {
+                click.send_drag = TRUE;
+                click.continue_refcon[0] = k + 1;
+                break;
+            }
+        }
+    }
+    event_extra->evt_out_flags |= kHandledAndRedraw;
+}
+
+void HistogramEditor::onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra) {
+    if (event_extra->effect_win.area != PF_EA_CONTROL) return;
+    const PF_DoClickEventInfo& drag = event_extra->u.do_click;
+    const auto target = static_cast<int32_t>(static_cast<uint32_t>(drag.continue_refcon[0] & 0xFFFFFFFF));
+    applyDrag(static_cast<float>(drag.screen_point.h), static_cast<float>(drag.screen_point.v), target, params);
+
+    SuiteScope<PFAppSuite6> app(in_data, kPFAppSuite, kPFAppSuiteVersion6);
+    app->PF_InvalidateRect(event_extra->contextH, &event_extra->effect_win.current_frame);
+    event_extra->evt_out_flags |= kHandledAndRedraw;
+}
+
+void HistogramEditor::onAdjustCursor(PF_EventExtra* event_extra) {
+    if (event_extra->effect_win.area != PF_EA_CONTROL) return;
+    PF_AdjustCursorEventInfo& cursor = event_extra->u.adjust_cursor;
+    const float x = static_cast<float>(cursor.screen_point.h);
+    const float y = static_cast<float>(cursor.screen_point.v);
+    bool hit = hitsPanel(view, x, y) || strictlyInside(view.scaleThumb, x, y);
+    for (int k = 0; k < kHandleCount && !hit; ++k) hit = hitsHandle(handles[static_cast<size_t>(k)], x, y);
+    if (hit) cursor.set_cursor = PF_Cursor_FINGER_POINTER;
+    event_extra->evt_out_flags |= kHandledAndRedraw;
+}
+
+void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]) {
+    if (target == kDragScale) {
+        float t = static_cast<float>((static_cast<double>(y) - view.origin.y - 5.0) / 60.0);
+        t = t < 0.0f ? 0.0f : std::min(t, 1.0f);
+        view.histogramScale = 1.0f - t;
+        return;
+    }
+    if (target < kDragInputBlack || target > kDragOutputWhite) return;
+    if (!params || !params[kParamChannel]) return;
+    const int n = params[kParamChannel]->u.pd.value;
+    if (n < kChannelRGB || n > kChannelAlpha) return;
+
+    const double px = x;
+    const double x0 = layoutRect.x + 10.0;
+    if (!(x0 <= px && px <= x0 + 255.0)) return;  // outside the histogram: the value stays where it was
+    switch (target) {
+        case kDragInputBlack: writeValue(params, levelParam(n, kSlotInputBlack), px - x0); break;
+        case kDragInputWhite: writeValue(params, levelParam(n, kSlotInputWhite), px - x0); break;
+        case kDragOutputBlack: writeValue(params, levelParam(n, kSlotOutputBlack), px - x0); break;
+        case kDragOutputWhite: writeValue(params, levelParam(n, kSlotOutputWhite), px - x0); break;
+        case kDragGamma: {
+            const double B = params[levelParam(n, kSlotInputBlack)]->u.fd.value;
+            const double W = params[levelParam(n, kSlotInputWhite)]->u.fd.value;
+            const std::optional<double> gamma = gammaAtOffset(px - (x0 + B), B, W);
+            if (gamma) writeValue(params, levelParam(n, kSlotGamma), *gamma);
+            break;
+        }
+        default: break;
+    }
+}
+
+}  // namespace Ombrix::Levels
