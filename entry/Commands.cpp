@@ -4,12 +4,17 @@
 
 #include "entry/ProcessObjects.h"
 #include "entry/SuiteScope.h"
+#include "gl/AEOpenGLContext.h"
+#include "gl/ContextRegistry.h"
+#include "gl/OpenglRenderTarget.h"
 #include "host/ae_suites.h"
 #include "params/NameTable.h"
+#include "render/LevelsPass.h"
 
 namespace Ombrix::Levels {
 
 NameTable* gNameTable = nullptr;
+LevelsPass* gLevelsPass = new LevelsPass();
 
 PF_Err about(PF_InData* in_data, PF_OutData* out_data) {
     SuiteScope<PF_ANSICallbacksSuite1> ansi(in_data, kPFANSISuite, kPFANSISuiteVersion1);
@@ -25,6 +30,14 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
 
     // A failed construction frees the table and leaves the pointer as it was.
     auto names = std::make_unique<NameTable>(in_data);
+    if (!gLevelsPass) gLevelsPass = new LevelsPass();  // destroyed by an earlier set-down
+
+    // Without OpenGL 3.3 this raises AESDK_OpenGL_Fault: the set-up fails,
+    // with the host's context put back and no name table installed.
+    SavedCurrentContext saved;
+    createRootContext();
+    saved.restore();
+
     delete gNameTable;  // a repeated set-up replaces the table instead of leaking it
     gNameTable = names.release();
     return PF_Err_NONE;
@@ -33,6 +46,34 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
 PF_Err globalSetdown(PF_InData* /*in_data*/, PF_OutData* /*out_data*/) {
     delete gNameTable;
     gNameTable = nullptr;
+
+    SavedCurrentContext saved;
+    {
+        GlWorkLock lock;
+        // The shared GL objects are deleted in the root, which shares them.
+        // Should it not be current, they are only forgotten: they go with
+        // the contexts.
+        AEOpenGLContext* root = rootContext();
+        bool rootCurrent = false;
+        if (root) {
+            try {
+                root->makeCurrent();
+                rootCurrent = true;
+            } catch (const AESDK_OpenGL_Fault&) {
+            }
+        }
+        if (rootCurrent) {
+            OpenglRenderTarget::releaseAll();
+            if (gLevelsPass) gLevelsPass->releaseGl();
+        } else {
+            OpenglRenderTarget::forgetAll();
+            if (gLevelsPass) gLevelsPass->forgetGl();
+        }
+        delete gLevelsPass;
+        gLevelsPass = nullptr;
+        destroyAllContexts();
+    }
+    saved.restore();
     return PF_Err_NONE;
 }
 

@@ -5,8 +5,13 @@
 namespace Ombrix::Levels {
 
 class NameTable;
+class LevelsPass;
 
 // Built at global set-up from the host language, destroyed at set-down.
 extern NameTable* gNameTable;
+
+// Made when the module is loaded (no GL call), destroyed at global set-down
+// and made again by a later global set-up.
+extern LevelsPass* gLevelsPass;
 
 }  // namespace Ombrix::Levels

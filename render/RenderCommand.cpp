@@ -1,7 +1,80 @@
 #include "render/RenderCommand.h"
 
-namespace Ombrix::Levels {
+#include <glbinding/gl33core/gl.h>
 
-PF_Err renderCommand(PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*) { return PF_Err_NONE; }
+#include "entry/ProcessObjects.h"
+#include "gl/AEOpenGLContext.h"
+#include "gl/ContextRegistry.h"
+#include "gl/OpenglRenderTarget.h"
+#include "params/ParamIndices.h"
+#include "render/LevelsPass.h"
+#include "render/PixelTransfer.h"
+
+using namespace gl33core;
+
+namespace Ombrix::Levels {
+namespace {
+
+// A layer larger than the context can hold would come back as garbage.
+void checkSizeLimits(int width, int height) {
+    GLint textureSize = 0;
+    GLint renderbufferSize = 0;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureSize);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferSize);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    if (width > textureSize || height > textureSize || width > renderbufferSize || height > renderbufferSize ||
+        width > viewport[0] || height > viewport[1]) {
+        throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
+    }
+}
+
+// Closes whatever layers a frame left open when it ends early.
+class OpenLayers {
+public:
+    explicit OpenLayers(OpenglRenderTarget& target) : target_(target) {}
+    ~OpenLayers() { target_.discardLayers(); }
+    OpenLayers(const OpenLayers&) = delete;
+    OpenLayers& operator=(const OpenLayers&) = delete;
+
+private:
+    OpenglRenderTarget& target_;
+};
+
+}  // namespace
+
+PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output) {
+    if (!params || !params[kParamInput] || !output || !gLevelsPass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    PF_EffectWorld* input = &params[kParamInput]->u.ld;
+    const int width = input->width;
+    const int height = input->height;
+    if (width < 0 || height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
+
+    SavedCurrentContext saved;
+    {
+        GlWorkLock lock;
+        AEOpenGLContext& context = contextForCurrentThread();
+        context.makeCurrent();
+        checkSizeLimits(width, height);
+
+        OpenglRenderTarget& target = OpenglRenderTarget::forContext(context);
+        OpenLayers layers(target);
+        target.prepare(width, height, false);
+        target.begin(false, false);
+
+        TransferFormat format;
+        {
+            GlTexture texture = uploadWorld(kPixelFormat8, input, in_data, format);
+            gLevelsPass->readSettings(in_data);
+            const bool drawn = gLevelsPass->draw(context, texture.get(), {double(width), double(height)});
+            if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+        }  // the input texture is deleted
+        if (!target.drawToOutput(format.multiplier)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+        readBackWorld(width, height, input, output, in_data, kPixelFormat8, format);
+    }
+    saved.restore();
+    return PF_Err_NONE;
+}
 
 }  // namespace Ombrix::Levels

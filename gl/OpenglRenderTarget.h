@@ -1,0 +1,106 @@
+// The off-screen framebuffer set that the passes draw into: a stack of colour
+// layers (renderbuffers, the top one being drawn) and one 32-bit float RGBA
+// output renderbuffer that the pixel-order program fills and the render
+// command reads back.
+//
+// Framebuffers and vertex arrays are not shared between GL contexts, so every
+// context has its own target (forContext), with its own pixel-order program
+// kept from frame to frame. A frame asks its target, in order, to size itself
+// (prepare), to open a layer (begin) and, after the levels pass has drawn, to
+// move the layer through the pixel-order program into the output
+// (drawToOutput). Every operation needs the target's context current.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "gl/GlName.h"
+#include "gl/PixelOrderProgram.h"
+
+namespace Ombrix::Levels {
+
+class AEOpenGLContext;
+
+class OpenglRenderTarget {
+public:
+    // The target of `context`, made (with no GL call) on first use. Only
+    // under the registry lock (GlWorkLock).
+    static OpenglRenderTarget& forContext(const AEOpenGLContext& context);
+    // Global set-down, with the root current: deletes every target's shared
+    // objects (renderbuffers, programs, buffers) and drops the targets; their
+    // framebuffers and vertex arrays die with their contexts.
+    static void releaseAll();
+    // The same with no context current: every GL name is only given up.
+    static void forgetAll();
+    // Number of targets (one per context that has rendered).
+    static std::size_t count();
+
+    OpenglRenderTarget() = default;
+    OpenglRenderTarget(const OpenglRenderTarget&) = delete;
+    OpenglRenderTarget& operator=(const OpenglRenderTarget&) = delete;
+
+    // Sizes the target: the framebuffers and the output renderbuffer are
+    // (re-)made when the size or the mode changes or they do not exist. The
+    // pixel-order program (bgar order when multisampled, else argb) is kept
+    // while its order stays the same. A size of 0 leaves no framebuffers.
+    void prepare(int width, int height, bool multisampled);
+
+    // Opens a new cleared layer for drawing (blending off) and sets the
+    // viewport to the full size.
+    void begin(bool withDepth, bool withStencil);
+    // The layer-opening part of begin.
+    void pushLayer(bool withDepth, bool withStencil);
+
+    // A new 2-D texture holding the top layer (32-bit float RGBA in
+    // single-sample mode), which is closed; an empty handle when no layer is
+    // open. Drawing continues in the layer below, if any.
+    GlTexture popLayerToTexture();
+
+    // Pops the top layer and draws it through the pixel-order program into
+    // the output renderbuffer; the main framebuffer stays bound with the
+    // output at colour attachment 0, ready for reading. Nothing happens when
+    // no layer is open. Returns whether the output was drawn.
+    bool drawToOutput(float multiplier);
+
+    // Closes every open layer (a frame left early).
+    void discardLayers();
+    // Deletes the framebuffers and renderbuffers; size and mode are kept.
+    void deleteBuffers();
+    // deleteBuffers and the pixel-order program.
+    void release();
+    // Gives up every GL name without a GL call.
+    void forget();
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool multisampled() const { return multisampled_; }
+    unsigned int mainFramebuffer() const { return mainFramebuffer_.get(); }
+    unsigned int outputRenderbuffer() const { return outputRenderbuffer_.get(); }
+    std::size_t layerCount() const { return layers_.size(); }
+    const PixelOrderProgram* pixelOrderProgram() const { return pixelOrderProgram_.get(); }
+
+private:
+    struct Layer {
+        GlRenderbuffer colour;
+        GlRenderbuffer depth;    // companion, when asked for
+        GlRenderbuffer stencil;  // companion, when asked for
+    };
+
+    // Deletes the objects that other contexts share; forgets the rest.
+    void releaseShared();
+    unsigned int layerFramebuffer() const;
+    void attachTopLayer();
+
+    GlFramebuffer resolveFramebuffer_;      // multisampled mode: draw target of the resolve blit
+    GlFramebuffer mainFramebuffer_;         // the layer (single-sample) and the output
+    GlFramebuffer multisampleFramebuffer_;  // multisampled mode: the layer
+    GlRenderbuffer outputRenderbuffer_;     // GL_RGBA32F, width x height
+    bool multisampled_ = true;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Layer> layers_;
+    std::unique_ptr<PixelOrderProgram> pixelOrderProgram_;
+};
+
+}  // namespace Ombrix::Levels
