@@ -8,6 +8,7 @@
 
 #include "hostsim/Drawbot.h"
 #include "hostsim/HostError.h"
+#include "hostsim/RenderServices.h"
 #include "hostsim/TransformWorld.h"
 #include "hostsim/World.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 Host* gHost = nullptr;
 char gEffectToken;  // the effect reference handed to the module points here
+thread_local PF_Cmd tCommand = -1;  // the command in progress on this thread (renders may run on several)
 
 std::string suiteLabel(const std::string& name, int32_t version) { return name + " v" + std::to_string(version); }
 
@@ -212,6 +214,7 @@ void Host::installCoreSuites() {
     provideSuite(kPFAppSuite, kPFAppSuiteVersion6, &kAppSuite6);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
     installWorldServices(*this);
+    installRenderServices(*this);
     installTransformWorld(*this);
     installDrawbotServices(*this);
 }
@@ -255,9 +258,14 @@ void Host::failCheckout(int nth, PF_Err code) {
 
 // ---- commands --------------------------------------------------------------------------------
 PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
+    // Each command gets its own records, so renders may come from several threads at once.
     std::vector<PF_ParamDef> copies;
+    PF_InData in_data;
+    PF_OutData out_data;
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
+        in_data = in_data_;
+        out_data = out_data_;
         for (const StoredParam& p : params_) {
             copies.push_back(p.def);
             copies.back().uu.change_flags = PF_ChangeFlag_NONE;
@@ -271,13 +279,16 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     std::vector<PF_ParamDef*> pointers;
     for (PF_ParamDef& p : copies) pointers.push_back(&p);
     pointers.push_back(nullptr);
-    in_data_.num_params = static_cast<A_long>(copies.size());
+    in_data.num_params = static_cast<A_long>(copies.size());
 
-    command_ = cmd;
-    const PF_Err err = module_->entryPoint()(cmd, &in_data_, &out_data_, pointers.data(), output, extra);
-    command_ = -1;
+    const PF_Cmd outer = tCommand;
+    tCommand = cmd;
+    const PF_Err err = module_->entryPoint()(cmd, &in_data, &out_data, pointers.data(), output, extra);
+    tCommand = outer;
 
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    in_data_.num_params = in_data.num_params;
+    out_data_ = out_data;
     last_changes_.clear();
     for (size_t i = 0; i < copies.size() && i < params_.size(); ++i) {
         if (!(copies[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE)) continue;
@@ -301,17 +312,19 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
 
 PF_Err Host::callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutData*)>& body) {
     if (cmd == PF_Cmd_PARAMS_SETUP) forgetParams();
-    command_ = cmd;
+    tCommand = cmd;
     PF_Err err = PF_Err_NONE;
     try {
         err = body(&in_data_, &out_data_);
     } catch (...) {
-        command_ = -1;
+        tCommand = -1;
         throw;
     }
-    command_ = -1;
+    tCommand = -1;
     return err;
 }
+
+PF_Cmd Host::commandInProgress() const { return tCommand; }
 
 // ---- parameters ----------------------------------------------------------------------------------
 int Host::paramCount() const {
@@ -344,7 +357,7 @@ bool Host::validRef(PF_ProgPtr ref, const char* who) {
 PF_Err Host::addParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (!validRef(ref, "add_param") || !def) return PF_Err_BAD_CALLBACK_PARAM;
-    if (command_ != PF_Cmd_PARAMS_SETUP) {
+    if (tCommand != PF_Cmd_PARAMS_SETUP) {
         violation("add_param called outside parameter set-up");
         return PF_Err_BAD_CALLBACK_PARAM;
     }
@@ -381,7 +394,7 @@ PF_Err Host::addParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def) {
 PF_Err Host::registerUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (!validRef(ref, "register_ui") || !info) return PF_Err_BAD_CALLBACK_PARAM;
-    if (command_ != PF_Cmd_PARAMS_SETUP) {
+    if (tCommand != PF_Cmd_PARAMS_SETUP) {
         violation("register_ui called outside parameter set-up");
         return PF_Err_BAD_CALLBACK_PARAM;
     }

@@ -60,6 +60,8 @@ public:
     PF_Err paramsSetup() { return send(PF_Cmd_PARAMS_SETUP); }
     PF_Err globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
     PF_Err updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
+    // Renders the input layer (parameter 0) into `output`; may be called on any thread.
+    PF_Err render(PF_LayerDef* output) { return send(PF_Cmd_RENDER, output); }
 
     // Runs `body` as if the host were inside command `cmd`, for unit tests that
     // call the effect's code directly with the host's records.
@@ -121,7 +123,8 @@ public:
     std::vector<Invalidation> invalidations() const;
     void clearInvalidations();
 
-    PF_Cmd commandInProgress() const { return command_; }
+    // The command in progress on the calling thread (-1 when none).
+    PF_Cmd commandInProgress() const;
 
     // ---- callbacks, used by the C trampolines ------------------------------------
     SPErr acquireSuite(const char* name, int32_t version, const void** suite);
@@ -148,7 +151,6 @@ private:
     PF_OutData out_data_{};
     PF_UtilCallbacks utils_{};
     PF_ProgPtr effect_ref_ = nullptr;
-    PF_Cmd command_ = -1;
 
     mutable std::recursive_mutex mutex_;
     std::map<SuiteKey, const void*> suites_;

@@ -42,5 +42,7 @@ int runAbout(const ToolContext& context, const std::vector<std::string>& args);
 int runParams(const ToolContext& context, const std::vector<std::string>& args);
 int runInspect(const ToolContext& context, const std::vector<std::string>& args);
 int runEditor(const ToolContext& context, const std::vector<std::string>& args);
+int runRender(const ToolContext& context, const std::vector<std::string>& args);
+int runTestPicture(const ToolContext& context, const std::vector<std::string>& args);
 
 }  // namespace zanth

@@ -1,8 +1,10 @@
 // zanth-levels: runs the Zanth Levels module in the host simulator.
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 
 #include "hostsim/HostError.h"
+#include "tool/EffectOutput.h"
 #include "tool/ToolCommon.h"
 
 #if defined(_WIN32)
@@ -44,6 +46,21 @@ const Subcommand kSubcommands[] = {
      "Bad usage, an unknown parameter, a value out of range or an unreadable input exit with 2 and\n"
      "write nothing; a host error code from the effect exits with 1.\n",
      runEditor},
+    {"render", "render a picture through the effect",
+     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]...\n\n"
+     "Reads INPUT.png (8-bit RGBA, RGB or grey; alpha 255 where it has none) into the host's 8-bit\n"
+     "alpha-first world, runs global and parameter set-up, sets parameters by English name (\"Input\n"
+     "Black\", \"Red Gamma\", \"Clip To Output White\", ...; Channel takes 1-5 or RGB/Red/Green/Blue/Alpha,\n"
+     "checkboxes 0/1/on/off, sliders any number in their valid range), renders one frame through the\n"
+     "effect's OpenGL path and writes OUTPUT.png: 8-bit RGBA, straight alpha.\n\n"
+     "An unknown name, a bad value or an unreadable input exits with 2; a host error code from the\n"
+     "effect exits with 1. No failure leaves an output file behind.\n",
+     runRender},
+    {"testpicture", "write the generated test picture",
+     "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT]\n\n"
+     "Writes the generated test picture (default 480x270): red, green, blue and grey ramps, a hue sweep\n"
+     "whose alpha fades to the right, and a white block in the top-left corner that shows orientation.\n",
+     runTestPicture},
 };
 
 void printUsage(std::ostream& out) {
@@ -51,7 +68,7 @@ void printUsage(std::ostream& out) {
            "Runs the Zanth Levels effect module in a simulated host.\n"
            "--module PATH  the module to load (default: the one built beside this tool)\n\ncommands:\n";
     for (const Subcommand& c : kSubcommands) {
-        out << "  " << c.name << std::string(10 - std::strlen(c.name), ' ') << c.summary << "\n";
+        out << "  " << c.name << std::string(std::max<size_t>(13, std::strlen(c.name) + 2) - std::strlen(c.name), ' ') << c.summary << "\n";
     }
     out << "\n'zanth-levels COMMAND --help' describes a command.\n";
 }
@@ -72,6 +89,8 @@ int main(int argc, char** argv) {
 #if defined(_WIN32)
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // The module's GL diagnostics go to standard error; the tool's results keep standard output.
+    const SeparateEffectOutput effectOutput;
     std::vector<std::string> args(argv + 1, argv + argc);
     ToolContext context;
     try {

@@ -1,0 +1,143 @@
+// render and testpicture: one frame through the module, and the picture to try it on.
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+#include "hostsim/Host.h"
+#include "hostsim/World.h"
+#include "tool/ParamSettings.h"
+#include "tool/PngIO.h"
+#include "tool/TestPicture.h"
+#include "tool/ToolCommon.h"
+
+namespace zanth {
+namespace {
+
+constexpr int kRowPadding = 24;  // the host's worlds have padded rows; so do the tool's
+
+// Global set-up and parameter set-up on construction, global set-down when
+// the command ends, also when it ends by an exception.
+class SetUpEffect {
+public:
+    explicit SetUpEffect(hostsim::Host& host) : host_(host) {
+        const PF_Err err = host_.globalSetup();
+        if (err != PF_Err_NONE) throw EffectError("global set-up", err);
+        setUp_ = true;
+        const PF_Err paramsErr = host_.paramsSetup();
+        if (paramsErr != PF_Err_NONE) throw EffectError("parameter set-up", paramsErr);
+    }
+    ~SetUpEffect() {
+        if (setUp_) host_.globalSetdown();
+    }
+    PF_Err setDown() {
+        setUp_ = false;
+        return host_.globalSetdown();
+    }
+    SetUpEffect(const SetUpEffect&) = delete;
+    SetUpEffect& operator=(const SetUpEffect&) = delete;
+
+private:
+    hostsim::Host& host_;
+    bool setUp_ = false;
+};
+
+// Straight RGBA bytes into an 8-bit alpha-first world with padded rows.
+hostsim::World toWorld(const RgbaImage& image) {
+    hostsim::World world(image.width, image.height, PF_PixelFormat_ARGB32, kRowPadding);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            world.pixel8(x, y) = PF_Pixel8{p[3], p[0], p[1], p[2]};
+        }
+    }
+    return world;
+}
+
+RgbaImage toImage(hostsim::World& world) {
+    RgbaImage image;
+    image.width = world.width();
+    image.height = world.height();
+    image.rgba.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const PF_Pixel8& px = world.pixel8(x, y);
+            uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            p[0] = px.red;
+            p[1] = px.green;
+            p[2] = px.blue;
+            p[3] = px.alpha;
+        }
+    }
+    return image;
+}
+
+std::string modulePathOf(const ToolContext& context) {
+    return context.modulePath.empty() ? hostsim::defaultModulePath() : context.modulePath;
+}
+
+}  // namespace
+
+int runRender(const ToolContext& context, const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    std::vector<std::string> settings;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--set") {
+            if (i + 1 >= args.size()) throw UsageError("--set needs NAME=VALUE");
+            settings.push_back(args[++i]);
+        } else if (args[i].rfind("--set=", 0) == 0) {
+            settings.push_back(args[i].substr(6));
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw UsageError("unknown argument to render: " + args[i]);
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.size() != 2) throw UsageError("render needs an input and an output picture: INPUT.png OUTPUT.png");
+
+    const RgbaImage picture = readPng(files[0]);
+    hostsim::Host host(modulePathOf(context));
+    SetUpEffect effect(host);
+    std::vector<ParamSetting> parsed;
+    for (const std::string& s : settings) parsed.push_back(parseSetting(host, s));  // all checked before any is applied
+    for (const ParamSetting& s : parsed) applySetting(host, s);
+
+    hostsim::World input = toWorld(picture);
+    hostsim::World output(picture.width, picture.height, PF_PixelFormat_ARGB32, kRowPadding);
+    host.setInputLayer(input.def());
+    const PF_Err err = host.render(output.def());
+    if (err != PF_Err_NONE) throw EffectError("render", err);
+    const PF_Err setdownErr = effect.setDown();
+    if (setdownErr != PF_Err_NONE) throw EffectError("global set-down", setdownErr);
+
+    writePng(files[1], toImage(output));  // through a temporary file: a failure leaves nothing behind
+    return 0;
+}
+
+int runTestPicture(const ToolContext& /*context*/, const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    int width = 480;
+    int height = 270;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--size") {
+            if (i + 1 >= args.size()) throw UsageError("--size needs WIDTHxHEIGHT");
+            const std::string size = args[++i];
+            char* end = nullptr;
+            const long w = std::strtol(size.c_str(), &end, 10);
+            const long h = (end && *end == 'x') ? std::strtol(end + 1, &end, 10) : 0;
+            if (!end || *end != '\0' || w < 1 || h < 1 || w > 16384 || h > 16384) {
+                throw UsageError("--size takes WIDTHxHEIGHT, each 1 to 16384, not \"" + size + "\"");
+            }
+            width = static_cast<int>(w);
+            height = static_cast<int>(h);
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw UsageError("unknown argument to testpicture: " + args[i]);
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.size() != 1) throw UsageError("testpicture needs one output picture: OUTPUT.png");
+    writePng(files[0], generateTestPicture(width, height));
+    return 0;
+}
+
+}  // namespace zanth
