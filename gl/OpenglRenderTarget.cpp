@@ -2,6 +2,8 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <algorithm>
+
 #include "gl/PerContext.h"
 #include "gl/PrintMessage.h"
 
@@ -10,7 +12,15 @@ using namespace gl33core;
 namespace Ombrix::Levels {
 namespace {
 
-constexpr GLsizei kSamples = 8;
+constexpr GLint kSamples = 8;
+
+// 8 samples, or as many as the implementation offers when that is fewer
+// (more than it offers leaves the layer without storage).
+GLsizei sampleCount() {
+    GLint offered = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &offered);
+    return std::max<GLint>(1, std::min(kSamples, offered));
+}
 
 PerContext<OpenglRenderTarget>& targets() {
     static PerContext<OpenglRenderTarget> store;
@@ -20,7 +30,7 @@ PerContext<OpenglRenderTarget>& targets() {
 // Storage for a renderbuffer bound to GL_RENDERBUFFER.
 void renderbufferStorage(bool multisampled, GLenum format, int width, int height) {
     if (multisampled) {
-        glRenderbufferStorageMultisample(GL_RENDERBUFFER, kSamples, format, width, height);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, sampleCount(), format, width, height);
     } else {
         glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
     }

@@ -11,7 +11,7 @@ using namespace gl33core;
 namespace Ombrix::Levels {
 namespace {
 
-constexpr GLsizei kLogLimit = 512;
+constexpr GLsizei kLogLimit = 512;  // characters of a driver log written; GL counts the NUL in the buffer size
 
 // Compiles one stage; on failure writes its log under `label` and returns an
 // empty handle.
@@ -25,7 +25,7 @@ GlShader compileStage(GLenum stage, const std::string& source, const char* label
     if (status == static_cast<GLint>(GL_TRUE)) return shader;
     char log[kLogLimit + 1] = {0};
     GLsizei length = 0;
-    glGetShaderInfoLog(shader.get(), kLogLimit, &length, log);
+    glGetShaderInfoLog(shader.get(), kLogLimit + 1, &length, log);
     log[std::clamp<GLsizei>(length, 0, kLogLimit)] = '\0';
     printMessage("Shader %s error:\n%s\n", label, log);
     return GlShader();  // the failed shader is deleted
@@ -70,7 +70,7 @@ void OpenglShader::build() {
     }
     char log[kLogLimit + 1] = {0};
     GLsizei length = 0;
-    glGetProgramInfoLog(program.get(), kLogLimit, &length, log);
+    glGetProgramInfoLog(program.get(), kLogLimit + 1, &length, log);
     log[std::clamp<GLsizei>(length, 0, kLogLimit)] = '\0';
     printMessage("Program error:\n%s\n", log);
 }  // a failed program is deleted with its handle

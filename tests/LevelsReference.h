@@ -1,0 +1,85 @@
+// An independent CPU model of the levels map, in 32-bit float as the GPU
+// computes it, to judge rendered frames by. A frame byte is right when it is
+// within one code value of lrintf(v * 255) for the model's v; pixels where
+// the model itself jumps by more than that under a nudge of its input (a
+// step at gamma 0, equal input levels) depend on the last bit of float
+// rounding and are left out, and counted.
+#pragma once
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "host/ae_effect.h"
+#include "render/LevelsSettings.h"
+
+namespace zanth_test {
+
+using Ombrix::Levels::ChannelLevels;
+using Ombrix::Levels::LevelsSettings;
+
+inline float levelsModel(float value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
+    const float lowIn = static_cast<float>(c.inputBlack);
+    const float highIn = static_cast<float>(c.inputWhite);
+    const float gamma = static_cast<float>(c.gamma);
+    const float lowOut = static_cast<float>(c.outputBlack);
+    const float highOut = static_cast<float>(c.outputWhite);
+    float v = highIn != lowIn ? (value * 255.0f - lowIn) / (highIn - lowIn) : value * 255.0f - lowIn;
+    if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0f) : std::min(v, 1.0f);
+    if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0f) : std::max(v, 0.0f);
+    if (gamma != 1.0f && v > 0.0f) {
+        if (gamma > 0.0f) {
+            v = std::pow(v, 1.0f / gamma);
+        } else {
+            v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);  // the limit of ever smaller gammas
+        }
+        v = std::min(v, FLT_MAX);
+    }
+    v = v * (highOut - lowOut) + lowOut;
+    v = v / 255.0f;
+    return std::clamp(v, 0.0f, 1.0f);
+}
+
+enum Channel { kAlpha, kRed, kGreen, kBlue };
+
+// The mapped value of one channel for a sample (0..1 as the GPU sees it).
+inline float channelModel(float sample, Channel channel, const LevelsSettings& s) {
+    const bool cb = s.clipBlack;
+    const bool cw = s.clipWhite;
+    switch (channel) {
+        case kRed: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.red, cb, cw);
+        case kGreen: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.green, cb, cw);
+        case kBlue: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.blue, cb, cw);
+        case kAlpha: return levelsModel(sample, s.alpha, cb, cw);
+    }
+    return 0.0f;
+}
+
+inline int toByte(float v) { return static_cast<int>(std::lrintf(v * 255.0f)); }
+
+struct ByteModel {
+    int expected;
+    bool stable;  // a nudge of the input moves the result by at most one code value
+};
+
+inline ByteModel byteModel(int input, Channel channel, const LevelsSettings& s) {
+    const float sample = static_cast<float>(input) * (1.0f / 255.0f);
+    const int expected = toByte(channelModel(sample, channel, s));
+    const int below = toByte(channelModel(sample * (1.0f - 1e-6f) - 1e-7f, channel, s));
+    const int above = toByte(channelModel(sample * (1.0f + 1e-6f) + 1e-7f, channel, s));
+    return {expected, std::abs(below - expected) <= 1 && std::abs(above - expected) <= 1};
+}
+
+inline int channelOf(const PF_Pixel8& p, Channel c) {
+    switch (c) {
+        case kAlpha: return p.alpha;
+        case kRed: return p.red;
+        case kGreen: return p.green;
+        case kBlue: return p.blue;
+    }
+    return 0;
+}
+
+}  // namespace zanth_test

@@ -1,0 +1,442 @@
+// The render command as the host drives it: the host's own GL context is put
+// back, failures end with a host error code and leave nothing behind, every
+// thread renders in its own context with shared programs, and the GL objects
+// of a frame are the frame's alone.
+#include <gtest/gtest.h>
+
+#include <glbinding/gl33core/gl.h>
+
+#include <atomic>
+#include <thread>
+
+#include "gl/ContextRegistry.h"
+#include "hostsim/HostGlContext.h"
+#include "hostsim/RenderServices.h"
+#include "tests/GlCallCounter.h"
+#include "tests/RenderFixture.h"
+
+namespace {
+
+using namespace zanth_test;
+using hostsim::HostGlContext;
+
+LevelsSettings someSettings() {
+    LevelsSettings s;
+    s.composite = {10, 230, 1.4, 0, 255};
+    s.blue.gamma = 0.8;
+    s.alpha.outputBlack = 20;
+    return s;
+}
+
+void expectModel(const hostsim::World& input, const hostsim::World& output, const LevelsSettings& s) {
+    const FrameCheck check = checkFrame(input, output, s);
+    EXPECT_EQ(check.wrong, 0) << check.firstWrong;
+    EXPECT_GT(check.checked, 0);
+}
+
+class RenderCommand : public RenderTest {};
+
+// ---- the host's context --------------------------------------------------------------
+
+TEST_F(RenderCommand, PutsBackTheHostsOpenGlContext) {
+    HostGlContext hostContext(HostGlContext::Api::OpenGL);
+    hostContext.makeCurrent();
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_TRUE(hostContext.isCurrent());
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_TRUE(hostContext.isCurrent());
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, PutsBackTheHostsOpenGlEsContextAndItsApi) {
+    HostGlContext hostContext(HostGlContext::Api::OpenGLES);
+    hostContext.makeCurrent();
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_TRUE(hostContext.isCurrent());
+    EXPECT_EQ(HostGlContext::boundApi(), HostGlContext::Api::OpenGLES);
+    // EGL through glvnd keeps one current context per thread, whatever its API.
+    void* const current = HostGlContext::currentOpenGl();
+    EXPECT_TRUE(current == nullptr || current == hostContext.handle()) << "the effect's context was left current";
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, LeavesNoContextCurrentWhenTheHostHadNone) {
+    ASSERT_TRUE(HostGlContext::noneCurrent());
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_TRUE(HostGlContext::noneCurrent());
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, SetUpAndSetDownPutBackTheHostsContext) {
+    HostGlContext hostContext;
+    hostContext.makeCurrent();
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    EXPECT_TRUE(hostContext.isCurrent());
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    EXPECT_TRUE(hostContext.isCurrent());
+    hostContext.release();
+}
+
+// ---- failures ----------------------------------------------------------------------------
+
+struct Failure {
+    const char* name;
+    std::function<void(hostsim::Host&)> inject;
+};
+
+std::ostream& operator<<(std::ostream& out, const Failure& f) { return out << f.name; }
+
+class RenderFailure : public RenderTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture(4, 8);
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);  // steady state first: the failing frame is an ordinary one
+
+    HostGlContext hostContext;
+    hostContext.makeCurrent();
+    GlCallCounter counter;
+    GetParam().inject(*host);
+    EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_TRUE(hostContext.isCurrent());
+    EXPECT_HOST_CLEAN(*host);
+    const GlCounts failed = counter.counts();
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Buffer, GlObject::Program}) {
+        EXPECT_EQ(failed.made_(kind), failed.deleted_(kind))
+            << "GL objects of kind " << static_cast<int>(kind) << " left by the failed frame";
+    }
+
+    // The next frame is whole again.
+    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    host->allowSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
+    hostsim::failHandleAllocations(0);
+    host->failCheckout(0, PF_Err_NONE);
+    hostsim::World again(256, 4);
+    ASSERT_EQ(render(input, again), PF_Err_NONE);
+    expectModel(input, again, settings);
+    EXPECT_TRUE(hostContext.isCurrent());
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Render, RenderFailure,
+    ::testing::Values(
+        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion2); }},
+        Failure{"HandleSuiteGivesNoTable",
+                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion2); }},
+        Failure{"NoHandleMemory", [](hostsim::Host&) { hostsim::failHandleAllocations(1); }}),
+    [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+
+TEST_F(RenderCommand, AParameterThatCannotBeReadKeepsItsLastValue) {
+    LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    // The composite input black is read first; the host refuses it this time.
+    host->param(Ombrix::Levels::levelParam(1, Ombrix::Levels::kSlotInputBlack)).u.fd.value = 90;
+    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
+    hostsim::World again(256, 4);
+    ASSERT_EQ(render(input, again), PF_Err_NONE);
+    expectModel(input, again, settings);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, ALayerBeyondTheGlLimitsIsAHostError) {
+    // The limits of the implementation, asked in a context of the test's own.
+    gl::GLint limit = 0;
+    {
+        Ombrix::Levels::SavedCurrentContext saved;
+        Ombrix::Levels::createRootContext();
+        using namespace gl33core;
+        gl::GLint texture = 0;
+        gl::GLint renderbuffer = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+        limit = std::min(texture, renderbuffer);
+        Ombrix::Levels::destroyAllContexts();
+    }
+    ASSERT_GT(limit, 0);
+    HostGlContext hostContext;
+    hostContext.makeCurrent();
+    for (const auto& size : {std::make_pair(limit + 1, 1), std::make_pair(1, limit + 1)}) {
+        hostsim::World input(size.first, size.second);
+        hostsim::World output(size.first, size.second);
+        fillBytes(output, 0x5A);
+        EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM) << size.first << " x " << size.second;
+        EXPECT_EQ(output.pixel8(0, 0).alpha, 0x5A) << "the output was written";
+        EXPECT_TRUE(hostContext.isCurrent());
+    }
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, AnEmptyLayerIsNothingToDraw) {
+    GlCallCounter counter;
+    for (const auto& size : {std::make_pair(0, 0), std::make_pair(0, 5), std::make_pair(5, 0)}) {
+        hostsim::World input(size.first, size.second);
+        hostsim::World output(4, 4);
+        fillBytes(output, 0x5A);
+        EXPECT_EQ(render(input, output), PF_Err_NONE);
+        EXPECT_EQ(output.pixel8(3, 3).red, 0x5A);
+    }
+    host->setInputLayer(nullptr);  // a layer without pixels
+    hostsim::World output(4, 4);
+    EXPECT_EQ(host->render(output.def()), PF_Err_NONE);
+    EXPECT_EQ(counter.counts().objectsMade(), 0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// ---- sizes and rows --------------------------------------------------------------------------
+
+TEST_F(RenderCommand, PaddedRowsAreReadAndWrittenInPlace) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    for (int inPadding : {0, 4, 12, 3, 1}) {  // 3 and 1: rows that are no whole number of pixels apart
+        hostsim::World input = everyValuePicture(5, inPadding);
+        hostsim::World output(256, 5, PF_PixelFormat_ARGB32, 36);
+        fillBytes(output, 0xA5);
+        ASSERT_EQ(render(input, output), PF_Err_NONE) << "input padding " << inPadding;
+        expectModel(input, output, settings);
+        for (int y = 0; y < 5; ++y) {
+            for (int b = 256 * 4; b < output.rowbytes(); ++b) {
+                ASSERT_EQ(output.row(y)[b], 0xA5) << "padding byte " << b << " of row " << y << " was written";
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, TheFirstRowStaysTheFirstRow) {
+    // Rows that differ: a vertical flip, or rows out of step, cannot pass.
+    hostsim::World input(3, 7);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            input.pixel8(x, y) = PF_Pixel8{255, static_cast<A_u_char>(30 * y), static_cast<A_u_char>(100 * x),
+                                           static_cast<A_u_char>(y == 0 && x == 0 ? 255 : 0)};
+        }
+    }
+    hostsim::World output(3, 7);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            ASSERT_EQ(std::memcmp(&input.pixel8(x, y), &output.pixel8(x, y), 4), 0) << x << "," << y;
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, AnOutputOfAnotherSizeGetsOnlyTheOverlap) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture(6, 4);
+    for (const auto& size : {std::make_pair(300, 9), std::make_pair(100, 3), std::make_pair(300, 2),
+                             std::make_pair(40, 9)}) {
+        hostsim::World output(size.first, size.second, PF_PixelFormat_ARGB32, 8);
+        fillBytes(output, 0x5A);
+        ASSERT_EQ(render(input, output), PF_Err_NONE) << size.first << " x " << size.second;
+        expectModel(input, output, settings);
+        for (int y = 0; y < output.height(); ++y) {
+            for (int b = 0; b < output.rowbytes(); ++b) {
+                const bool inside = y < 6 && b < 256 * 4;
+                if (!inside) {
+                    ASSERT_EQ(output.row(y)[b], 0x5A) << "byte " << b << " of row " << y;
+                }
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, SizeChangesBetweenFrames) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    GlCallCounter counter;
+    for (int height : {4, 4, 9, 2, 2}) {
+        hostsim::World input = everyValuePicture(height);
+        hostsim::World output(256, height);
+        ASSERT_EQ(render(input, output), PF_Err_NONE);
+        expectModel(input, output, settings);
+    }
+    // Framebuffers are made for the first size and again for each new size only.
+    EXPECT_EQ(counter.counts().made_(GlObject::Framebuffer), 3);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// ---- what a frame makes --------------------------------------------------------------------
+
+TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    GlCallCounter counter;
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    const GlCounts first = counter.counts();
+    EXPECT_EQ(first.links, 2) << "the levels program and this context's pixel-order program";
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
+    const GlCounts steady = counter.counts() - first;
+    EXPECT_EQ(steady.links, 0);
+    EXPECT_EQ(steady.made_(GlObject::Program) + steady.made_(GlObject::Shader), 0);
+    EXPECT_EQ(steady.made_(GlObject::Framebuffer) + steady.made_(GlObject::VertexArray), 0);
+    EXPECT_EQ(steady.made_(GlObject::Buffer), 0);
+    EXPECT_EQ(steady.made_(GlObject::Texture), 3 * 2) << "input texture and layer copy";
+    EXPECT_EQ(steady.made_(GlObject::Renderbuffer), 3 * 1) << "the layer";
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer}) {
+        EXPECT_EQ(steady.made_(kind), steady.deleted_(kind)) << "kind " << static_cast<int>(kind);
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, SetDownDeletesEverySharedObject) {
+    GlCallCounter counter;
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    std::thread other([&] { EXPECT_EQ(render(input, output), PF_Err_NONE); });
+    other.join();
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    const GlCounts all = counter.counts();
+    // Framebuffers and vertex arrays go with their contexts; the rest is deleted.
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Buffer, GlObject::Program,
+                          GlObject::Shader}) {
+        EXPECT_EQ(all.made_(kind), all.deleted_(kind)) << "kind " << static_cast<int>(kind);
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// ---- threads and contexts -----------------------------------------------------------------
+
+TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    GlCallCounter counter;
+    std::atomic<int> failures{0};
+
+    // Alternating frames on two threads, each thread with a host context of its own.
+    hostsim::World input = everyValuePicture(4, 4);
+    host->setInputLayer(input.def());
+    auto frames = [&](int count) {
+        HostGlContext hostContext;
+        hostContext.makeCurrent();
+        for (int i = 0; i < count; ++i) {
+            hostsim::World output(256, 4);
+            if (host->render(output.def()) != PF_Err_NONE) ++failures;
+            const FrameCheck check = checkFrame(input, output, settings);
+            if (check.wrong != 0) ++failures;
+            if (!hostContext.isCurrent()) ++failures;
+        }
+        hostContext.release();
+    };
+    for (int round = 0; round < 2; ++round) {
+        std::thread a(frames, 2);
+        a.join();
+        std::thread b(frames, 2);
+        b.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    // Four threads, four contexts, each selected by its own thread only; the
+    // levels program was linked once, each context's pixel-order program once.
+    const auto selected = counter.selected();
+    std::set<glbinding::ContextHandle> all;
+    for (const auto& entry : selected) {
+        if (entry.first == GlCallCounter::threadKey()) continue;
+        EXPECT_EQ(entry.second.size(), 1u);
+        all.insert(entry.second.begin(), entry.second.end());
+    }
+    EXPECT_EQ(all.size(), 4u);
+    EXPECT_EQ(counter.counts().links, 1 + 4);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, ConcurrentFramesOnTwoThreadsAreBothRight) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture(8, 4);
+    host->setInputLayer(input.def());
+    std::atomic<int> failures{0};
+    auto frames = [&] {
+        HostGlContext hostContext;
+        hostContext.makeCurrent();
+        for (int i = 0; i < 6; ++i) {
+            hostsim::World output(256, 8);
+            if (host->render(output.def()) != PF_Err_NONE) ++failures;
+            if (checkFrame(input, output, settings).wrong != 0) ++failures;
+            if (!hostContext.isCurrent()) ++failures;
+        }
+        hostContext.release();
+    };
+    std::thread a(frames);
+    std::thread b(frames);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, SetUpAfterSetDownRendersWithNewContexts) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        hostsim::World output(256, 4);
+        ASSERT_EQ(render(input, output), PF_Err_NONE) << "cycle " << cycle;
+        expectModel(input, output, settings);
+        ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+        ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, WithoutGlobalSetUpARenderIsAHostError) {
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    HostGlContext hostContext;
+    hostContext.makeCurrent();
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_TRUE(hostContext.isCurrent());
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(HostTest, WithoutAnySetUpARenderIsAHostError) {
+    HostGlContext hostContext;
+    hostContext.makeCurrent();
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    host->setInputLayer(input.def());
+    EXPECT_EQ(host->render(output.def()), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_TRUE(hostContext.isCurrent());
+    hostContext.release();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(RenderCommand, OneDescriptionPerContextOnStandardOutput) {
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_EQ(render(input, output), PF_Err_NONE);
+    std::thread other([&] { EXPECT_EQ(render(input, output), PF_Err_NONE); });
+    other.join();
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    size_t count = 0;
+    for (size_t at = printed.find("OpenGL Version:  "); at != std::string::npos;
+         at = printed.find("OpenGL Version:  ", at + 1)) {
+        ++count;
+    }
+    EXPECT_EQ(count, 2u) << printed;
+    EXPECT_HOST_CLEAN(*host);
+}
+
+}  // namespace
