@@ -80,9 +80,11 @@ SPErr EffectCanvas::fillPath(const DRAWBOT_ColorRGBA& color, const DRAWBOT_PathP
     DRAWBOT_SupplierRef supplier = nullptr;
     SPErr err = suites.draw()->GetSurface(drawRef, &surface);
     if (err == 0) err = suites.draw()->GetSupplier(drawRef, &supplier);
+    // Without a supplier no brush can be made: stop here rather than hand the
+    // host a null supplier.
+    if (err != 0) throw DRAWBOT_Exception(err);
     DRAWBOT_BrushP brush(suites.supplier(), supplier, color);
-    if (err == 0) err = suites.surface()->FillPath(surface, brush.get(), path.get(), kDRAWBOT_FillType_Default);
-    return err;
+    return suites.surface()->FillPath(surface, brush.get(), path.get(), kDRAWBOT_FillType_Default);
 }
 
 SPErr EffectCanvas::drawLine(const DRAWBOT_PenP& pen, const PF_Point& from, const PF_Point& to) {
@@ -105,7 +107,8 @@ SPErr EffectCanvas::strokeRect(const DRAWBOT_PenP& pen, const PF_Rect& rect) {
 
 SPErr EffectCanvas::fillRect(const DRAWBOT_ColorRGBA& color, const PF_Rect& rect) {
     DRAWBOT_SupplierRef supplier = nullptr;
-    suites.draw()->GetSupplier(drawRef, &supplier);
+    const SPErr err = suites.draw()->GetSupplier(drawRef, &supplier);
+    if (err != 0) throw DRAWBOT_Exception(err);  // no supplier to make the path with
     DRAWBOT_PathP path(suites.supplier(), supplier);
     const DRAWBOT_RectF32 r = floatRect(rect);
     suites.path()->AddRect(path.get(), &r);

@@ -1,0 +1,490 @@
+// The histogram data on small worlds: counting (rows `rowbytes` apart),
+// mapping through each channel's levels with the exact truncation rules, the
+// thumbnail the host scales the layer into, and the two images built from it.
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+#include "hostsim/World.h"
+#include "params/ParamIndices.h"
+#include "tests/HostFixture.h"
+#include "ui/BgraBuffer.h"
+#include "ui/GammaMapping.h"
+#include "ui/HistogramCounting.h"
+#include "ui/HistogramImage.h"
+#include "ui/LayerThumbnail.h"
+#include "ui/OwnedWorld.h"
+
+namespace {
+
+using namespace Ombrix::Levels;
+
+int64_t total(const std::vector<int32_t>& counts) { return std::accumulate(counts.begin(), counts.end(), int64_t{0}); }
+
+void fill(hostsim::World& world, uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
+    for (int y = 0; y < world.height(); ++y) {
+        for (int x = 0; x < world.width(); ++x) world.pixel8(x, y) = PF_Pixel8{a, r, g, b};
+    }
+}
+
+// ---- counting ------------------------------------------------------------------------------------
+
+TEST(CountHistograms, CountsEachChannelsByte) {
+    hostsim::World world(3, 2);
+    world.pixel8(0, 0) = PF_Pixel8{255, 1, 2, 3};
+    world.pixel8(1, 0) = PF_Pixel8{255, 1, 9, 3};
+    world.pixel8(2, 0) = PF_Pixel8{0, 250, 2, 3};
+    world.pixel8(0, 1) = PF_Pixel8{128, 1, 2, 254};
+    world.pixel8(1, 1) = PF_Pixel8{128, 7, 2, 3};
+    world.pixel8(2, 1) = PF_Pixel8{255, 1, 2, 3};
+    ChannelHistograms h;
+    countHistograms(*world.def(), h);
+    ASSERT_EQ(h.red.size(), 256u);
+    ASSERT_EQ(h.alpha.size(), 256u);
+    EXPECT_EQ(h.red[1], 4);
+    EXPECT_EQ(h.red[7], 1);
+    EXPECT_EQ(h.red[250], 1);
+    EXPECT_EQ(h.green[2], 5);
+    EXPECT_EQ(h.green[9], 1);
+    EXPECT_EQ(h.blue[3], 5);
+    EXPECT_EQ(h.blue[254], 1);
+    EXPECT_EQ(h.alpha[255], 3);
+    EXPECT_EQ(h.alpha[128], 2);
+    EXPECT_EQ(h.alpha[0], 1);
+    for (const auto* c : {&h.red, &h.green, &h.blue, &h.alpha}) EXPECT_EQ(total(*c), 6);
+}
+
+TEST(CountHistograms, HonoursTheRowStrideAndNeverCountsThePadding) {
+    for (int padding : {0, 4, 12, 60}) {
+        hostsim::World world(5, 4, PF_PixelFormat_ARGB32, padding);
+        std::memset(world.memory().data(), 0xEE, world.memory().size());  // padding holds other bytes
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 5; ++x) world.pixel8(x, y) = PF_Pixel8{255, static_cast<uint8_t>(10 * y), 20, 30};
+        }
+        ChannelHistograms h;
+        countHistograms(*world.def(), h);
+        EXPECT_EQ(h.red[0], 5) << "padding " << padding;
+        EXPECT_EQ(h.red[30], 5) << "padding " << padding;
+        EXPECT_EQ(h.red[0xEE], 0) << "padding " << padding;
+        EXPECT_EQ(h.green[20], 20);
+        EXPECT_EQ(h.alpha[255], 20);
+    }
+}
+
+TEST(CountHistograms, AWorldWithoutReadablePixelsGivesZeroCounts) {
+    PF_EffectWorld empty{};
+    hostsim::World real(4, 4);
+    PF_EffectWorld narrow = *real.def();
+    narrow.rowbytes = 8;  // rows that overlap: not an 8-bit world of this width
+    for (const PF_EffectWorld* w : std::vector<const PF_EffectWorld*>{&empty, &narrow}) {
+        ChannelHistograms h;
+        h.red.assign(3, 9);
+        countHistograms(*w, h);
+        for (const auto* c : {&h.red, &h.green, &h.blue, &h.alpha}) {
+            ASSERT_EQ(c->size(), 256u);
+            EXPECT_EQ(total(*c), 0);
+        }
+    }
+}
+
+// ---- mapping through the levels ---------------------------------------------------------------------
+
+// A parameter array as the host hands it to an event: every level slider at its default.
+class LevelParams {
+public:
+    LevelParams() : defs_(kParamCount), pointers_(kParamCount + 1, nullptr) {
+        for (int i = 0; i < kParamCount; ++i) pointers_[static_cast<size_t>(i)] = &defs_[static_cast<size_t>(i)];
+        defs_[kParamChannel].u.pd.value = kChannelRGB;
+        for (int channel = kChannelRGB; channel <= kChannelAlpha; ++channel) {
+            set(channel, kSlotInputBlack, 0);
+            set(channel, kSlotInputWhite, 255);
+            set(channel, kSlotGamma, 1);
+            set(channel, kSlotOutputBlack, 0);
+            set(channel, kSlotOutputWhite, 255);
+        }
+    }
+    void set(int channel, LevelSlot slot, double v) { defs_[static_cast<size_t>(levelParam(channel, slot))].u.fd.value = v; }
+    PF_ParamDef** get() { return pointers_.data(); }
+
+private:
+    std::vector<PF_ParamDef> defs_;
+    std::vector<PF_ParamDef*> pointers_;
+};
+
+ChannelHistograms ramp() {
+    ChannelHistograms h;
+    h.clear();
+    for (int j = 0; j < 256; ++j) {
+        h.red[static_cast<size_t>(j)] = j + 1;
+        h.green[static_cast<size_t>(j)] = 2 * j + 1;
+        h.blue[static_cast<size_t>(j)] = 300 - j;
+        h.alpha[static_cast<size_t>(j)] = 5;
+    }
+    return h;
+}
+
+TEST(MapHistograms, DefaultLevelsLeaveTheCountsAsTheyAre) {
+    LevelParams params;
+    params.set(kChannelRGB, kSlotGamma, 3.0);  // the composite settings are not applied
+    params.set(kChannelRGB, kSlotInputBlack, 80.0);
+    params.set(kChannelAlpha, kSlotOutputWhite, 0.0);
+    const ChannelHistograms h = ramp();
+    ChannelHistograms mapped;
+    mapHistograms(params.get(), h, mapped);
+    EXPECT_EQ(mapped.red, h.red);
+    EXPECT_EQ(mapped.green, h.green);
+    EXPECT_EQ(mapped.blue, h.blue);
+    EXPECT_TRUE(mapped.alpha.empty());
+}
+
+TEST(MapHistograms, EachChannelUsesItsOwnLevels) {
+    LevelParams params;
+    params.set(kChannelRed, kSlotOutputBlack, 0.0);
+    params.set(kChannelRed, kSlotOutputWhite, 0.0);  // all red lands in bin 0
+    params.set(kChannelGreen, kSlotInputBlack, 100.0);
+    params.set(kChannelGreen, kSlotInputWhite, 100.0);  // no span: t = 0 for every entry
+    params.set(kChannelGreen, kSlotOutputBlack, 37.9);  // ... which lands in trunc(37.9)
+    params.set(kChannelBlue, kSlotInputWhite, 127.5);   // doubles the blue values, clipped at 255
+    const ChannelHistograms h = ramp();
+    ChannelHistograms mapped;
+    mapHistograms(params.get(), h, mapped);
+    EXPECT_EQ(mapped.red[0], total(h.red));
+    EXPECT_EQ(mapped.green[37], total(h.green));
+    EXPECT_EQ(total(mapped.green), total(h.green));
+    EXPECT_EQ(mapped.blue[0], 300);
+    EXPECT_EQ(mapped.blue[2], 299);
+    EXPECT_EQ(mapped.blue[1], 0);
+    EXPECT_EQ(mapped.blue[255], std::accumulate(h.blue.begin() + 128, h.blue.end(), 0));
+}
+
+TEST(MapHistograms, TruncatesAtEveryStep) {
+    // gamma 2: 128 -> sqrt(128 / 255) x 255 = 180.66 -> 180
+    EXPECT_EQ(mapLevel(128, 0, 255, 2, 0, 255), 180);
+    // gamma 0.5: 64 -> (64 / 255)^2 x 255 = 16.06 -> 16
+    EXPECT_EQ(mapLevel(64, 0, 255, 0.5, 0, 255), 16);
+    // below input black: trunc(-102) clamps to 0; above input white: 382 clamps to 255
+    EXPECT_EQ(mapLevel(10, 50, 150, 1, 0, 255), 0);
+    EXPECT_EQ(mapLevel(200, 50, 150, 1, 0, 255), 255);
+    // output range 10..20: 255 -> 20, and -5.5 truncates toward zero to -5, then clamps to 0
+    EXPECT_EQ(mapLevel(255, 0, 255, 1, 10, 20), 20);
+    EXPECT_EQ(mapLevel(0, 0, 255, 1, -5.5, 300), 0);
+    EXPECT_EQ(mapLevel(0, 0, 255, 1, 300, 400), 255);
+    // (100 - 0) / (255 - 0) x 255 = 100 exactly; with an output black of 0.9 the bin is trunc(100.5...) = 100
+    EXPECT_EQ(mapLevel(100, 0, 255, 1, 0.9, 255.9), 100);
+    // gamma 0: every value below input white goes to output black
+    EXPECT_EQ(mapLevel(254, 0, 255, 0, 0, 255), 0);
+    EXPECT_EQ(mapLevel(255, 0, 255, 0, 0, 255), 255);
+}
+
+TEST(MapHistograms, ValuesWithoutAFiniteResultStillLandInABin) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double odd[] = {nan, inf, -inf, 1e300, -1e300, 0.0, -1.0, 2550000.0};
+    const ChannelHistograms h = ramp();
+    for (double v : odd) {
+        for (int slot = kSlotInputBlack; slot <= kSlotOutputWhite; ++slot) {
+            LevelParams params;
+            params.set(kChannelRed, static_cast<LevelSlot>(slot), v);
+            ChannelHistograms mapped;
+            mapHistograms(params.get(), h, mapped);
+            ASSERT_EQ(mapped.red.size(), 256u);
+            EXPECT_EQ(total(mapped.red), total(h.red)) << "slot " << slot << " value " << v;
+        }
+    }
+    // Input white equal to input black: t is not finite, becomes the lowest
+    // integer and clamps to 0; with gamma 1 and output black 12 all goes to 12.
+    EXPECT_EQ(mapLevel(77, 60, 60, 1, 12, 255), 12);
+}
+
+// ---- the images ------------------------------------------------------------------------------------------
+
+ChannelHistograms redOnly(std::initializer_list<std::pair<int, int>> bins) {
+    ChannelHistograms h;
+    h.clear();
+    for (const auto& b : bins) h.red[static_cast<size_t>(b.first)] = b.second;
+    return h;
+}
+
+bool isRed(const BgraBuffer& image, int i, int r) {
+    const uint8_t* p = image.pixel(i, r);
+    return p[0] == 0 && p[1] == 0 && p[2] == 255 && p[3] == 255;
+}
+bool isBlack(const BgraBuffer& image, int i, int r) {
+    const uint8_t* p = image.pixel(i, r);
+    return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 255;
+}
+
+TEST(HistogramImage, IsTwoFiftyFiveByseventyAndNeverShowsBinTwoFiftyFive) {
+    const ChannelHistograms h = redOnly({{255, 1000}, {254, 10}});
+    const BgraBuffer image = histogramImage(h, h, kChannelRed, false, 0.0f);
+    EXPECT_EQ(image.width(), 255);
+    EXPECT_EQ(image.height(), 70);
+    EXPECT_EQ(image.rowBytes(), 1020);
+    EXPECT_TRUE(isRed(image, 254, 0));  // scale 0: any count fills its column
+}
+
+TEST(HistogramImage, ScaleOneLeavesTheTallestBinsTopRowEmpty) {
+    const ChannelHistograms h = redOnly({{5, 1000}, {6, 500}});
+    const BgraBuffer image = histogramImage(h, h, kChannelRed, false, 1.0f);
+    EXPECT_TRUE(isBlack(image, 5, 0));
+    for (int r = 1; r < 70; ++r) EXPECT_TRUE(isRed(image, 5, r)) << "row " << r;
+    // 500 > trunc(level / 70 x 1000) for levels 1 to 34 (rows 69 to 36); at level 35 the two are equal
+    EXPECT_TRUE(isBlack(image, 6, 35));
+    EXPECT_TRUE(isRed(image, 6, 36));
+}
+
+TEST(HistogramImage, TheStartScaleFillsEveryBinAboveAQuarterOfTheLargest) {
+    const ChannelHistograms h = redOnly({{5, 1000}, {7, 251}, {8, 250}});
+    const BgraBuffer image = histogramImage(h, h, kChannelRed, false, 0.25f);
+    EXPECT_TRUE(isRed(image, 7, 0));
+    EXPECT_TRUE(isBlack(image, 8, 0));
+    EXPECT_TRUE(isRed(image, 8, 1));  // level 69: trunc(246.4)
+}
+
+TEST(HistogramImage, AnEmptyHistogramOrAnUnknownChannelIsBlack) {
+    ChannelHistograms empty;
+    empty.clear();
+    const ChannelHistograms h = redOnly({{5, 1000}});
+    for (const auto& image : {histogramImage(empty, empty, kChannelRGB, false, 0.0f),
+                              histogramImage(h, h, 0, false, 0.0f), histogramImage(h, h, 6, true, 0.0f)}) {
+        for (int r = 0; r < 70; ++r) {
+            for (int i = 0; i < 255; ++i) ASSERT_TRUE(isBlack(image, i, r)) << i << ", " << r;
+        }
+    }
+}
+
+TEST(GradientImage, ColumnIHoldsGreyI) {
+    const BgraBuffer image = gradientImage();
+    ASSERT_EQ(image.width(), 255);
+    ASSERT_EQ(image.height(), 12);
+    for (int y = 0; y < 12; ++y) {
+        for (int i = 0; i < 255; ++i) {
+            const uint8_t* p = image.pixel(i, y);
+            ASSERT_TRUE(p[0] == i && p[1] == i && p[2] == i && p[3] == 255) << i << ", " << y;
+        }
+    }
+}
+
+TEST(BgraBuffer, ComponentsRoundHalvesAwayFromZeroAndClamp) {
+    EXPECT_EQ(BgraBuffer::toByte(0.7), 179);
+    EXPECT_EQ(BgraBuffer::toByte(0.5), 128);
+    EXPECT_EQ(BgraBuffer::toByte(0.5 / 255.0), 1);
+    EXPECT_EQ(BgraBuffer::toByte(0.0), 0);
+    EXPECT_EQ(BgraBuffer::toByte(1.0), 255);
+    EXPECT_EQ(BgraBuffer::toByte(-0.3), 0);
+    EXPECT_EQ(BgraBuffer::toByte(7.0), 255);
+    BgraBuffer b(2, 1);
+    b.set(1, 0, CanvasColor(0.2, 0.4, 0.6, 0.8));
+    EXPECT_EQ(b.pixel(1, 0)[0], 153);  // blue first
+    EXPECT_EQ(b.pixel(1, 0)[1], 102);
+    EXPECT_EQ(b.pixel(1, 0)[2], 51);
+    EXPECT_EQ(b.pixel(1, 0)[3], 204);
+}
+
+// ---- the gamma handle's mapping, both ways -------------------------------------------------------------
+
+TEST(GammaMapping, TheHandleSitsWhereTheGammaPutsIt) {
+    EXPECT_DOUBLE_EQ(gammaHandleOffset(0, 255, 1), 127.5);  // halfway
+    EXPECT_DOUBLE_EQ(gammaHandleOffset(0, 255, 0), 255.0);  // on input white
+    EXPECT_DOUBLE_EQ(gammaHandleOffset(0, 255, 5), 255.0 / 32);
+    EXPECT_DOUBLE_EQ(gammaHandleOffset(200, 100, 1), -50.0);  // crossed handles
+    EXPECT_DOUBLE_EQ(gammaHandleOffset(30, 30, 2), 0.0);
+}
+
+TEST(GammaMapping, ThePositionGivesBackTheGamma) {
+    for (const auto& span : {std::pair<double, double>{0, 255}, {40, 200}, {200, 40}, {-300, 900}}) {
+        for (double g : {0.0, 0.1, 0.5, 1.0, 2.0, 3.7, 5.0}) {
+            const std::optional<double> back = gammaAtOffset(gammaHandleOffset(span.first, span.second, g), span.first,
+                                                             span.second);
+            ASSERT_TRUE(back.has_value());
+            EXPECT_NEAR(*back, g, 1e-12) << span.first << ".." << span.second;
+        }
+    }
+}
+
+TEST(GammaMapping, PositionsBeyondTheRangeClampAndUndefinedOnesGiveNothing) {
+    EXPECT_EQ(gammaAtOffset(-10, 0, 255), 5.0);
+    EXPECT_EQ(gammaAtOffset(0, 0, 255), 5.0);
+    EXPECT_EQ(gammaAtOffset(1, 0, 255), 5.0);
+    EXPECT_EQ(gammaAtOffset(300, 0, 255), 0.0);
+    EXPECT_EQ(gammaAtOffset(5, 9, 9), 0.0);
+    EXPECT_EQ(gammaAtOffset(-5, 9, 9), 5.0);
+    EXPECT_FALSE(gammaAtOffset(0, 9, 9).has_value());
+    EXPECT_FALSE(gammaAtOffset(std::nan(""), 0, 255).has_value());
+    EXPECT_FALSE(gammaAtOffset(10, std::nan(""), 255).has_value());
+}
+
+// ---- the thumbnail ------------------------------------------------------------------------------------------
+
+class Thumbnail : public zanth_test::HostTest {
+protected:
+    struct Result {
+        bool made = false;
+        int width = 0, height = 0;
+        ChannelHistograms counts;
+    };
+    // Fetches and counts the thumbnail of `layer` as a draw does.
+    Result fetch(const PF_EffectWorld* layer) {
+        host->setInputLayer(layer);
+        Result result;
+        host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
+            OwnedWorld world(in);
+            result.made = fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def());
+            EXPECT_EQ(result.made, world.made());
+            result.width = world.world().width;
+            result.height = world.world().height;
+            countHistograms(world.world(), result.counts);
+            return PF_Err_NONE;
+        });
+        EXPECT_HOST_CLEAN(*host);
+        return result;
+    }
+};
+
+struct Size {
+    int w, h, tw, th;
+};
+
+class ThumbnailSize : public Thumbnail, public ::testing::WithParamInterface<Size> {};
+
+TEST_P(ThumbnailSize, FitsWithin256AndCountsEveryThumbnailPixel) {
+    const Size s = GetParam();
+    hostsim::World layer(s.w, s.h, PF_PixelFormat_ARGB32, 8);
+    fill(layer, 255, 10, 20, 30);
+    const Result r = fetch(layer.def());
+    ASSERT_TRUE(r.made);
+    EXPECT_EQ(r.width, s.tw);
+    EXPECT_EQ(r.height, s.th);
+    const int pixels = s.tw * s.th;
+    EXPECT_EQ(r.counts.red[10], pixels);
+    EXPECT_EQ(r.counts.green[20], pixels);
+    EXPECT_EQ(r.counts.blue[30], pixels);
+    EXPECT_EQ(r.counts.alpha[255], pixels);
+    for (const auto* c : {&r.counts.red, &r.counts.green, &r.counts.blue, &r.counts.alpha}) EXPECT_EQ(total(*c), pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layers, ThumbnailSize,
+                         ::testing::Values(Size{1920, 1080, 256, 144}, Size{4096, 2160, 256, 135},
+                                           Size{100, 100, 256, 256}, Size{640, 480, 256, 192},
+                                           Size{256, 256, 256, 256}, Size{3, 512, 1, 256}));
+
+TEST_F(Thumbnail, NearestSamplingKeepsTheLayersProportions) {
+    hostsim::World layer(512, 256, PF_PixelFormat_ARGB32, 4);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 512; ++x) layer.pixel8(x, y) = PF_Pixel8{255, static_cast<uint8_t>(x < 128 ? 200 : 100), 0, 0};
+    }
+    const Result r = fetch(layer.def());
+    EXPECT_EQ(r.width, 256);
+    EXPECT_EQ(r.height, 128);
+    EXPECT_EQ(r.counts.red[200], 64 * 128);
+    EXPECT_EQ(r.counts.red[100], 192 * 128);
+}
+
+TEST_F(Thumbnail, NoPixelsNoWorld) {
+    hostsim::World line(300, 1);  // 256 x 0
+    hostsim::World column(1, 300);
+    for (const PF_EffectWorld* layer : std::vector<const PF_EffectWorld*>{nullptr, line.def(), column.def()}) {
+        const Result r = fetch(layer);
+        EXPECT_FALSE(r.made);
+        EXPECT_EQ(total(r.counts.red), 0);
+    }
+    host->failCheckout(1, PF_Err_INVALID_INDEX);
+    hostsim::World layer(64, 64);
+    EXPECT_FALSE(fetch(layer.def()).made);
+}
+
+// What the host is asked to do: a low-quality straight-alpha copy through the
+// diagonal matrix (s, s, 1), source to destination, into the whole thumbnail.
+struct TransformCall {
+    int calls = 0;
+    PF_Quality quality = -1;
+    PF_ModeFlags modeFlags = -1;
+    PF_Field field = -1;
+    PF_CompositeMode mode{};
+    bool mask = true;
+    PF_FloatMatrix matrix{};
+    A_long matrices = 0;
+    PF_Boolean srcToDst = FALSE;
+    PF_Rect dest{};
+};
+TransformCall gTransform;
+decltype(PF_UtilCallbacks::transform_world) gRealTransform = nullptr;
+
+PF_Err AE_CALLBACK recordingTransform(PF_ProgPtr ref, PF_Quality q, PF_ModeFlags m, PF_Field f,
+                                      const PF_EffectWorld* src, const PF_CompositeMode* mode,
+                                      const PF_MaskWorld* mask, const PF_FloatMatrix* matrices, A_long n,
+                                      PF_Boolean s2d, const PF_Rect* dest, PF_EffectWorld* dst) {
+    ++gTransform.calls;
+    gTransform.quality = q;
+    gTransform.modeFlags = m;
+    gTransform.field = f;
+    gTransform.mode = *mode;
+    gTransform.mask = mask != nullptr;
+    gTransform.matrix = matrices[0];
+    gTransform.matrices = n;
+    gTransform.srcToDst = s2d;
+    gTransform.dest = *dest;
+    return gRealTransform ? gRealTransform(ref, q, m, f, src, mode, mask, matrices, n, s2d, dest, dst) : PF_Err_NONE;
+}
+
+TEST_F(Thumbnail, TheHostScalesTheLayerThroughADiagonalMatrix) {
+    gTransform = TransformCall{};
+    gRealTransform = host->utils().transform_world;
+    host->utils().transform_world = recordingTransform;
+    hostsim::World layer(1920, 1080);
+    fetch(layer.def());
+    ASSERT_EQ(gTransform.calls, 1);
+    EXPECT_EQ(gTransform.quality, PF_Quality_LO);
+    EXPECT_EQ(gTransform.modeFlags, PF_MF_Alpha_STRAIGHT);
+    EXPECT_EQ(gTransform.field, PF_Field_FRAME);
+    EXPECT_EQ(gTransform.mode.xfer, 0);
+    EXPECT_EQ(gTransform.mode.rand_seed, 0);
+    EXPECT_EQ(gTransform.mode.opacity, 255);
+    EXPECT_EQ(gTransform.mode.rgb_only, FALSE);
+    EXPECT_FALSE(gTransform.mask);
+    EXPECT_EQ(gTransform.matrices, 1);
+    EXPECT_EQ(gTransform.srcToDst, TRUE);
+    const double s = 256.0 / 1920.0;
+    const double want[3][3] = {{s, 0, 0}, {0, s, 0}, {0, 0, 1}};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(gTransform.matrix.mat[i][j], want[i][j]) << i << ", " << j;
+    }
+    EXPECT_EQ(gTransform.dest.left, 0);
+    EXPECT_EQ(gTransform.dest.top, 0);
+    EXPECT_EQ(gTransform.dest.right, 256);
+    EXPECT_EQ(gTransform.dest.bottom, 144);
+}
+
+TEST_F(Thumbnail, ATransformThatWritesNothingLeavesTheClearedWorld) {
+    gTransform = TransformCall{};
+    gRealTransform = nullptr;
+    host->utils().transform_world = recordingTransform;
+    hostsim::World layer(512, 512);
+    fill(layer, 255, 90, 90, 90);
+    const Result r = fetch(layer.def());
+    ASSERT_TRUE(r.made);
+    for (const auto* c : {&r.counts.red, &r.counts.green, &r.counts.blue, &r.counts.alpha}) EXPECT_EQ((*c)[0], 65536);
+}
+
+TEST_F(Thumbnail, ARefusedWorldSuiteThrowsAfterCheckingTheLayerIn) {
+    hostsim::World layer(64, 64);
+    host->setInputLayer(layer.def());
+    host->refuseSuite("PF World Suite", 2);
+    host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
+        OwnedWorld world(in);
+        try {
+            fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def());
+            ADD_FAILURE() << "no exception";
+        } catch (int code) {
+            EXPECT_EQ(code, 13);
+        }
+        EXPECT_FALSE(world.made());
+        return PF_Err_NONE;
+    });
+    EXPECT_EQ(host->checkedOutParams(), 0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+}  // namespace
