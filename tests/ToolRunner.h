@@ -7,8 +7,13 @@
 #include <sstream>
 #include <string>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <process.h>
+#define zanth_getpid _getpid
+#else
 #include <sys/wait.h>
+#include <unistd.h>
+#define zanth_getpid getpid
 #endif
 
 namespace zanth_test {
@@ -29,7 +34,9 @@ inline std::string slurp(const std::string& path) {
 // `args` is appended to the tool's path as it stands (quote as in a shell).
 inline ToolResult runTool(const std::string& args) {
     static int counter = 0;
-    const std::string base = ::testing::TempDir() + "zanth-tool-" + std::to_string(++counter);
+    // Test processes run in parallel: the names carry the process id.
+    const std::string base = ::testing::TempDir() + "zanth-tool-" + std::to_string(zanth_getpid()) + "-" +
+                             std::to_string(++counter);
     const std::string command =
         std::string("\"") + ZANTH_TOOL_PATH + "\" " + args + " >\"" + base + ".out\" 2>\"" + base + ".err\"";
     const int status = std::system(command.c_str());

@@ -78,6 +78,8 @@ struct Misuse {
     const char* message;
 };
 
+void PrintTo(const Misuse& m, std::ostream* os) { *os << "zanth-levels " << m.args; }
+
 class ToolMisuse : public ::testing::TestWithParam<Misuse> {};
 
 TEST_P(ToolMisuse, SaysWhatIsWrong) {
