@@ -14,20 +14,25 @@ RgbaImage generateTestPicture(int width, int height) {
             uint8_t* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
             const double u = width > 1 ? double(x) / (width - 1) : 0.0;
             const double v = height > 1 ? double(y) / (height - 1) : 0.0;
-            const int band = static_cast<int>(v * 5.0);
-            const auto level = [](double t) { return static_cast<uint8_t>(std::lround(std::fmin(std::fmax(t, 0.0), 1.0) * 255.0)); };
+            const auto level = [](double t) {
+                return static_cast<uint8_t>(std::lround(std::fmin(std::fmax(t, 0.0), 1.0) * 255.0));
+            };
             uint8_t r = 0, g = 0, b = 0, a = 255;
-            switch (band) {
-                case 0: r = level(u); break;                      // red ramp
-                case 1: g = level(u); break;                      // green ramp
-                case 2: b = level(u); break;                      // blue ramp
-                case 3: r = g = b = level(u); break;              // grey ramp
-                default:                                          // hue sweep, alpha fading to the right
-                    r = level(0.5 + 0.5 * std::cos(6.2831853 * u));
-                    g = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 1.0 / 3)));
-                    b = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 2.0 / 3)));
-                    a = level(1.0 - 0.75 * u);
-                    break;
+            if (v < 0.6) {
+                // A smooth colour field whose channels spread over the whole range
+                // with uneven distributions, like a photograph's.
+                const double w = v / 0.6;
+                r = level(std::pow(u, 1.4) * (0.55 + 0.45 * w) + 0.08 * std::sin(9.0 * w));
+                g = level(0.5 + 0.42 * std::sin(6.2831853 * (0.7 * u + 0.35 * w)));
+                b = level(0.15 + 0.8 * w * w * (1.0 - 0.55 * u));
+            } else if (v < 0.8) {
+                r = g = b = level(u);  // grey ramp
+            } else {
+                // Hue sweep with alpha fading towards the right.
+                r = level(0.5 + 0.5 * std::cos(6.2831853 * u));
+                g = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 1.0 / 3)));
+                b = level(0.5 + 0.5 * std::cos(6.2831853 * (u - 2.0 / 3)));
+                a = level(1.0 - 0.75 * u);
             }
             // A white block in the top-left corner marks the picture's orientation.
             if (x < width / 12 && y < height / 10) r = g = b = a = 255;

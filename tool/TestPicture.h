@@ -1,5 +1,6 @@
-// The picture the tool uses when none is given: colour ramps, a grey ramp, an
-// alpha ramp and an asymmetric marker, so levels changes and flips show.
+// The picture the tool uses when none is given: a smooth colour field, a grey
+// ramp, a hue sweep with fading alpha and an asymmetric marker, so levels
+// changes, the histogram and any flip show.
 #pragma once
 
 #include "tool/PngIO.h"
