@@ -18,8 +18,47 @@ namespace hostsim {
 
 #if defined(_WIN32)
 
+namespace {
+
+// Windows wants backslashes in paths handed to the loader.
+std::string nativePath(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+uint32_t le32At(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+// A host looks at the file's headers before it maps anything: a 64-bit
+// (PE32+, x86-64) dynamic library.
+void checkPortableExecutable(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw HostError("cannot open module " + path);
+    std::vector<uint8_t> head(4096);
+    file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(file.gcount()));
+    const auto fail = [&](const std::string& why) { return HostError("module " + path + ": " + why); };
+    if (head.size() < 0x40 || head[0] != 'M' || head[1] != 'Z') throw fail("not a 64-bit PE module (no MZ header)");
+    const uint32_t pe = le32At(head, 0x3C);
+    if (pe > head.size() - 26 || le32At(head, pe) != 0x00004550) throw fail("not a 64-bit PE module (no PE header)");
+    const uint16_t machine = static_cast<uint16_t>(head[pe + 4] | head[pe + 5] << 8);
+    const uint16_t characteristics = static_cast<uint16_t>(head[pe + 22] | head[pe + 23] << 8);
+    const uint16_t magic = static_cast<uint16_t>(head[pe + 24] | head[pe + 25] << 8);
+    if (machine != 0x8664 || magic != 0x20B) throw fail("not a 64-bit PE module (PE32+, x86-64)");
+    if (!(characteristics & 0x2000)) throw fail("not a dynamic library");
+}
+
+}  // namespace
+
 std::vector<uint8_t> readRegistrationBytes(const std::string& path) {
-    HMODULE data = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    checkPortableExecutable(path);
+    // As a host reads it: the image mapped as data, no code run, the resource
+    // found by type, name and language (PIPL 16000, U.S. English).
+    HMODULE data = LoadLibraryExA(nativePath(path).c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!data) throw HostError("cannot open module " + path + " (error " + std::to_string(GetLastError()) + ")");
     std::vector<uint8_t> bytes;
     HRSRC res = FindResourceExA(data, "PIPL", MAKEINTRESOURCEA(16000), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
@@ -77,7 +116,7 @@ Module::Module(const std::string& path) : path_(path) {
     registration_ = decodePiPL(bytes_);
     validateRegistration(registration_);
 #if defined(_WIN32)
-    HMODULE lib = LoadLibraryA(path.c_str());
+    HMODULE lib = LoadLibraryA(nativePath(path).c_str());
     if (!lib) throw HostError("cannot load module " + path + " (error " + std::to_string(GetLastError()) + ")");
     handle_ = lib;
     entry_ = reinterpret_cast<PF_EntryPointFunc>(

@@ -39,7 +39,13 @@ inline ToolResult runTool(const std::string& args) {
                              std::to_string(++counter);
     const std::string command =
         std::string("\"") + ZANTH_TOOL_PATH + "\" " + args + " >\"" + base + ".out\" 2>\"" + base + ".err\"";
+#if defined(_WIN32)
+    // cmd.exe /c drops the first and the last quote of a line that starts with
+    // one: the whole line is quoted once more so that the tool's path survives.
+    const int status = std::system(("\"" + command + "\"").c_str());
+#else
     const int status = std::system(command.c_str());
+#endif
     ToolResult r;
 #if defined(_WIN32)
     r.exitCode = status;

@@ -72,6 +72,13 @@ TEST(Tool, InspectDecodesAndRawWritesTheExactBytes) {
     EXPECT_EQ(raw.out, std::string(bytes.begin(), bytes.end()));
 }
 
+// What the simulator says of a file that is no module of the platform's kind.
+#if defined(_WIN32)
+constexpr const char* kNotAModule = "not a 64-bit PE module";
+#else
+constexpr const char* kNotAModule = "not a 64-bit ELF";
+#endif
+
 struct Misuse {
     const char* args;
     int exitCode;
@@ -94,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Misuse{"about extra", 2, "no arguments"}, Misuse{"params --language", 2, "needs a tag"},
                       Misuse{"params --bogus", 2, "unknown argument"}, Misuse{"--module", 2, "needs a path"},
                       Misuse{"--module /nonexistent/ZanthLevels.so about", 1, "cannot open module"},
-                      Misuse{"--module /etc/hostname inspect", 1, "not a 64-bit ELF"}));
+                      Misuse{"--module /etc/hostname inspect", 1, kNotAModule}));
 
 TEST(Tool, HelpEverywhere) {
     for (const char* args : {"--help", "about --help", "params --help", "inspect --help"}) {

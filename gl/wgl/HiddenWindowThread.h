@@ -1,0 +1,62 @@
+// The thread that owns the hidden windows of the effect's WGL contexts.
+//
+// A window can only be destroyed by the thread that created it, while the
+// effect makes its per-thread contexts on the host's render threads and
+// deletes them all on the thread that runs global set-down (a render thread
+// may even have ended by then, taking its windows with it). So every hidden
+// window is registered, created, destroyed and unregistered here, on one
+// thread of the module's own that pumps their messages. The thread starts
+// with the first window and ends, joined, with the last one: after global
+// set-down no window, no class and no thread of the effect is left, and the
+// module can be unloaded.
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace Ombrix::Levels {
+
+class HiddenWindowThread {
+public:
+    static HiddenWindowThread& instance();
+
+    // Registers the window class `className` (arrow cursor, black background,
+    // DefWindowProcA) and creates a hidden 8 x 8 window of it. Returns null,
+    // having unregistered the class again, when either step fails.
+    HWND makeWindow(const std::string& className);
+
+    // Destroys the window and unregisters its class (failures ignored).
+    void destroyWindow(HWND window, const std::string& className);
+
+    // Windows alive; the thread runs exactly while this is not 0.
+    int windowCount();
+
+private:
+    HiddenWindowThread() = default;
+    HiddenWindowThread(const HiddenWindowThread&) = delete;
+    HiddenWindowThread& operator=(const HiddenWindowThread&) = delete;
+
+    // Runs `job` on the window thread and waits for it. Callers hold calls_.
+    void run(std::function<void()> job);
+    bool start();
+    void stop();
+    void loop();
+
+    std::mutex calls_;  // one caller at a time; guards thread_, wake_, windows_
+    std::thread thread_;
+    HANDLE wake_ = nullptr;  // auto-reset event: a job is waiting
+    int windows_ = 0;
+
+    std::mutex slot_;  // guards job_, jobDone_, quit_
+    std::condition_variable done_;
+    std::function<void()> job_;
+    bool jobDone_ = false;
+    bool quit_ = false;
+};
+
+}  // namespace Ombrix::Levels
