@@ -17,6 +17,15 @@
 #include <mutex>
 #include <set>
 
+// The module's GL calls are seen where glbinding is a shared library that the
+// module and the tests share (Linux). A Windows module carries its own static
+// copy: a counter there sees only the test program's own GL calls.
+#if defined(_WIN32)
+#define ZANTH_MODULE_GL_CALLS_VISIBLE 0
+#else
+#define ZANTH_MODULE_GL_CALLS_VISIBLE 1
+#endif
+
 namespace zanth_test {
 
 enum class GlObject { Texture, Renderbuffer, Framebuffer, VertexArray, Buffer, Program, Shader, Count };

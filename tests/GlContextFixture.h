@@ -25,6 +25,8 @@ protected:
         ::testing::internal::GetCapturedStdout();
         ASSERT_NE(context, nullptr) << "no OpenGL 3.3 context could be made: these tests need Mesa's llvmpipe";
     }
+    // The native handle of the test's context, as the host simulator reports current contexts.
+    void* handle() const { return reinterpret_cast<void*>(context->bindingHandle()); }
     void TearDown() override { Ombrix::Levels::destroyAllContexts(); }
 
     Ombrix::Levels::AEOpenGLContext* context = nullptr;

@@ -1,15 +1,10 @@
-// The effect's OpenGL contexts on EGL: the registry, sharing between
-// contexts, the description on standard output and the saved host context.
+// The effect's OpenGL contexts: the registry, sharing between contexts, the
+// description on standard output and the saved host context.
 #include <gtest/gtest.h>
 
 #include <glbinding/Meta.h>
 #include <glbinding/gl33core/gl.h>
 
-#include <EGL/egl.h>
-
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <regex>
 #include <thread>
 
@@ -26,20 +21,26 @@ using namespace gl33core;
 using hostsim::HostGlContext;
 using zanth_test::GlContextTest;
 
-EGLContext currentEglContext() {
-    const EGLenum api = eglQueryAPI();
-    eglBindAPI(EGL_OPENGL_API);
-    const EGLContext c = eglGetCurrentContext();
-    eglBindAPI(api);
-    return c;
+void* handleOf(const AEOpenGLContext& c) { return reinterpret_cast<void*>(c.bindingHandle()); }
+
+size_t descriptionsIn(const std::string& printed) {
+    size_t n = 0;
+    for (size_t at = printed.find("OpenGL Version:"); at != std::string::npos; at = printed.find("OpenGL Version:", at + 1)) {
+        ++n;
+    }
+    return n;
 }
 
 class ContextRegistry : public ::testing::Test {
 protected:
-    void TearDown() override { destroyAllContexts(); }
+    void TearDown() override {
+        destroyAllContexts();
+        host.restore();
+    }
+    SavedCurrentContext host;  // none: the tests leave nothing current
 };
 
-TEST_F(ContextRegistry, TheRootDescribesItselfOnStandardOutput) {
+TEST_F(ContextRegistry, TheRootDescribesItselfAndStaysCurrent) {
     ::testing::internal::CaptureStdout();
     ASSERT_NO_THROW(createRootContext()) << "no OpenGL 3.3 context: these tests need Mesa's llvmpipe";
     const std::string printed = ::testing::internal::GetCapturedStdout();
@@ -51,7 +52,7 @@ TEST_F(ContextRegistry, TheRootDescribesItselfOnStandardOutput) {
     EXPECT_GE(std::stoi(match[1]) * 10 + std::stoi(match[2]), 33);
     EXPECT_EQ(std::stoi(match[3]), glbinding::Meta::glRevision());
     ASSERT_NE(rootContext(), nullptr);
-    EXPECT_EQ(currentEglContext(), rootContext()->context()) << "a new context is left current";
+    EXPECT_EQ(HostGlContext::currentOpenGl(), handleOf(*rootContext())) << "a new context is left current";
 }
 
 TEST_F(ContextRegistry, AThreadKeepsItsContextAndAnotherThreadGetsItsOwn) {
@@ -60,7 +61,10 @@ TEST_F(ContextRegistry, AThreadKeepsItsContextAndAnotherThreadGetsItsOwn) {
     AEOpenGLContext& mine = contextForCurrentThread();
     AEOpenGLContext& again = contextForCurrentThread();
     AEOpenGLContext* theirs = nullptr;
-    std::thread other([&] { theirs = &contextForCurrentThread(); });
+    std::thread other([&] {
+        SavedCurrentContext saved;
+        theirs = &contextForCurrentThread();
+    });
     other.join();
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(&mine, &again);
@@ -68,11 +72,7 @@ TEST_F(ContextRegistry, AThreadKeepsItsContextAndAnotherThreadGetsItsOwn) {
     EXPECT_NE(theirs, &mine);
     EXPECT_NE(theirs, rootContext());
     EXPECT_EQ(threadContextCount(), 2u);
-    size_t descriptions = 0;
-    for (size_t at = printed.find("OpenGL Version:"); at != std::string::npos; at = printed.find("OpenGL Version:", at + 1)) {
-        ++descriptions;
-    }
-    EXPECT_EQ(descriptions, 3u) << printed;
+    EXPECT_EQ(descriptionsIn(printed), 3u) << "root, this thread's and the other's:\n" << printed;
 }
 
 TEST_F(ContextRegistry, ObjectsMadeInOneThreadsContextAreUsableInAnothers) {
@@ -88,6 +88,7 @@ TEST_F(ContextRegistry, ObjectsMadeInOneThreadsContextAreUsableInAnothers) {
     bool known = false;
     float seen[4] = {0, 0, 0, 0};
     std::thread other([&] {
+        SavedCurrentContext saved;
         AEOpenGLContext& theirs = contextForCurrentThread();
         theirs.makeCurrent();
         known = glIsTexture(texture.get()) == GL_TRUE;
@@ -95,8 +96,6 @@ TEST_F(ContextRegistry, ObjectsMadeInOneThreadsContextAreUsableInAnothers) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.get(), 0);
         glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, seen);
-        framebuffer.reset();
-        eglMakeCurrent(theirs.display(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     });
     other.join();
     ::testing::internal::GetCapturedStdout();
@@ -124,7 +123,7 @@ TEST_F(ContextRegistry, AfterSetDownAndNewSetUpAThreadGetsANewContext) {
     ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(threadContextCount(), 1u);
     fresh.makeCurrent();
-    EXPECT_EQ(currentEglContext(), fresh.context());
+    EXPECT_EQ(HostGlContext::currentOpenGl(), handleOf(fresh));
     GLint major = 0;
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     EXPECT_GE(major, 3) << "GL calls work in the new context";
@@ -139,47 +138,14 @@ TEST_F(ContextRegistry, ARepeatedSetUpKeepsTheRoot) {
     EXPECT_EQ(rootContext(), first);
 }
 
-TEST_F(ContextRegistry, SwitchingToAContextCurrentOnAnotherThreadRaises) {
-    ::testing::internal::CaptureStdout();
-    createRootContext();
-    AEOpenGLContext* theirs = nullptr;
-    std::mutex m;
-    std::condition_variable cv;
-    bool made = false;
-    bool done = false;
-    std::thread other([&] {
-        AEOpenGLContext& c = contextForCurrentThread();
-        c.makeCurrent();
-        std::unique_lock<std::mutex> lock(m);
-        theirs = &c;
-        made = true;
-        cv.notify_all();
-        cv.wait(lock, [&] { return done; });
-        eglMakeCurrent(c.display(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    });
-    {
-        std::unique_lock<std::mutex> lock(m);
-        cv.wait(lock, [&] { return made; });
-    }
-    ::testing::internal::GetCapturedStdout();
-    SavedCurrentContext saved;
-    EXPECT_THROW(theirs->makeCurrent(), AESDK_OpenGL_Fault) << "GL calls would go to whatever context is current";
-    saved.restore();
-    {
-        std::lock_guard<std::mutex> lock(m);
-        done = true;
-    }
-    cv.notify_all();
-    other.join();
-}
-
 // ---- the host's context, saved and restored ----------------------------------------------
 
 class SavedContext : public GlContextTest {
 protected:
     void SetUp() override {
+        SavedCurrentContext none;
         GlContextTest::SetUp();
-        eglMakeCurrent(context->display(), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        none.restore();  // the tests start with nothing current
     }
 };
 
@@ -201,10 +167,10 @@ TEST_F(SavedContext, PutsBackAnOpenGlEsContextAndItsApi) {
     {
         SavedCurrentContext saved;
         context->makeCurrent();
-        EXPECT_EQ(eglQueryAPI(), static_cast<EGLenum>(EGL_OPENGL_API));
+        EXPECT_EQ(HostGlContext::boundApi(), HostGlContext::Api::OpenGL);
     }
     EXPECT_TRUE(host.isCurrent());
-    EXPECT_EQ(eglQueryAPI(), static_cast<EGLenum>(EGL_OPENGL_ES_API));
+    EXPECT_EQ(HostGlContext::boundApi(), HostGlContext::Api::OpenGLES);
     host.release();
 }
 
@@ -227,9 +193,9 @@ TEST_F(SavedContext, RestoresOnceAndTheDestructorAfterwardsDoesNothing) {
         EXPECT_TRUE(host.isCurrent());
         context->makeCurrent();  // anything after the restore is the caller's business
         saved.restore();
-        EXPECT_EQ(currentEglContext(), context->context());
+        EXPECT_EQ(HostGlContext::currentOpenGl(), handle());
     }
-    EXPECT_EQ(currentEglContext(), context->context()) << "the destructor restored a second time";
+    EXPECT_EQ(HostGlContext::currentOpenGl(), handle()) << "the destructor restored a second time";
     host.makeCurrent();
     host.release();
 }
@@ -250,8 +216,8 @@ TEST_F(SavedContext, RestoresWhenAnExceptionPasses) {
 TEST_F(SavedContext, DestroyingTheCurrentContextLeavesNoneCurrent) {
     context->makeCurrent();
     destroyAllContexts();
-    EXPECT_EQ(currentEglContext(), EGL_NO_CONTEXT);
     context = nullptr;
+    EXPECT_TRUE(HostGlContext::noneCurrent());
 }
 
 }  // namespace
