@@ -128,6 +128,8 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             input = value("a PNG file");
         } else if (a == "--set") {
             settings.push_back(value("NAME=VALUE"));
+        } else if (a.rfind("--set=", 0) == 0) {
+            settings.push_back(a.substr(6));
         } else if (a == "--zoom") {
             const std::string z = value("a whole number from 1 to 16");
             if (!parseInt(z, zoom) || zoom < 1 || zoom > kMaxZoom) {
@@ -155,7 +157,9 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
     check("global set-up", host.globalSetup());
     try {
         check("parameter set-up", host.paramsSetup());
-        for (const std::string& text : settings) applySetting(host, parseSetting(host, text));
+        std::vector<ParamSetting> parsed;
+        for (const std::string& text : settings) parsed.push_back(parseSetting(host, text));  // all checked first
+        for (const ParamSetting& setting : parsed) applySetting(host, setting);
         hostsim::World layer = layerFrom(picture);
         host.setInputLayer(layer.def());
         changed.clear();

@@ -33,8 +33,8 @@ const Subcommand kSubcommands[] = {
     {"editor", "draw the histogram control after clicks and drags",
      "usage: zanth-levels editor OUTPUT.png [--input IMAGE.png] [--set \"NAME=VALUE\"]... [--zoom N]\n"
      "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]...\n\n"
-     "Runs global and parameter set-up, takes IMAGE.png (default: the generated test picture that render\n"
-     "uses) as the input layer, sets parameters by English name as render does, and sends the effect's\n"
+     "Runs global and parameter set-up, takes IMAGE.png (default: the picture that testpicture writes)\n"
+     "as the input layer, sets parameters by English name as render does, and sends the effect's\n"
      "300 x 110 histogram control a draw, then the events in order (points in the control's pixels,\n"
      "origin top-left), as the host's effect-controls panel would: a drag follows the click that started\n"
      "it, and the panel is redrawn whenever the effect asks. It then draws the control once more and\n"
