@@ -16,6 +16,21 @@ namespace Ombrix::Levels {
 NameTable* gNameTable = nullptr;
 LevelsPass* gLevelsPass = new LevelsPass();
 
+namespace {
+
+// A module unloaded without a global set-down still gives back the pass; its
+// GL names are only forgotten, as no context of the effect is current then.
+struct PassAtUnload {
+    ~PassAtUnload() {
+        if (!gLevelsPass) return;
+        gLevelsPass->forgetGl();
+        delete gLevelsPass;
+        gLevelsPass = nullptr;
+    }
+} passAtUnload;
+
+}  // namespace
+
 PF_Err about(PF_InData* in_data, PF_OutData* out_data) {
     SuiteScope<PF_ANSICallbacksSuite1> ansi(in_data, kPFANSISuite, kPFANSISuiteVersion1);
     ansi->sprintf(out_data->return_msg, "%s v%d.%d\r%s", kEffectName, kMajorVersion, kMinorVersion,

@@ -44,7 +44,7 @@ private:
 }  // namespace
 
 PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output) {
-    if (!params || !params[kParamInput] || !output || !gLevelsPass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    if (!params || !params[kParamInput] || !output) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     PF_EffectWorld* input = &params[kParamInput]->u.ld;
     const int width = input->width;
     const int height = input->height;
@@ -54,6 +54,7 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     SavedCurrentContext saved;
     {
         GlWorkLock lock;
+        if (!gLevelsPass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
         AEOpenGLContext& context = contextForCurrentThread();
         context.makeCurrent();
         checkSizeLimits(width, height);
