@@ -14,12 +14,16 @@ uint8_t BgraBuffer::toByte(double component) {
     return static_cast<uint8_t>(v);
 }
 
-void BgraBuffer::set(int x, int y, const CanvasColor& color) {
+BgraBuffer::Pixel BgraBuffer::bytesOf(const CanvasColor& color) {
+    return Pixel{toByte(color.blue), toByte(color.green), toByte(color.red), toByte(color.alpha)};
+}
+
+void BgraBuffer::set(int x, int y, const Pixel& bytes) {
     uint8_t* p = &bytes_[offset(x, y)];
-    p[0] = toByte(color.blue);
-    p[1] = toByte(color.green);
-    p[2] = toByte(color.red);
-    p[3] = toByte(color.alpha);
+    p[0] = bytes[0];
+    p[1] = bytes[1];
+    p[2] = bytes[2];
+    p[3] = bytes[3];
 }
 
 }  // namespace Ombrix::Levels

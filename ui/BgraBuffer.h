@@ -2,6 +2,7 @@
 // packed (row bytes = 4 x width).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -22,8 +23,13 @@ public:
     const uint8_t* data() const { return bytes_.data(); }
     const uint8_t* pixel(int x, int y) const { return &bytes_[offset(x, y)]; }
 
+    // A pixel's four bytes, in buffer order: blue, green, red, alpha.
+    using Pixel = std::array<uint8_t, 4>;
+    static Pixel bytesOf(const CanvasColor& color);
+
     // Stores the colour as bytes blue, green, red, alpha.
-    void set(int x, int y, const CanvasColor& color);
+    void set(int x, int y, const CanvasColor& color) { set(x, y, bytesOf(color)); }
+    void set(int x, int y, const Pixel& bytes);
 
     // A component 0..1 as a byte: times 255, to the nearest whole number (halves
     // away from zero), clamped to 0..255.

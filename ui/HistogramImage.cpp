@@ -8,8 +8,18 @@
 namespace Ombrix::Levels {
 namespace {
 
-const CanvasColor kBlack(0.0, 0.0, 0.0, 1.0);
-const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
+// The colours of the image, converted once: black, grey 0.7, and the pure
+// colours with each of red, green and blue either 0 or 1.
+struct Palette {
+    BgraBuffer::Pixel black = BgraBuffer::bytesOf(CanvasColor(0.0, 0.0, 0.0, 1.0));
+    BgraBuffer::Pixel grey70 = BgraBuffer::bytesOf(CanvasColor(0.7, 0.7, 0.7, 1.0));
+    BgraBuffer::Pixel rgb[8];
+    Palette() {
+        for (int bits = 0; bits < 8; ++bits) {
+            rgb[bits] = BgraBuffer::bytesOf(CanvasColor(bits & 4 ? 1.0 : 0.0, bits & 2 ? 1.0 : 0.0, bits & 1 ? 1.0 : 0.0, 1.0));
+        }
+    }
+};
 
 int32_t largest(const std::vector<int32_t>& counts) {
     return counts.empty() ? 0 : *std::max_element(counts.begin(), counts.end());
@@ -20,10 +30,14 @@ int32_t countAt(const std::vector<int32_t>& counts, int i) {
 }
 
 // The colour of bin i at threshold m.
-CanvasColor binColor(const ChannelHistograms& raw, const ChannelHistograms& mapped, int channel, bool combined,
-                     int i, double m) {
+const BgraBuffer::Pixel& binColor(const Palette& palette, const ChannelHistograms& raw,
+                                  const ChannelHistograms& mapped, int channel, bool combined, int i, double m) {
     const auto reaches = [i, m](const std::vector<int32_t>& counts) { return countAt(counts, i) > m; };
-    const auto rgb = [](bool r, bool g, bool b) { return CanvasColor(r ? 1.0 : 0.0, g ? 1.0 : 0.0, b ? 1.0 : 0.0, 1.0); };
+    const auto rgb = [&palette](bool r, bool g, bool b) -> const BgraBuffer::Pixel& {
+        return palette.rgb[(r ? 4 : 0) | (g ? 2 : 0) | (b ? 1 : 0)];
+    };
+    const BgraBuffer::Pixel& kBlack = palette.black;
+    const BgraBuffer::Pixel& kGrey70 = palette.grey70;
     switch (channel) {
         case kChannelRGB: {
             const bool r = reaches(mapped.red), g = reaches(mapped.green), b = reaches(mapped.blue);
@@ -60,12 +74,13 @@ BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms&
         case kChannelAlpha: M = maxA; break;
         default: break;
     }
+    const Palette palette;
     BgraBuffer image(kHistogramImageWidth, kHistogramImageHeight);
     for (int r = 0; r < kHistogramImageHeight; ++r) {
         const int level = kHistogramImageHeight - r;
         const double m = std::trunc(level / 70.0 * M * static_cast<double>(histogramScale));
         for (int i = 0; i < kHistogramImageWidth; ++i) {
-            image.set(i, r, binColor(raw, mapped, channel, combinedView, i, m));
+            image.set(i, r, binColor(palette, raw, mapped, channel, combinedView, i, m));
         }
     }
     return image;
@@ -73,11 +88,10 @@ BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms&
 
 BgraBuffer gradientImage() {
     BgraBuffer image(kGradientWidth, kGradientHeight);
-    for (int y = 0; y < kGradientHeight; ++y) {
-        for (int i = 0; i < kGradientWidth; ++i) {
-            const double v = i / 255.0;
-            image.set(i, y, CanvasColor(v, v, v, 1.0));
-        }
+    for (int i = 0; i < kGradientWidth; ++i) {
+        const double v = i / 255.0;
+        const BgraBuffer::Pixel grey = BgraBuffer::bytesOf(CanvasColor(v, v, v, 1.0));
+        for (int y = 0; y < kGradientHeight; ++y) image.set(i, y, grey);
     }
     return image;
 }
