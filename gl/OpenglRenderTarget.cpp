@@ -49,7 +49,7 @@ void OpenglRenderTarget::forgetAll() { targets().forgetAll(); }
 
 std::size_t OpenglRenderTarget::count() { return targets().size(); }
 
-void OpenglRenderTarget::prepare(int width, int height, bool multisampled) {
+void OpenglRenderTarget::prepare(int width, int height, bool multisampled, OutputPrecision precision) {
     if (!pixelOrderProgram_ || pixelOrderProgram_->bgarOrder() != multisampled) {
         pixelOrderProgram_ = std::make_unique<PixelOrderProgram>(multisampled);
     }
@@ -59,12 +59,16 @@ void OpenglRenderTarget::prepare(int width, int height, bool multisampled) {
         multisampled_ = multisampled;
         return;
     }
-    if (mainFramebuffer_ && width == width_ && height == height_ && multisampled == multisampled_) return;
+    if (mainFramebuffer_ && width == width_ && height == height_ && multisampled == multisampled_ &&
+        precision == precision_) {
+        return;
+    }
 
     deleteBuffers();
     width_ = width;
     height_ = height;
     multisampled_ = multisampled;
+    precision_ = precision;
     mainFramebuffer_ = GlFramebuffer::make();
     if (multisampled_) {
         resolveFramebuffer_ = GlFramebuffer::make();
@@ -72,7 +76,8 @@ void OpenglRenderTarget::prepare(int width, int height, bool multisampled) {
     }
     outputRenderbuffer_ = GlRenderbuffer::make();
     glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer_.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, width_, height_);
+    glRenderbufferStorage(GL_RENDERBUFFER, precision_ == OutputPrecision::Bytes8 ? GL_RGBA8 : GL_RGBA32F, width_,
+                          height_);
 }
 
 void OpenglRenderTarget::begin(bool withDepth, bool withStencil) {

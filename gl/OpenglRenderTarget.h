@@ -1,7 +1,6 @@
 // The off-screen framebuffer set that the passes draw into: a stack of colour
-// layers (renderbuffers, the top one being drawn) and one 32-bit float RGBA
-// output renderbuffer that the pixel-order program fills and the render
-// command reads back.
+// layers (renderbuffers, the top one being drawn) and one output renderbuffer
+// that the pixel-order program fills and the render command reads back.
 //
 // Framebuffers and vertex arrays are not shared between GL contexts, so every
 // context has its own target (forContext), with its own pixel-order program
@@ -22,6 +21,12 @@ namespace Ombrix::Levels {
 
 class AEOpenGLContext;
 
+// The output renderbuffer's storage. Float32 (GL_RGBA32F) serves read-backs
+// of any depth. A frame read back as bytes uses Bytes8 (GL_RGBA8): the layers
+// hold 8 bits a channel, so the bytes are the same, and reading them takes a
+// fraction of the time that converting float storage to bytes takes.
+enum class OutputPrecision { Float32, Bytes8 };
+
 class OpenglRenderTarget {
 public:
     // The target of `context`, made (with no GL call) on first use. Only
@@ -41,10 +46,11 @@ public:
     OpenglRenderTarget& operator=(const OpenglRenderTarget&) = delete;
 
     // Sizes the target: the framebuffers and the output renderbuffer are
-    // (re-)made when the size or the mode changes or they do not exist. The
-    // pixel-order program (bgar order when multisampled, else argb) is kept
-    // while its order stays the same. A size of 0 leaves no framebuffers.
-    void prepare(int width, int height, bool multisampled);
+    // (re-)made when the size, the mode or the output precision changes or
+    // they do not exist. The pixel-order program (bgar order when
+    // multisampled, else argb) is kept while its order stays the same. A size
+    // of 0 leaves no framebuffers.
+    void prepare(int width, int height, bool multisampled, OutputPrecision precision = OutputPrecision::Float32);
 
     // Opens a new cleared layer for drawing (blending off) and sets the
     // viewport to the full size.
@@ -75,6 +81,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     bool multisampled() const { return multisampled_; }
+    OutputPrecision outputPrecision() const { return precision_; }
     unsigned int mainFramebuffer() const { return mainFramebuffer_.get(); }
     unsigned int outputRenderbuffer() const { return outputRenderbuffer_.get(); }
     std::size_t layerCount() const { return layers_.size(); }
@@ -95,7 +102,8 @@ private:
     GlFramebuffer resolveFramebuffer_;      // multisampled mode: draw target of the resolve blit
     GlFramebuffer mainFramebuffer_;         // the layer (single-sample) and the output
     GlFramebuffer multisampleFramebuffer_;  // multisampled mode: the layer
-    GlRenderbuffer outputRenderbuffer_;     // GL_RGBA32F, width x height
+    GlRenderbuffer outputRenderbuffer_;     // width x height, of the output precision
+    OutputPrecision precision_ = OutputPrecision::Float32;
     bool multisampled_ = true;
     int width_ = 0;
     int height_ = 0;

@@ -61,7 +61,7 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
 
         OpenglRenderTarget& target = OpenglRenderTarget::forContext(context);
         OpenLayers layers(target);
-        target.prepare(width, height, false);
+        target.prepare(width, height, false, OutputPrecision::Bytes8);  // the frame is read back as bytes
         target.begin(false, false);
 
         TransferFormat format;

@@ -5,7 +5,11 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "gl/OpenglRenderTarget.h"
 #include "gl/PixelOrderProgram.h"
@@ -183,6 +187,48 @@ TEST_F(RenderTarget, DiscardingLayersClosesAFrameLeftOpen) {
     const zanth_test::GlCounts counts = counter.counts();
     EXPECT_EQ(counts.made_(GlObject::Renderbuffer) - 1, counts.deleted_(GlObject::Renderbuffer))
         << "every layer and companion is deleted, the output stays";
+}
+
+// A layer filled with `texels` (RGBA floats, width x 1) by a blit, as a pass would draw it.
+void drawIntoLayer(const std::vector<float>& texels, int width) {
+    GlTexture source = GlTexture::make();
+    glBindTexture(GL_TEXTURE_2D, source.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, 1, 0, GL_RGBA, GL_FLOAT, texels.data());
+    GLint layer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &layer);
+    GlFramebuffer read = GlFramebuffer::make();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read.get());
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, source.get(), 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(layer));
+    glBlitFramebuffer(0, 0, width, 1, 0, 0, width, 1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(layer));
+}
+
+TEST_F(RenderTarget, ByteOutputReadsBackTheSameBytesAsFloatOutput) {
+    constexpr int kWidth = 1024;
+    std::vector<float> texels(kWidth * 4);
+    for (size_t i = 0; i < texels.size(); ++i) {
+        // Every code value, the points half-way between them, and values beyond 0..1.
+        texels[i] = static_cast<float>(static_cast<int>(i * 37 % 1100) - 40) / 1020.0f;
+    }
+    std::vector<uint8_t> read[2];
+    const OutputPrecision precisions[2] = {OutputPrecision::Float32, OutputPrecision::Bytes8};
+    for (int p = 0; p < 2; ++p) {
+        target.prepare(kWidth, 1, false, precisions[p]);
+        EXPECT_EQ(target.outputPrecision(), precisions[p]);
+        target.begin(false, false);
+        drawIntoLayer(texels, kWidth);
+        ASSERT_TRUE(target.drawToOutput(1.0f));
+        read[p].resize(kWidth * 4);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glReadPixels(0, 0, kWidth, 1, GL_RGBA, GL_UNSIGNED_BYTE, read[p].data());
+    }
+    EXPECT_EQ(read[0], read[1]);
+    // And the bytes are the layer's (R, G, B, A) in host order (A, R, G, B).
+    for (int x = 0; x < kWidth; ++x) {
+        const float a = std::clamp(texels[x * 4 + 3], 0.0f, 1.0f);
+        ASSERT_NEAR(read[1][x * 4], std::lrint(a * 255.0f), 1) << x;
+    }
 }
 
 class PixelOrder : public GlContextTest, public ::testing::WithParamInterface<bool> {};
