@@ -162,6 +162,9 @@ TEST_F(SavedContext, PutsBackTheHostsContext) {
 }
 
 TEST_F(SavedContext, PutsBackAnOpenGlEsContextAndItsApi) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "OpenGL ES host contexts are EGL's here: Wine's WGL offers no WGL_EXT_create_context_es2_profile";
+#endif
     HostGlContext host(HostGlContext::Api::OpenGLES);
     host.makeCurrent();
     {

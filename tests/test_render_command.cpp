@@ -52,6 +52,9 @@ TEST_F(RenderCommand, PutsBackTheHostsOpenGlContext) {
 }
 
 TEST_F(RenderCommand, PutsBackTheHostsOpenGlEsContextAndItsApi) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "OpenGL ES host contexts are EGL's here: Wine's WGL offers no WGL_EXT_create_context_es2_profile";
+#endif
     HostGlContext hostContext(HostGlContext::Api::OpenGLES);
     hostContext.makeCurrent();
     hostsim::World input = everyValuePicture();
