@@ -1,0 +1,124 @@
+// Reading the 27 levels settings from the host's parameters at the current
+// time: every slider type, checkboxes, refused checkouts and types that are
+// not read.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "params/ParamIndices.h"
+#include "render/LevelsPass.h"
+#include "tests/HostFixture.h"
+
+namespace {
+
+using namespace Ombrix::Levels;
+
+class Settings : public zanth_test::HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        setUpEffect();
+    }
+    template <typename Body>
+    void inRender(Body body) {
+        host->callAs(PF_Cmd_RENDER, [&](PF_InData* in_data, PF_OutData*) {
+            body(in_data);
+            return PF_Err_NONE;
+        });
+    }
+};
+
+TEST_F(Settings, ReadsEveryBlockInOrderAndBothClips) {
+    for (int block = 0; block < kChannelCount; ++block) {
+        for (int slot = kSlotInputBlack; slot <= kSlotOutputWhite; ++slot) {
+            host->param(blockStart(block) + slot).u.fd.value = 10.0 * block + slot + 0.25;
+        }
+    }
+    host->param(kParamClipBlack).u.bd.value = 0;
+    host->param(kParamClipWhite).u.bd.value = 1;
+    LevelsPass pass;
+    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
+    const LevelsSettings& s = pass.settings();
+    const ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
+    for (int block = 0; block < kChannelCount; ++block) {
+        EXPECT_EQ(blocks[block]->inputBlack, 10.0 * block + 1.25) << block;
+        EXPECT_EQ(blocks[block]->inputWhite, 10.0 * block + 2.25) << block;
+        EXPECT_EQ(blocks[block]->gamma, 10.0 * block + 3.25) << block;
+        EXPECT_EQ(blocks[block]->outputBlack, 10.0 * block + 4.25) << block;
+        EXPECT_EQ(blocks[block]->outputWhite, 10.0 * block + 5.25) << block;
+    }
+    EXPECT_FALSE(s.clipBlack);
+    EXPECT_TRUE(s.clipWhite);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(Settings, EverySliderTypeIsRead) {
+    const int index = levelParam(kChannelRGB, kSlotGamma);
+    struct Case {
+        PF_ParamType type;
+        std::function<void(PF_ParamDef&)> set;
+        bool read;
+        double expected;
+    };
+    const Case cases[] = {
+        {PF_Param_FLOAT_SLIDER, [](PF_ParamDef& p) { p.u.fd.value = 1.75; }, true, 1.75},
+        {PF_Param_SLIDER, [](PF_ParamDef& p) { p.u.sd.value = -12; }, true, -12.0},
+        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fixd.value = (3 << 16) + 0x8000; }, true, 3.0},
+        // The fraction is dropped toward minus infinity.
+        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fixd.value = -((3 << 16) + 1); }, true, -4.0},
+        {PF_Param_CHECKBOX, [](PF_ParamDef& p) { p.u.bd.value = 1; }, false, 0.0},
+    };
+    for (const Case& c : cases) {
+        PF_ParamDef& def = host->param(index);
+        const PF_ParamDef saved = def;
+        def.param_type = c.type;
+        c.set(def);
+        double out = 99.0;
+        bool read = false;
+        inRender([&](PF_InData* in_data) { read = LevelsPass::readSliderValue(in_data, index, out); });
+        EXPECT_EQ(read, c.read) << "type " << c.type;
+        EXPECT_EQ(out, c.read ? c.expected : 99.0) << "type " << c.type;
+        host->param(index) = saved;
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(Settings, ARefusedCheckoutKeepsTheLastValueAndChecksNothingIn) {
+    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fd.value = 40.0;
+    LevelsPass pass;
+    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
+    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fd.value = 80.0;
+    host->param(levelParam(kChannelAlpha, kSlotOutputWhite)).u.fd.value = 100.0;
+    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);  // the first read: composite input black
+    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
+    EXPECT_EQ(pass.settings().composite.inputBlack, 40.0);
+    EXPECT_EQ(pass.settings().alpha.outputWhite, 100.0) << "the rest is read";
+    bool clip = false;
+    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
+    inRender([&](PF_InData* in_data) { EXPECT_FALSE(LevelsPass::readCheckbox(in_data, kParamClipBlack, clip)); });
+    EXPECT_EQ(host->checkedOutParams(), 0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_F(Settings, ACheckboxIsReadOnlyFromACheckbox) {
+    bool value = false;
+    inRender([&](PF_InData* in_data) {
+        EXPECT_TRUE(LevelsPass::readCheckbox(in_data, kParamClipWhite, value));
+        EXPECT_TRUE(value);
+        EXPECT_FALSE(LevelsPass::readCheckbox(in_data, levelParam(kChannelRGB, kSlotGamma), value));
+    });
+    EXPECT_TRUE(value);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST(LevelsSettingsStart, AreTheParameterDefaults) {
+    const LevelsSettings s = LevelsPass().settings();
+    EXPECT_EQ(s.composite.inputBlack, 0.0);
+    EXPECT_EQ(s.alpha.inputWhite, 255.0);
+    EXPECT_EQ(s.red.gamma, 1.0);
+    EXPECT_EQ(s.blue.outputWhite, 255.0);
+    EXPECT_TRUE(s.clipBlack);
+    EXPECT_TRUE(s.clipWhite);
+}
+
+}  // namespace
