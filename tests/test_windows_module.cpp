@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <set>
 #include <thread>
 
@@ -128,6 +129,44 @@ TEST(WindowsModule, IsA64BitDllExportingOnlyEntryPointFuncAndNeedingOnlySystemDl
     }
     EXPECT_NE(std::find(imported.begin(), imported.end(), "opengl32.dll"), imported.end());
     FreeLibrary(module);
+}
+
+// A host that unloads the module without a global set-down: the module's
+// window thread still runs, so the module stays mapped under it until a
+// set-down (after the host loads it again) lets the thread end.
+TEST(WindowsModule, UnloadedWithoutSetDownItStaysLoadedWhileItsWindowThreadRuns) {
+    {
+        hostsim::Host host(modulePath());
+        ::testing::internal::CaptureStdout();
+        const PF_Err err = host.globalSetup();
+        ::testing::internal::GetCapturedStdout();
+        ASSERT_EQ(err, PF_Err_NONE);
+    }
+    EXPECT_NE(GetModuleHandleA("ZanthLevels.aex"), nullptr) << "the module was unmapped under its window thread";
+    EXPECT_EQ(effectWindows().size(), 1u);
+    {
+        hostsim::Host again(modulePath());  // the same mapped module, its root context still alive
+        EXPECT_EQ(again.globalSetdown(), PF_Err_NONE);
+        EXPECT_TRUE(effectWindows().empty());
+    }
+    EXPECT_EQ(GetModuleHandleA("ZanthLevels.aex"), nullptr) << "the module stayed loaded after set-down and unload";
+}
+
+// A host process that ends without a global set-down: its threads, the
+// module's window thread among them, are gone before the module's static
+// objects are destroyed, which then must not wait for that thread.
+TEST(WindowsModuleDeathTest, AProcessEndingWithoutSetDownExits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            hostsim::Host host(modulePath());
+            ::testing::internal::CaptureStdout();
+            const PF_Err err = host.globalSetup();
+            ::testing::internal::GetCapturedStdout();
+            std::fflush(stdout);
+            ExitProcess(err == PF_Err_NONE && effectWindows().size() == 1 ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 // ---- driven by the host --------------------------------------------------------------------

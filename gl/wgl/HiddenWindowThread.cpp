@@ -1,7 +1,5 @@
 #include "gl/wgl/HiddenWindowThread.h"
 
-#include <system_error>
-
 namespace Ombrix::Levels {
 namespace {
 
@@ -26,16 +24,8 @@ WNDCLASSEXA hiddenWindowClass(const char* className) {
 }  // namespace
 
 HiddenWindowThread& HiddenWindowThread::instance() {
-    // Ends with the module. Should it be unloaded with windows left (no global
-    // set-down), the process is ending or the host broke the protocol: the
-    // thread is let go rather than joined from inside the loader.
-    static struct Holder {
-        HiddenWindowThread thread;
-        ~Holder() {
-            if (thread.thread_.joinable()) thread.thread_.detach();
-        }
-    } holder;
-    return holder.thread;
+    static HiddenWindowThread thread;
+    return thread;
 }
 
 HWND HiddenWindowThread::makeWindow(const std::string& className) {
@@ -81,9 +71,15 @@ bool HiddenWindowThread::start() {
         quit_ = false;
         job_ = nullptr;
     }
-    try {
-        thread_ = std::thread([this] { loop(); });
-    } catch (const std::system_error&) {
+    // The module (the one holding this code) stays loaded while the thread runs.
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&threadMain),
+                            &module_)) {
+        module_ = nullptr;
+    }
+    thread_ = CreateThread(nullptr, 0, threadMain, this, 0, nullptr);
+    if (!thread_) {
+        if (module_) FreeLibrary(module_);
+        module_ = nullptr;
         CloseHandle(wake_);
         wake_ = nullptr;
         return false;
@@ -93,12 +89,27 @@ bool HiddenWindowThread::start() {
 
 void HiddenWindowThread::stop() {
     run([this] { quit_ = true; });
-    thread_.join();
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+    module_ = nullptr;  // given back by the thread as it ended
     CloseHandle(wake_);
     wake_ = nullptr;
 }
 
+DWORD WINAPI HiddenWindowThread::threadMain(void* self) {
+    auto* owner = static_cast<HiddenWindowThread*>(self);
+    const HMODULE module = owner->module_;
+    owner->loop();
+    if (module) FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+
 void HiddenWindowThread::run(std::function<void()> job) {
+    // A process that ends without a global set-down has its threads ended
+    // before the module's static objects go: nobody is left to do the job,
+    // and the windows go with the process.
+    if (WaitForSingleObject(thread_, 0) != WAIT_TIMEOUT) return;
     std::unique_lock<std::mutex> lock(slot_);
     job_ = std::move(job);
     jobDone_ = false;

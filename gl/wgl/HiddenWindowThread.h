@@ -6,9 +6,11 @@
 // may even have ended by then, taking its windows with it). So every hidden
 // window is registered, created, destroyed and unregistered here, on one
 // thread of the module's own that pumps their messages. The thread starts
-// with the first window and ends, joined, with the last one: after global
-// set-down no window, no class and no thread of the effect is left, and the
-// module can be unloaded.
+// with the first window and ends, waited for, with the last one: after global
+// set-down no window, no class and no thread of the effect is left. While it
+// runs the thread holds a reference to the module, so a host that unloads the
+// module without a global set-down leaves it mapped instead of pulling the
+// code from under the thread.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +19,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace Ombrix::Levels {
 
@@ -46,10 +47,12 @@ private:
     bool start();
     void stop();
     void loop();
+    static DWORD WINAPI threadMain(void* self);
 
-    std::mutex calls_;  // one caller at a time; guards thread_, wake_, windows_
-    std::thread thread_;
-    HANDLE wake_ = nullptr;  // auto-reset event: a job is waiting
+    std::mutex calls_;  // one caller at a time; guards the members below up to slot_
+    HANDLE thread_ = nullptr;
+    HMODULE module_ = nullptr;  // the reference the thread holds and gives back as it ends
+    HANDLE wake_ = nullptr;     // auto-reset event: a job is waiting
     int windows_ = 0;
 
     std::mutex slot_;  // guards job_, jobDone_, quit_
