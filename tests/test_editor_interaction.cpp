@@ -232,6 +232,10 @@ struct GammaCase {
     double gamma;   // expected value, or NAN: left unchanged
 };
 
+void PrintTo(const GammaCase& c, std::ostream* os) {
+    *os << "black " << c.black << ", white " << c.white << ", x " << c.x;
+}
+
 class EditorGamma : public EditorInteraction, public ::testing::WithParamInterface<GammaCase> {};
 
 TEST_P(EditorGamma, TheDragMapsThePointerToAValidGamma) {
@@ -405,6 +409,7 @@ struct Ignored {
     A_long index;
     PF_EffectArea area;
 };
+void PrintTo(const Ignored& c, std::ostream* os) { *os << c.name; }
 
 class EditorIgnores : public EditorInteraction, public ::testing::WithParamInterface<Ignored> {};
 

@@ -69,6 +69,10 @@ struct SuiteRefusal {
     bool nullTable;
 };
 
+void PrintTo(const SuiteRefusal& r, std::ostream* os) {
+    *os << r.name << " v" << r.version << (r.nullTable ? " (no table)" : "");
+}
+
 class EditorRefusedDrawbotSuite : public EditorRelease, public ::testing::WithParamInterface<SuiteRefusal> {};
 
 TEST_P(EditorRefusedDrawbotSuite, StopsTheDrawWithAnErrorAndDrawsNothing) {
@@ -164,6 +168,7 @@ struct CallFailure {
     int times;  // < 0: every one from there on
     bool drawFails;
 };
+void PrintTo(const CallFailure& c, std::ostream* os) { *os << c.function << " call " << c.nth; }
 
 class EditorFailingCall : public EditorRelease, public ::testing::WithParamInterface<CallFailure> {};
 

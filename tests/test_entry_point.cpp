@@ -75,6 +75,10 @@ struct Refusal {
     bool nullTable;  // "success" without a table instead of a refusal
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+    *os << "command " << r.cmd << ", " << r.suite << " v" << r.version << (r.nullTable ? " (no table)" : "");
+}
+
 class RefusedSuite : public HostTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(RefusedSuite, GivesBadCallbackParamAndHoldsNothing) {

@@ -347,6 +347,8 @@ struct Size {
     int w, h, tw, th;
 };
 
+void PrintTo(const Size& s, std::ostream* os) { *os << s.w << "x" << s.h; }
+
 class ThumbnailSize : public Thumbnail, public ::testing::WithParamInterface<Size> {};
 
 TEST_P(ThumbnailSize, FitsWithin256AndCountsEveryThumbnailPixel) {

@@ -19,6 +19,8 @@ struct TagCase {
     int index;
 };
 
+void PrintTo(const TagCase& c, std::ostream* os) { *os << "tag \"" << c.tag.c_str() << "\""; }
+
 class LanguageTags : public ::testing::TestWithParam<TagCase> {};
 
 TEST_P(LanguageTags, MapToTheirIndex) {
@@ -89,6 +91,8 @@ struct CutCase {
     size_t maxBytes;
     size_t expected;
 };
+
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.maxBytes << " of " << std::strlen(c.text) << " bytes"; }
 
 class GbkCut : public ::testing::TestWithParam<CutCase> {};
 

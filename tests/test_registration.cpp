@@ -99,6 +99,8 @@ struct Corruption {
     const char* message;  // part of the error text
 };
 
+void PrintTo(const Corruption& c, std::ostream* os) { *os << c.what; }
+
 class CorruptRecord : public ::testing::TestWithParam<Corruption> {};
 
 TEST_P(CorruptRecord, IsRefusedWithAClearMessage) {
