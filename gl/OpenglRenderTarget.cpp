@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gl/AEOpenGLContext.h"
+#include "gl/ContextRegistry.h"
 #include "gl/PerContext.h"
 #include "gl/PrintMessage.h"
 
@@ -27,6 +29,18 @@ PerContext<OpenglRenderTarget>& targets() {
     return store;
 }
 
+// A clamped, linearly filtered 2-D texture of 32-bit float RGBA storage, left bound.
+GlTexture makeFloatTexture(int width, int height) {
+    GlTexture texture = GlTexture::make();
+    glBindTexture(GL_TEXTURE_2D, texture.get());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    return texture;
+}
+
 // Storage for a renderbuffer bound to GL_RENDERBUFFER.
 void renderbufferStorage(bool multisampled, GLenum format, int width, int height) {
     if (multisampled) {
@@ -41,6 +55,22 @@ void renderbufferStorage(bool multisampled, GLenum format, int width, int height
 OpenglRenderTarget& OpenglRenderTarget::forContext(const AEOpenGLContext& context) { return targets().get(context); }
 
 void OpenglRenderTarget::releaseAll() {
+    // The kept layers and textures are deleted in the context that drew into
+    // or sampled them: Mesa holds per-context objects for them, which deleting
+    // them in another context leaks. A context that cannot be made current
+    // leaves them to the root.
+    targets().forEachWithContext([](const AEOpenGLContext& context, OpenglRenderTarget& target) {
+        try {
+            context.makeCurrent();
+            target.deleteKept();
+        } catch (const AESDK_OpenGL_Fault&) {
+        }
+    });
+    try {
+        if (AEOpenGLContext* root = rootContext()) root->makeCurrent();
+    } catch (const AESDK_OpenGL_Fault&) {
+        // The last context made current shares the objects: they go from there.
+    }
     targets().forEach([](OpenglRenderTarget& target) { target.releaseShared(); });
     targets().forgetAll();
 }
@@ -93,22 +123,37 @@ void OpenglRenderTarget::begin(bool withDepth, bool withStencil) {
 
 void OpenglRenderTarget::pushLayer(bool withDepth, bool withStencil) {
     if (!mainFramebuffer_) return;
+    // A closed layer with the same companions is used again (it has this size).
     Layer layer;
-    layer.colour = GlRenderbuffer::make();
-    glBindRenderbuffer(GL_RENDERBUFFER, layer.colour.get());
-    renderbufferStorage(multisampled_, GL_RGBA, width_, height_);
+    const auto spare = std::find_if(spareLayers_.begin(), spareLayers_.end(), [&](const Layer& l) {
+        return static_cast<bool>(l.depth) == withDepth && static_cast<bool>(l.stencil) == withStencil;
+    });
+    const bool reused = spare != spareLayers_.end();
+    if (reused) {
+        layer = std::move(*spare);
+        spareLayers_.erase(spare);
+    }
+    if (!reused) {
+        layer.colour = GlRenderbuffer::make();
+        glBindRenderbuffer(GL_RENDERBUFFER, layer.colour.get());
+        renderbufferStorage(multisampled_, GL_RGBA, width_, height_);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer.colour.get());
     if (withStencil) {
-        layer.stencil = GlRenderbuffer::make();
-        glBindRenderbuffer(GL_RENDERBUFFER, layer.stencil.get());
-        renderbufferStorage(multisampled_, GL_STENCIL_INDEX8, width_, height_);
+        if (!reused) {
+            layer.stencil = GlRenderbuffer::make();
+            glBindRenderbuffer(GL_RENDERBUFFER, layer.stencil.get());
+            renderbufferStorage(multisampled_, GL_STENCIL_INDEX8, width_, height_);
+        }
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, layer.stencil.get());
     }
     if (withDepth) {
-        layer.depth = GlRenderbuffer::make();
-        glBindRenderbuffer(GL_RENDERBUFFER, layer.depth.get());
-        renderbufferStorage(multisampled_, GL_DEPTH_COMPONENT24, width_, height_);
+        if (!reused) {
+            layer.depth = GlRenderbuffer::make();
+            glBindRenderbuffer(GL_RENDERBUFFER, layer.depth.get());
+            renderbufferStorage(multisampled_, GL_DEPTH_COMPONENT24, width_, height_);
+        }
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, layer.depth.get());
     }
     if (multisampled_) {
@@ -147,23 +192,74 @@ GlTexture OpenglRenderTarget::popLayerToTexture() {
         // attachment 0; the copy defines the texture as 32-bit float RGBA.
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 0, 0, width_, height_, 0);
     }
-    layers_.pop_back();  // the layer and its companions are deleted
-    if (!layers_.empty()) attachTopLayer();
+    closeTopLayer();
     return texture;
 }
 
 bool OpenglRenderTarget::drawToOutput(float multiplier) {
-    GlTexture texture = popLayerToTexture();
-    if (!texture) return false;
+    if (layers_.empty()) return false;
+    GlTexture popped;  // multisampled mode: the resolved layer, deleted on return
+    unsigned int texture = 0;
+    if (multisampled_) {
+        popped = popLayerToTexture();
+        texture = popped.get();
+    } else {
+        // The main framebuffer is bound for reading with the top layer at
+        // colour attachment 0; the kept texture already has float storage.
+        texture = layerCopyTexture();
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width_, height_);
+        closeTopLayer();
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_.get());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, outputRenderbuffer_.get());
     glDisable(GL_BLEND);
     glDisable(GL_MULTISAMPLE);
     glClear(GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT);
-    return pixelOrderProgram_->draw(texture.get(), multiplier);
-}  // the intermediate texture is deleted here
+    const bool drawn = pixelOrderProgram_->draw(texture, multiplier);
+    glBindTexture(GL_TEXTURE_2D, 0);  // a kept texture stays bound nowhere between frames
+    return drawn;
+}
+
+unsigned int OpenglRenderTarget::inputTexture() {
+    if (!mainFramebuffer_) return 0;
+    if (!inputTexture_) {
+        inputTexture_ = makeFloatTexture(width_, height_);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    return inputTexture_.get();
+}
+
+unsigned int OpenglRenderTarget::layerCopyTexture() {
+    if (!layerCopyTexture_) layerCopyTexture_ = makeFloatTexture(width_, height_);
+    return layerCopyTexture_.get();
+}
+
+void OpenglRenderTarget::closeTopLayer() {
+    Layer layer = std::move(layers_.back());
+    layers_.pop_back();
+    if (!layers_.empty()) {
+        attachTopLayer();
+    } else {
+        // Detached as deleting it would have done; kept for the next frame.
+        glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    }
+    if (layer.stencil || layer.depth) {
+        glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
+        if (layer.stencil) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+        if (layer.depth) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+    }
+    spareLayers_.push_back(std::move(layer));
+}
 
 void OpenglRenderTarget::discardLayers() { layers_.clear(); }
+
+void OpenglRenderTarget::deleteKept() {
+    spareLayers_.clear();
+    inputTexture_.reset();
+    layerCopyTexture_.reset();
+}
 
 void OpenglRenderTarget::deleteBuffers() {
     resolveFramebuffer_.reset();
@@ -171,6 +267,7 @@ void OpenglRenderTarget::deleteBuffers() {
     multisampleFramebuffer_.reset();
     outputRenderbuffer_.reset();
     layers_.clear();
+    deleteKept();
 }
 
 void OpenglRenderTarget::release() {
@@ -191,12 +288,16 @@ void OpenglRenderTarget::forget() {
     mainFramebuffer_.forget();
     multisampleFramebuffer_.forget();
     outputRenderbuffer_.forget();
-    for (Layer& layer : layers_) {
-        layer.colour.forget();
-        layer.depth.forget();
-        layer.stencil.forget();
+    for (std::vector<Layer>* list : {&layers_, &spareLayers_}) {
+        for (Layer& layer : *list) {
+            layer.colour.forget();
+            layer.depth.forget();
+            layer.stencil.forget();
+        }
+        list->clear();
     }
-    layers_.clear();
+    inputTexture_.forget();
+    layerCopyTexture_.forget();
     if (pixelOrderProgram_) pixelOrderProgram_->forget();
     pixelOrderProgram_.reset();
 }

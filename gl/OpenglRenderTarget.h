@@ -33,8 +33,10 @@ public:
     // under the registry lock (GlWorkLock).
     static OpenglRenderTarget& forContext(const AEOpenGLContext& context);
     // Global set-down, with the root current: deletes every target's shared
-    // objects (renderbuffers, programs, buffers) and drops the targets; their
-    // framebuffers and vertex arrays die with their contexts.
+    // objects (renderbuffers, textures, programs, buffers) and drops the
+    // targets; their framebuffers and vertex arrays die with their contexts.
+    // Kept layers and textures are deleted in their own context first; the
+    // root is current again on return.
     static void releaseAll();
     // The same with no context current: every GL name is only given up.
     static void forgetAll();
@@ -66,12 +68,19 @@ public:
     // Pops the top layer and draws it through the pixel-order program into
     // the output renderbuffer; the main framebuffer stays bound with the
     // output at colour attachment 0, ready for reading. Nothing happens when
-    // no layer is open. Returns whether the output was drawn.
+    // no layer is open. Returns whether the output was drawn. In single-sample
+    // mode the layer is copied into a texture the target keeps for its size.
     bool drawToOutput(float multiplier);
 
-    // Closes every open layer (a frame left early).
+    // A 2-D texture of the target's size (32-bit float RGBA, linear
+    // filtering, clamped) for the frame's input, kept from frame to frame
+    // while the size stays; made on first use. 0 when the target has no size.
+    unsigned int inputTexture();
+
+    // Closes every open layer (a frame left early); they are deleted.
     void discardLayers();
-    // Deletes the framebuffers and renderbuffers; size and mode are kept.
+    // Deletes the framebuffers, renderbuffers and kept textures; size and
+    // mode are kept.
     void deleteBuffers();
     // deleteBuffers and the pixel-order program.
     void release();
@@ -96,8 +105,14 @@ private:
 
     // Deletes the objects that other contexts share; forgets the rest.
     void releaseShared();
+    // Deletes the spare layers and the kept textures.
+    void deleteKept();
     unsigned int layerFramebuffer() const;
     void attachTopLayer();
+    // Closes the top layer, keeping its renderbuffers for the next pushLayer.
+    void closeTopLayer();
+    // The kept texture that drawToOutput copies a single-sample layer into.
+    unsigned int layerCopyTexture();
 
     GlFramebuffer resolveFramebuffer_;      // multisampled mode: draw target of the resolve blit
     GlFramebuffer mainFramebuffer_;         // the layer (single-sample) and the output
@@ -108,6 +123,9 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::vector<Layer> layers_;
+    std::vector<Layer> spareLayers_;  // closed layers of this size, reused by pushLayer
+    GlTexture inputTexture_;          // width x height, see inputTexture()
+    GlTexture layerCopyTexture_;      // width x height, see drawToOutput()
     std::unique_ptr<PixelOrderProgram> pixelOrderProgram_;
 };
 

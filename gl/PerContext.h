@@ -35,6 +35,12 @@ public:
         for (auto& item : items_) fn(*item.second);
     }
 
+    // fn(context, item) for every entry.
+    template <typename Fn>
+    void forEachWithContext(Fn fn) {
+        for (auto& item : items_) fn(*item.first, *item.second);
+    }
+
     void forgetAll() {
         for (auto& item : items_) item.second->forget();
         items_.clear();

@@ -91,22 +91,39 @@ void iterateFloat(PF_InData* in_data, A_long progressFinal, PF_EffectWorld* sour
 
 }  // namespace
 
-GlTexture uploadWorld(PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data, TransferFormat& format) {
+namespace {
+
+void checkUploadable(PixelFormatCode code, const PF_EffectWorld* world) {
     const int bytesPerPixel = bytesPerPixelOf(code);
     if (!world || world->width <= 0 || world->height <= 0 ||
         world->rowbytes < static_cast<int64_t>(world->width) * bytesPerPixel) {
         throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     }
-    const int width = world->width;
-    const int height = world->height;
+}
 
+}  // namespace
+
+GlTexture uploadWorld(PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data, TransferFormat& format) {
+    checkUploadable(code, world);
     GlTexture texture = GlTexture::make();
     glBindTexture(GL_TEXTURE_2D, texture.get());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), world->width, world->height, 0, GL_RGBA,
+                 GL_FLOAT, nullptr);
+    uploadWorldInto(texture.get(), code, world, in_data, format);
+    return texture;
+}
+
+void uploadWorldInto(unsigned int texture, PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data,
+                     TransferFormat& format) {
+    checkUploadable(code, world);
+    const int bytesPerPixel = bytesPerPixelOf(code);
+    const int width = world->width;
+    const int height = world->height;
+    glBindTexture(GL_TEXTURE_2D, texture);
 
     format.multiplier = 1.0f;
     format.bytesPerPixel = bytesPerPixel;
@@ -133,7 +150,6 @@ GlTexture uploadWorld(PixelFormatCode code, PF_EffectWorld* world, PF_InData* in
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
 }
 
 void readBackWorld(int width, int height, PF_EffectWorld* input, PF_EffectWorld* output, PF_InData* in_data,

@@ -33,6 +33,11 @@ struct TransferFormat {
 // callback's own code, 13 for a refused "PF iterateFloat Suite".
 GlTexture uploadWorld(PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data, TransferFormat& format);
 
+// The same into `texture`, an existing GL_TEXTURE_2D with 32-bit float RGBA
+// storage of at least the world's size (a frame's kept input texture).
+void uploadWorldInto(unsigned int texture, PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data,
+                     TransferFormat& format);
+
 // Reads colour attachment 0 of the bound framebuffer (width x height, row 0
 // = the host's first row) through a "PF Handle Suite" buffer into the output
 // world. Only the rows and pixels that both the frame and the output world

@@ -65,12 +65,11 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         target.begin(false, false);
 
         TransferFormat format;
-        {
-            GlTexture texture = uploadWorld(kPixelFormat8, input, in_data, format);
-            gLevelsPass->readSettings(in_data);
-            const bool drawn = gLevelsPass->draw(context, texture.get(), {double(width), double(height)});
-            if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        }  // the input texture is deleted
+        const unsigned int texture = target.inputTexture();  // kept while frames keep this size
+        uploadWorldInto(texture, kPixelFormat8, input, in_data, format);
+        gLevelsPass->readSettings(in_data);
+        const bool drawn = gLevelsPass->draw(context, texture, {double(width), double(height)});
+        if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         if (!target.drawToOutput(format.multiplier)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         readBackWorld(width, height, input, output, in_data, kPixelFormat8, format);
     }
