@@ -129,31 +129,27 @@ void OpenglRenderTarget::pushLayer(bool withDepth, bool withStencil) {
         return static_cast<bool>(l.depth) == withDepth && static_cast<bool>(l.stencil) == withStencil;
     });
     const bool reused = spare != spareLayers_.end();
+    // A new renderbuffer of the layer's size and mode, in the given format.
+    const auto newRenderbuffer = [this](GLenum format) {
+        GlRenderbuffer buffer = GlRenderbuffer::make();
+        glBindRenderbuffer(GL_RENDERBUFFER, buffer.get());
+        renderbufferStorage(multisampled_, format, width_, height_);
+        return buffer;
+    };
     if (reused) {
         layer = std::move(*spare);
         spareLayers_.erase(spare);
-    }
-    if (!reused) {
-        layer.colour = GlRenderbuffer::make();
-        glBindRenderbuffer(GL_RENDERBUFFER, layer.colour.get());
-        renderbufferStorage(multisampled_, GL_RGBA, width_, height_);
+    } else {
+        layer.colour = newRenderbuffer(GL_RGBA);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer.colour.get());
     if (withStencil) {
-        if (!reused) {
-            layer.stencil = GlRenderbuffer::make();
-            glBindRenderbuffer(GL_RENDERBUFFER, layer.stencil.get());
-            renderbufferStorage(multisampled_, GL_STENCIL_INDEX8, width_, height_);
-        }
+        if (!reused) layer.stencil = newRenderbuffer(GL_STENCIL_INDEX8);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, layer.stencil.get());
     }
     if (withDepth) {
-        if (!reused) {
-            layer.depth = GlRenderbuffer::make();
-            glBindRenderbuffer(GL_RENDERBUFFER, layer.depth.get());
-            renderbufferStorage(multisampled_, GL_DEPTH_COMPONENT24, width_, height_);
-        }
+        if (!reused) layer.depth = newRenderbuffer(GL_DEPTH_COMPONENT24);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, layer.depth.get());
     }
     if (multisampled_) {
