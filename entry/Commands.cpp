@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "entry/ProcessObjects.h"
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/OpenglRenderTarget.h"

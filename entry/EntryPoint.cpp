@@ -19,7 +19,7 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         case PF_Cmd_GLOBAL_SETUP: return globalSetup(in_data, out_data);
         case PF_Cmd_GLOBAL_SETDOWN: return globalSetdown(in_data, out_data);
         case PF_Cmd_PARAMS_SETUP: return setupParameters(in_data, out_data, params, output, gNameTable);
-        case PF_Cmd_RENDER: return renderCommand(in_data, out_data, params, output);
+        case PF_Cmd_RENDER: return renderCommand(in_data, out_data, params, output, gLevelsPass);
         case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
         case PF_Cmd_EVENT:
             return histogramEditor().handleEvent(in_data, out_data, params, output,

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 #include "host/ae_suites.h"
 #include "params/GbkText.h"
 

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 #include "host/ae_suites.h"
-#include "render/HostHandle.h"
+#include "hostaccess/HostHandle.h"
 
 using namespace gl33core;
 

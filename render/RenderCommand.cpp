@@ -2,7 +2,6 @@
 
 #include <glbinding/gl33core/gl.h>
 
-#include "entry/ProcessObjects.h"
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/OpenglRenderTarget.h"
@@ -43,7 +42,8 @@ private:
 
 }  // namespace
 
-PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output) {
+PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output,
+                     LevelsPass* pass) {
     if (!params || !params[kParamInput] || !output) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     PF_EffectWorld* input = &params[kParamInput]->u.ld;
     const int width = input->width;
@@ -54,7 +54,7 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     SavedCurrentContext saved;
     {
         GlWorkLock lock;
-        if (!gLevelsPass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
+        if (!pass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
         AEOpenGLContext& context = contextForCurrentThread();
         context.makeCurrent();
         checkSizeLimits(width, height);
@@ -67,8 +67,8 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         TransferFormat format;
         const unsigned int texture = target.inputTexture();  // kept while frames keep this size
         uploadWorldInto(texture, kPixelFormat8, input, in_data, format);
-        gLevelsPass->readSettings(in_data);
-        const bool drawn = gLevelsPass->draw(context, texture, {double(width), double(height)});
+        pass->readSettings(in_data);
+        const bool drawn = pass->draw(context, texture, {double(width), double(height)});
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         if (!target.drawToOutput(format.multiplier)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         readBackWorld(width, height, input, output, in_data, kPixelFormat8, format);

@@ -5,7 +5,11 @@
 
 namespace Ombrix::Levels {
 
-// Returns 0 on success; host failures are thrown as int codes.
-PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output);
+class LevelsPass;
+
+// Returns 0 on success; host failures are thrown as int codes. `pass` is the
+// process's levels pass, null between a global set-down and the next set-up.
+PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                     LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

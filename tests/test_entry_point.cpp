@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "entry/SuiteReporting.h"
+#include "hostaccess/SuiteReporting.h"
 #include "tests/HostFixture.h"
 
 namespace {

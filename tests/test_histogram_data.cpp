@@ -15,7 +15,7 @@
 #include "ui/HistogramCounting.h"
 #include "ui/HistogramImage.h"
 #include "ui/LayerThumbnail.h"
-#include "ui/OwnedWorld.h"
+#include "hostaccess/OwnedWorld.h"
 
 namespace {
 

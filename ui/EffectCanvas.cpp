@@ -1,6 +1,6 @@
 #include "ui/EffectCanvas.h"
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 
 namespace Ombrix::Levels {
 namespace {

@@ -2,7 +2,7 @@
 // made, given back when destroyed.
 #pragma once
 
-#include "entry/SuiteReporting.h"
+#include "hostaccess/SuiteReporting.h"
 
 namespace Ombrix::Levels {
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 #include "host/ae_suites.h"
 #include "params/ParamIndices.h"
 #include "ui/GammaMapping.h"

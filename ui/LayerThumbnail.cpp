@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 #include "host/ae_suites.h"
 #include "params/ParamIndices.h"
 #include "ui/CanvasMatrix.h"
-#include "ui/CheckedOutParam.h"
+#include "hostaccess/CheckedOutParam.h"
 
 namespace Ombrix::Levels {
 

@@ -1,4 +1,4 @@
-#include "entry/SuiteReporting.h"
+#include "hostaccess/SuiteReporting.h"
 
 #include <algorithm>
 #include <cstring>

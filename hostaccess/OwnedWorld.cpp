@@ -1,6 +1,6 @@
-#include "ui/OwnedWorld.h"
+#include "hostaccess/OwnedWorld.h"
 
-#include "entry/SuiteScope.h"
+#include "hostaccess/SuiteScope.h"
 
 namespace Ombrix::Levels {
 
