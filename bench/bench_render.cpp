@@ -28,11 +28,11 @@ void fillPicture(hostsim::World& world) {
 // Settings that touch every map: gamma in all blocks, so every power step runs.
 void applySettings(hostsim::Host& host) {
     for (int block = 0; block < kChannelCount; ++block) {
-        host.param(blockStart(block) + kSlotInputBlack).u.fd.value = 10.0 + block;
-        host.param(blockStart(block) + kSlotInputWhite).u.fd.value = 240.0 - block;
-        host.param(blockStart(block) + kSlotGamma).u.fd.value = 1.2 + 0.1 * block;
-        host.param(blockStart(block) + kSlotOutputBlack).u.fd.value = 5.0;
-        host.param(blockStart(block) + kSlotOutputWhite).u.fd.value = 250.0;
+        host.param(blockStart(block) + kSlotInputBlack).u.fs_d.value = 10.0 + block;
+        host.param(blockStart(block) + kSlotInputWhite).u.fs_d.value = 240.0 - block;
+        host.param(blockStart(block) + kSlotGamma).u.fs_d.value = 1.2 + 0.1 * block;
+        host.param(blockStart(block) + kSlotOutputBlack).u.fs_d.value = 5.0;
+        host.param(blockStart(block) + kSlotOutputWhite).u.fs_d.value = 250.0;
     }
 }
 

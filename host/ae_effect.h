@@ -241,8 +241,8 @@ struct PF_PopupDef {
 union PF_ParamDefUnion {
     PF_LayerDef ld;
     PF_SliderDef sd;
-    PF_FixedSliderDef fixd;
-    PF_FloatSliderDef fd;
+    PF_FixedSliderDef fd;
+    PF_FloatSliderDef fs_d;
     PF_CheckBoxDef bd;
     PF_PopupDef pd;
 };

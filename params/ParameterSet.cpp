@@ -115,11 +115,11 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
             const std::string key = block == 0 ? kSliderNames[slot] : blockName + " " + kSliderNames[slot];
             PF_ParamDef& slider = declare.start(PF_Param_FLOAT_SLIDER, key);
             switch (slot + 1) {
-                case kSlotInputBlack: setLevelSlider(slider.u.fd, 0.0); break;
-                case kSlotInputWhite: setLevelSlider(slider.u.fd, 255.0); break;
-                case kSlotGamma: setGammaSlider(slider.u.fd); break;
-                case kSlotOutputBlack: setLevelSlider(slider.u.fd, 0.0); break;
-                case kSlotOutputWhite: setLevelSlider(slider.u.fd, 255.0); break;
+                case kSlotInputBlack: setLevelSlider(slider.u.fs_d, 0.0); break;
+                case kSlotInputWhite: setLevelSlider(slider.u.fs_d, 255.0); break;
+                case kSlotGamma: setGammaSlider(slider.u.fs_d); break;
+                case kSlotOutputBlack: setLevelSlider(slider.u.fs_d, 0.0); break;
+                case kSlotOutputWhite: setLevelSlider(slider.u.fs_d, 255.0); break;
             }
             if (PF_Err err = declare.add()) return err;
         }

@@ -53,8 +53,8 @@ bool LevelsPass::readSliderValue(PF_InData* in_data, int index, double& out) {
     bool written = true;
     switch (def.param_type) {
         case PF_Param_SLIDER: out = static_cast<double>(def.u.sd.value); break;
-        case PF_Param_FIX_SLIDER: out = static_cast<double>(def.u.fixd.value >> 16); break;  // fraction dropped
-        case PF_Param_FLOAT_SLIDER: out = def.u.fd.value; break;
+        case PF_Param_FIX_SLIDER: out = static_cast<double>(def.u.fd.value >> 16); break;  // fraction dropped
+        case PF_Param_FLOAT_SLIDER: out = def.u.fs_d.value; break;
         default: written = false; break;
     }
     in_data->inter.checkin_param(in_data->effect_ref, &def);

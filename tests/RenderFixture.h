@@ -43,11 +43,11 @@ inline void applySettings(hostsim::Host& host, const LevelsSettings& s) {
     using namespace Ombrix::Levels;
     const ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
     for (int block = 0; block < kChannelCount; ++block) {
-        host.param(blockStart(block) + kSlotInputBlack).u.fd.value = blocks[block]->inputBlack;
-        host.param(blockStart(block) + kSlotInputWhite).u.fd.value = blocks[block]->inputWhite;
-        host.param(blockStart(block) + kSlotGamma).u.fd.value = blocks[block]->gamma;
-        host.param(blockStart(block) + kSlotOutputBlack).u.fd.value = blocks[block]->outputBlack;
-        host.param(blockStart(block) + kSlotOutputWhite).u.fd.value = blocks[block]->outputWhite;
+        host.param(blockStart(block) + kSlotInputBlack).u.fs_d.value = blocks[block]->inputBlack;
+        host.param(blockStart(block) + kSlotInputWhite).u.fs_d.value = blocks[block]->inputWhite;
+        host.param(blockStart(block) + kSlotGamma).u.fs_d.value = blocks[block]->gamma;
+        host.param(blockStart(block) + kSlotOutputBlack).u.fs_d.value = blocks[block]->outputBlack;
+        host.param(blockStart(block) + kSlotOutputWhite).u.fs_d.value = blocks[block]->outputWhite;
     }
     host.param(kParamClipBlack).u.bd.value = s.clipBlack ? 1 : 0;
     host.param(kParamClipWhite).u.bd.value = s.clipWhite ? 1 : 0;

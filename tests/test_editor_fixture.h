@@ -90,8 +90,8 @@ protected:
 
     hostsim::DrawbotSim& drawbot() { return hostsim::DrawbotSim::current(); }
 
-    double value(int index) { return host->param(index).u.fd.value; }
-    void setValue(int index, double v) { host->param(index).u.fd.value = v; }
+    double value(int index) { return host->param(index).u.fs_d.value; }
+    void setValue(int index, double v) { host->param(index).u.fs_d.value = v; }
     void setChannel(int channel) { host->param(Ombrix::Levels::kParamChannel).u.pd.value = channel; }
     int level(int channel, Ombrix::Levels::LevelSlot slot) { return Ombrix::Levels::levelParam(channel, slot); }
 

@@ -91,7 +91,7 @@ TEST_P(EditorHandles, EachHandleIsGrabbedAndDraggedInItsChannel) {
             const int slot = (other - 3) % 7;
             const double expected = block != channel ? (slot == 2 ? 255.0 : slot == 3 ? 1.0 : slot == 5 ? 255.0 : 0.0)
                                     : slot == 1 ? 40.0 : slot == 2 ? 200.0 : slot == 3 ? 1.0 : slot == 4 ? 60.0 : 180.0;
-            EXPECT_DOUBLE_EQ(p.u.fd.value, expected) << "parameter " << other;
+            EXPECT_DOUBLE_EQ(p.u.fs_d.value, expected) << "parameter " << other;
         }
         // Back to the start for the next handle.
         for (int slot = 1; slot <= 5; ++slot) {
@@ -132,7 +132,7 @@ TEST_F(EditorInteraction, ADragCarriesTheHostsChangeAndARedraw) {
     ASSERT_EQ(sender->send(drag), PF_Err_NONE);
     ASSERT_EQ(host->lastChanges().size(), 1u);
     EXPECT_EQ(host->lastChanges()[0].first, level(kChannelRGB, kSlotInputWhite));
-    EXPECT_EQ(host->lastChanges()[0].second.u.fd.value, 128.0);
+    EXPECT_EQ(host->lastChanges()[0].second.u.fs_d.value, 128.0);
     EXPECT_EQ(drag.evt_out_flags, PF_EO_ALWAYS_UPDATE | PF_EO_HANDLED_EVENT | PF_EO_UPDATE_NOW);
     const auto invalidations = host->invalidations();
     ASSERT_EQ(invalidations.size(), 1u);

@@ -24,7 +24,7 @@ TEST_F(EntryPoint, IgnoredCommandsReturnZeroAndChangeNothing) {
         EXPECT_EQ(0, std::memcmp(&before, &host->outData(), sizeof(before))) << "command " << cmd;
         EXPECT_TRUE(host->lastChanges().empty());
     }
-    EXPECT_EQ(host->param(6).u.fd.value, 1.0);
+    EXPECT_EQ(host->param(6).u.fs_d.value, 1.0);
     EXPECT_HOST_CLEAN(*host);
 }
 

@@ -105,7 +105,7 @@ public:
             set(channel, kSlotOutputWhite, 255);
         }
     }
-    void set(int channel, LevelSlot slot, double v) { defs_[static_cast<size_t>(levelParam(channel, slot))].u.fd.value = v; }
+    void set(int channel, LevelSlot slot, double v) { defs_[static_cast<size_t>(levelParam(channel, slot))].u.fs_d.value = v; }
     PF_ParamDef** get() { return pointers_.data(); }
 
 private:

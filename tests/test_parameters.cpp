@@ -64,7 +64,7 @@ TEST_F(Parameters, FreshInstanceDefaultsAndRanges) {
         const int first = 4 + 7 * block;
         const double defaults[5] = {0, 255, 1, 0, 255};
         for (int slot = 0; slot < 5; ++slot) {
-            const PF_FloatSliderDef& fd = host->param(first + slot).u.fd;
+            const PF_FloatSliderDef& fd = host->param(first + slot).u.fs_d;
             SCOPED_TRACE(first + slot);
             EXPECT_EQ(fd.value, defaults[slot]);
             EXPECT_EQ(fd.dephault, float(defaults[slot]));

@@ -148,7 +148,7 @@ TEST_F(RenderCommand, AParameterThatCannotBeReadKeepsItsLastValue) {
     hostsim::World output(256, 4);
     ASSERT_EQ(render(input, output), PF_Err_NONE);
     // The composite input black is read first; the host refuses it this time.
-    host->param(Ombrix::Levels::levelParam(1, Ombrix::Levels::kSlotInputBlack)).u.fd.value = 90;
+    host->param(Ombrix::Levels::levelParam(1, Ombrix::Levels::kSlotInputBlack)).u.fs_d.value = 90;
     host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
     hostsim::World again(256, 4);
     ASSERT_EQ(render(input, again), PF_Err_NONE);

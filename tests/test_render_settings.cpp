@@ -31,7 +31,7 @@ protected:
 TEST_F(Settings, ReadsEveryBlockInOrderAndBothClips) {
     for (int block = 0; block < kChannelCount; ++block) {
         for (int slot = kSlotInputBlack; slot <= kSlotOutputWhite; ++slot) {
-            host->param(blockStart(block) + slot).u.fd.value = 10.0 * block + slot + 0.25;
+            host->param(blockStart(block) + slot).u.fs_d.value = 10.0 * block + slot + 0.25;
         }
     }
     host->param(kParamClipBlack).u.bd.value = 0;
@@ -61,11 +61,11 @@ TEST_F(Settings, EverySliderTypeIsRead) {
         double expected;
     };
     const Case cases[] = {
-        {PF_Param_FLOAT_SLIDER, [](PF_ParamDef& p) { p.u.fd.value = 1.75; }, true, 1.75},
+        {PF_Param_FLOAT_SLIDER, [](PF_ParamDef& p) { p.u.fs_d.value = 1.75; }, true, 1.75},
         {PF_Param_SLIDER, [](PF_ParamDef& p) { p.u.sd.value = -12; }, true, -12.0},
-        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fixd.value = (3 << 16) + 0x8000; }, true, 3.0},
+        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fd.value = (3 << 16) + 0x8000; }, true, 3.0},
         // The fraction is dropped toward minus infinity.
-        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fixd.value = -((3 << 16) + 1); }, true, -4.0},
+        {PF_Param_FIX_SLIDER, [](PF_ParamDef& p) { p.u.fd.value = -((3 << 16) + 1); }, true, -4.0},
         {PF_Param_CHECKBOX, [](PF_ParamDef& p) { p.u.bd.value = 1; }, false, 0.0},
     };
     for (const Case& c : cases) {
@@ -84,11 +84,11 @@ TEST_F(Settings, EverySliderTypeIsRead) {
 }
 
 TEST_F(Settings, ARefusedCheckoutKeepsTheLastValueAndChecksNothingIn) {
-    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fd.value = 40.0;
+    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 40.0;
     LevelsPass pass;
     inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
-    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fd.value = 80.0;
-    host->param(levelParam(kChannelAlpha, kSlotOutputWhite)).u.fd.value = 100.0;
+    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 80.0;
+    host->param(levelParam(kChannelAlpha, kSlotOutputWhite)).u.fs_d.value = 100.0;
     host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);  // the first read: composite input black
     inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
     EXPECT_EQ(pass.settings().composite.inputBlack, 40.0);

@@ -58,10 +58,10 @@ std::string settingsOf(const hostsim::Host& host, int index) {
               << host.checkboxLabel(index) << "\"";
             break;
         case PF_Param_FLOAT_SLIDER:
-            s << "default=" << number(p.u.fd.dephault) << "\tvalue=" << number(p.u.fd.value)
-              << "\tvalid=" << number(p.u.fd.valid_min) << ".." << number(p.u.fd.valid_max)
-              << "\tslider=" << number(p.u.fd.slider_min) << ".." << number(p.u.fd.slider_max)
-              << "\tprecision=" << p.u.fd.precision;
+            s << "default=" << number(p.u.fs_d.dephault) << "\tvalue=" << number(p.u.fs_d.value)
+              << "\tvalid=" << number(p.u.fs_d.valid_min) << ".." << number(p.u.fs_d.valid_max)
+              << "\tslider=" << number(p.u.fs_d.slider_min) << ".." << number(p.u.fs_d.slider_max)
+              << "\tprecision=" << p.u.fs_d.precision;
             break;
         case PF_Param_NO_DATA:
             s << "ui=" << p.ui_width << "x" << p.ui_height << "\tui_flags=" << hex(p.ui_flags);

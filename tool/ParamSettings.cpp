@@ -85,9 +85,9 @@ ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
             if (!parseNumber(valueText, value)) {
                 throw UsageError("\"" + name + "\" needs a number, not \"" + valueText + "\"");
             }
-            if (value < def.u.fd.valid_min || value > def.u.fd.valid_max) {
+            if (value < def.u.fs_d.valid_min || value > def.u.fs_d.valid_max) {
                 std::ostringstream range;
-                range << def.u.fd.valid_min << " to " << def.u.fd.valid_max;
+                range << def.u.fs_d.valid_min << " to " << def.u.fs_d.valid_max;
                 throw UsageError("\"" + name + "\" = " + valueText + " lies outside its valid range " + range.str());
             }
             setting.value = value;
@@ -101,7 +101,7 @@ void applySetting(hostsim::Host& host, const ParamSetting& setting) {
     switch (def.param_type) {
         case PF_Param_POPUP: def.u.pd.value = static_cast<A_long>(setting.value); break;
         case PF_Param_CHECKBOX: def.u.bd.value = static_cast<A_long>(setting.value); break;
-        case PF_Param_FLOAT_SLIDER: def.u.fd.value = setting.value; break;
+        case PF_Param_FLOAT_SLIDER: def.u.fs_d.value = setting.value; break;
         default: break;
     }
 }
@@ -115,7 +115,7 @@ std::string formatValue(const hostsim::Host& host, int index) {
             s << def.u.pd.value;
             break;
         case PF_Param_CHECKBOX: return def.u.bd.value ? "on" : "off";
-        case PF_Param_FLOAT_SLIDER: s << def.u.fd.value; break;
+        case PF_Param_FLOAT_SLIDER: s << def.u.fs_d.value; break;
         default: break;
     }
     return s.str();

@@ -50,7 +50,7 @@ int mapLevel(int j, double inputBlack, double inputWhite, double gamma, double o
 
 void mapHistograms(PF_ParamDef* params[], const ChannelHistograms& histograms, ChannelHistograms& mapped) {
     const auto mapOne = [params](int channel, const std::vector<int32_t>& in, std::vector<int32_t>& out) {
-        const auto value = [params, channel](LevelSlot slot) { return params[levelParam(channel, slot)]->u.fd.value; };
+        const auto value = [params, channel](LevelSlot slot) { return params[levelParam(channel, slot)]->u.fs_d.value; };
         const double B = value(kSlotInputBlack);
         const double Wi = value(kSlotInputWhite);
         const double G = value(kSlotGamma);

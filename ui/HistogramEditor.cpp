@@ -37,7 +37,7 @@ int channelValue(PF_ParamDef* params[]) {
 }
 
 double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
-    return params[levelParam(channel, slot)]->u.fd.value;
+    return params[levelParam(channel, slot)]->u.fs_d.value;
 }
 
 }  // namespace

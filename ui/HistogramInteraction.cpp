@@ -19,7 +19,7 @@ bool strictlyInside(const PF_Rect& r, float x, float y) {
 }
 
 void writeValue(PF_ParamDef* params[], int index, double value) {
-    params[index]->u.fd.value = value;
+    params[index]->u.fs_d.value = value;
     params[index]->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
 }
 
@@ -128,8 +128,8 @@ void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* p
         case kDragOutputBlack: writeValue(params, levelParam(n, kSlotOutputBlack), px - x0); break;
         case kDragOutputWhite: writeValue(params, levelParam(n, kSlotOutputWhite), px - x0); break;
         case kDragGamma: {
-            const double B = params[levelParam(n, kSlotInputBlack)]->u.fd.value;
-            const double W = params[levelParam(n, kSlotInputWhite)]->u.fd.value;
+            const double B = params[levelParam(n, kSlotInputBlack)]->u.fs_d.value;
+            const double W = params[levelParam(n, kSlotInputWhite)]->u.fs_d.value;
             const std::optional<double> gamma = gammaAtOffset(px - (x0 + B), B, W);
             if (gamma) writeValue(params, levelParam(n, kSlotGamma), *gamma);
             break;
