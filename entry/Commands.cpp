@@ -1,5 +1,6 @@
 #include "entry/Commands.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "entry/ProcessObjects.h"
@@ -32,9 +33,12 @@ struct PassAtUnload {
 }  // namespace
 
 PF_Err about(PF_InData* in_data, PF_OutData* out_data) {
+    // The ANSI suite is still asked for (a host that refuses it fails the
+    // command), but the order of its functions is not known: the text is
+    // formatted by the C library, cut to the field.
     SuiteScope<PF_ANSICallbacksSuite1> ansi(in_data, kPFANSISuite, kPFANSISuiteVersion1);
-    ansi->sprintf(out_data->return_msg, "%s v%d.%d\r%s", kEffectName, kMajorVersion, kMinorVersion,
-                  kEffectDescription);
+    std::snprintf(out_data->return_msg, sizeof(out_data->return_msg), "%s v%d.%d\r%s", kEffectName, kMajorVersion,
+                  kMinorVersion, kEffectDescription);
     return PF_Err_NONE;
 }
 

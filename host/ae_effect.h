@@ -66,12 +66,19 @@ enum : A_long {
 };
 
 // ---- geometry -------------------------------------------------------------------
+// Layouts below are the host's own 64-bit layouts (natural alignment; the host
+// packs to 8). tests/test_host_layout.cpp holds every offset the effect relies
+// on, and scripts/check-host-abi compares them with the host's own headers.
 struct PF_Rect {
     A_long left, top, right, bottom;
 };
 typedef PF_Rect PF_LRect;
 struct PF_Point {
     A_long h, v;
+};
+struct PF_RationalScale {
+    A_long num;
+    A_u_long den;
 };
 struct PF_FloatMatrix {
     PF_FpLong mat[3][3];
@@ -105,9 +112,9 @@ enum : A_long {
     PF_WorldFlag_WRITEABLE = 1L << 1,
 };
 
-// A host image. The host keeps its own bookkeeping behind `reserved0`; the
-// effect reads only the documented fields and reaches pixels through the
-// utility callbacks.
+// A host image, 120 bytes. The host keeps its own bookkeeping in the reserved
+// members; the effect reads only the documented ones and reaches pixels
+// through `data` and `rowbytes` alone.
 struct PF_LayerDef {
     void* reserved0;
     void* reserved1;
@@ -120,7 +127,7 @@ struct PF_LayerDef {
     void* platform_ref;
     A_long reserved_long1;
     void* reserved_long4;
-    A_long pix_aspect_ratio_num, pix_aspect_ratio_den;
+    PF_RationalScale pix_aspect_ratio;
     void* reserved_long2;
     A_long origin_x, origin_y;
     A_long reserved_long3;
@@ -183,6 +190,9 @@ enum : PF_ChangeFlags {
 
 enum { PF_MAX_EFFECT_PARAM_NAME_LEN = 31, PF_MAX_EFFECT_MSG_LEN = 255, PF_MAX_EFFECT_NAME_LEN = 31 };
 
+// The integer and fixed sliders: only `value`, the first member, is read (the
+// effect declares float sliders; these come only from a host that changed a
+// parameter's type). The rest of their layout is not relied on.
 struct PF_SliderDef {
     A_long value;
     A_char value_str[32];
@@ -204,6 +214,7 @@ struct PF_FixedSliderDef {
 };
 
 typedef A_u_long PF_FSliderFlags;
+// 88 bytes.
 struct PF_FloatSliderDef {
     PF_FpLong value;
     PF_FpLong phase;
@@ -219,6 +230,7 @@ struct PF_FloatSliderDef {
     PF_FpShort exponent;
 };
 
+// `value` is 0 or 1: the effect writes and reads nothing else.
 struct PF_CheckBoxDef {
     A_long value;
     PF_Boolean dephault;
@@ -238,6 +250,7 @@ struct PF_PopupDef {
     } u;
 };
 
+// 120 bytes: the layer is its largest member.
 union PF_ParamDefUnion {
     PF_LayerDef ld;
     PF_SliderDef sd;
@@ -247,6 +260,7 @@ union PF_ParamDefUnion {
     PF_PopupDef pd;
 };
 
+// 176 bytes.
 struct PF_ParamDef {
     union {
         A_long id;
@@ -272,7 +286,9 @@ enum : A_long {
     PF_CustomEFlag_EFFECT = 1L << 2,
     PF_CustomEFlag_PREVIEW = 1L << 3,
 };
+// 44 bytes; the host's record starts with a reserved member.
 struct PF_CustomUIInfo {
+    A_long reserved;
     A_long events;
     A_long comp_ui_width, comp_ui_height, comp_ui_alignment;
     A_long layer_ui_width, layer_ui_height, layer_ui_alignment;
@@ -292,19 +308,12 @@ enum : PF_Field { PF_Field_FRAME = 0, PF_Field_UPPER = 1, PF_Field_LOWER = 2 };
 typedef A_long PF_TransferMode;
 enum : PF_TransferMode { PF_Xfer_NONE = -1, PF_Xfer_COPY = 0 };
 
-struct PF_CompositeMode {
-    PF_TransferMode xfer;
-    A_long rand_seed;
-    A_u_char opacity;
-    PF_Boolean rgb_only;
-    A_u_short opacitySu;
-};
-struct PF_MaskWorld {
-    PF_EffectWorld mask;
-    PF_Point offset;
-    A_long what_is_mask;
-};
+// A slot whose signature is not known here. The effect never calls it; it is
+// declared so that every later member lies where the host puts it.
+typedef void(AE_CALLBACK* PF_UnknownCallback)(void);
 
+// 176 bytes, embedded at the start of PF_InData. The three audio callbacks and
+// the reserved pointers follow the six the effect may use.
 struct PF_InteractCallbacks {
     PF_Err(AE_CALLBACK* checkout_param)(PF_ProgPtr effect_ref, A_long index, A_long what_time,
                                         A_long time_step, A_u_long time_scale, PF_ParamDef* param);
@@ -313,49 +322,45 @@ struct PF_InteractCallbacks {
     PF_Err(AE_CALLBACK* abort)(PF_ProgPtr effect_ref);
     PF_Err(AE_CALLBACK* progress)(PF_ProgPtr effect_ref, A_long current, A_long total);
     PF_Err(AE_CALLBACK* register_ui)(PF_ProgPtr effect_ref, PF_CustomUIInfo* cust_info);
+    PF_UnknownCallback checkout_layer_audio;
+    PF_UnknownCallback checkin_layer_audio;
+    PF_UnknownCallback get_audio_data;
+    void* reserved_str[3];
+    void* reserved[10];
 };
 
-struct PF_ANSICallbacks {
-    A_FpLong(AE_CALLBACK* atan)(A_FpLong);
-    A_FpLong(AE_CALLBACK* atan2)(A_FpLong y, A_FpLong x);
-    A_FpLong(AE_CALLBACK* ceil)(A_FpLong);
-    A_FpLong(AE_CALLBACK* cos)(A_FpLong);
-    A_FpLong(AE_CALLBACK* exp)(A_FpLong);
-    A_FpLong(AE_CALLBACK* fabs)(A_FpLong);
-    A_FpLong(AE_CALLBACK* floor)(A_FpLong);
-    A_FpLong(AE_CALLBACK* fmod)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* hypot)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* log)(A_FpLong);
-    A_FpLong(AE_CALLBACK* log10)(A_FpLong);
-    A_FpLong(AE_CALLBACK* pow)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* sin)(A_FpLong);
-    A_FpLong(AE_CALLBACK* sqrt)(A_FpLong);
-    A_FpLong(AE_CALLBACK* tan)(A_FpLong);
-    int(AE_CALLBACK* sprintf)(A_char* buffer, const A_char* format, ...);
-    A_char*(AE_CALLBACK* strcpy)(A_char* dst, const A_char* src);
-    A_FpLong(AE_CALLBACK* asin)(A_FpLong);
-    A_FpLong(AE_CALLBACK* acos)(A_FpLong);
+// The host's utility table. Its order is not known here, so it is declared
+// without members: the effect never calls through it (texts are formatted with
+// the C library, pixels are reached through `data` and `rowbytes`, and the
+// histogram's thumbnail is resampled by the effect itself).
+struct PF_UtilCallbacks;
+
+// Sound records appear in PF_InData and PF_OutData; the effect has no sound.
+struct PF_SoundFormatInfo {
+    PF_FpLong rateF;
+    A_short num_channels;
+    A_short format;
+    A_short sample_size;
+};
+struct PF_SoundWorld {
+    PF_SoundFormatInfo fi;
+    A_long num_samples;
+    void* dataP;
 };
 
-struct PF_UtilCallbacks {
-    PF_Err(AE_CALLBACK* transform_world)(PF_ProgPtr effect_ref, PF_Quality quality, PF_ModeFlags m_flags,
-                                         PF_Field field, const PF_EffectWorld* src_world,
-                                         const PF_CompositeMode* comp_mode, const PF_MaskWorld* mask_world0,
-                                         const PF_FloatMatrix* matrices, A_long num_matrices,
-                                         PF_Boolean src2dst_matrix, const PF_Rect* dest_rect,
-                                         PF_EffectWorld* dst_world);
-    PF_ANSICallbacks ansi;
-    PF_Err(AE_CALLBACK* get_pixel_data8)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel8** pixPP);
-    PF_Err(AE_CALLBACK* get_pixel_data16)(PF_EffectWorld* worldP, PF_PixelPtr pixelsP0, PF_Pixel16** pixPP);
+struct PF_SpecVersion {
+    A_short major;
+    A_short minor;
 };
 
 // ---- in data / out data -------------------------------------------------------------------
+// 408 bytes.
 struct PF_InData {
     PF_InteractCallbacks inter;
     PF_UtilCallbacks* utils;
     PF_ProgPtr effect_ref;
     PF_Quality quality;
-    A_u_long version;
+    PF_SpecVersion version;
     A_long serial_num;
     A_long appl_id;
     A_long num_params;
@@ -374,9 +379,9 @@ struct PF_InData {
     PF_Rect extent_hint;
     A_long output_origin_x;
     A_long output_origin_y;
-    A_long downsample_x_num, downsample_x_den;
-    A_long downsample_y_num, downsample_y_den;
-    A_long pixel_aspect_ratio_num, pixel_aspect_ratio_den;
+    PF_RationalScale downsample_x;
+    PF_RationalScale downsample_y;
+    PF_RationalScale pixel_aspect_ratio;
     A_long in_flags;
     PF_Handle global_data;
     PF_Handle sequence_data;
@@ -384,12 +389,14 @@ struct PF_InData {
     A_long start_sampL;
     A_long dur_sampL;
     A_long total_sampL;
+    PF_SoundWorld src_snd;
     const SPBasicSuite* pica_basicP;
     A_long pre_effect_source_origin_x;
     A_long pre_effect_source_origin_y;
     PF_Fixed shutter_phase;
 };
 
+// 408 bytes.
 struct PF_OutData {
     A_u_long my_version;
     A_char name[32];
@@ -405,5 +412,6 @@ struct PF_OutData {
     A_char return_msg[256];
     A_long start_sampL;
     A_long dur_sampL;
+    PF_SoundWorld dest_snd;
     A_long out_flags2;
 };

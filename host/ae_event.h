@@ -44,6 +44,8 @@ enum : PF_CursorType {
 
 typedef A_long PF_Modifiers;
 
+// The host hands the context as a handle: a pointer to its pointer to the
+// record. The window type is (*contextH)->w_type.
 struct PF_Context {
     A_u_long magic;
     PF_WindowType w_type;
@@ -52,7 +54,7 @@ struct PF_Context {
     void* reserved_drawref;
     void* reserved_paneP;
 };
-typedef PF_Context* PF_ContextH;
+typedef PF_Context** PF_ContextH;
 
 struct PF_DoClickEventInfo {
     A_u_long when;
@@ -75,6 +77,9 @@ struct PF_AdjustCursorEventInfo {
     PF_CursorType set_cursor;
 };
 
+// 64 bytes, the size of its largest member, do_click. The host's key_down
+// member is not declared: its layout is not known here and the effect does not
+// read key events.
 union PF_EventUnion {
     PF_DoClickEventInfo do_click;
     PF_DrawEventInfo draw;

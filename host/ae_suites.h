@@ -11,6 +11,7 @@
 #define kAEGPPFInterfaceSuite "AEGP PF Interface Suite"
 #define kAEGPPFInterfaceSuiteVersion1 1
 #define kPFAppSuite "PF AE App Suite"
+#define kPFAppSuiteVersion5 5
 #define kPFAppSuiteVersion6 6
 #define kPFAppSuiteVersion7 7
 #define kPFEffectCustomUISuite "PF Effect Custom UI Suite"
@@ -18,7 +19,7 @@
 #define kPFWorldSuite "PF World Suite"
 #define kPFWorldSuiteVersion2 2
 #define kPFHandleSuite "PF Handle Suite"
-#define kPFHandleSuiteVersion2 2
+#define kPFHandleSuiteVersion1 1
 #define kPFIterateFloatSuite "PF iterateFloat Suite"
 #define kPFIterateFloatSuiteVersion1 1
 
@@ -28,53 +29,51 @@ typedef A_long AEGP_PluginID;
 typedef struct _AEGP_EffectRefH* AEGP_EffectRefH;
 typedef struct _AEGP_LayerH* AEGP_LayerH;
 
-struct PF_ANSICallbacksSuite1 {
-    A_FpLong(AE_CALLBACK* atan)(A_FpLong);
-    A_FpLong(AE_CALLBACK* atan2)(A_FpLong y, A_FpLong x);
-    A_FpLong(AE_CALLBACK* ceil)(A_FpLong);
-    A_FpLong(AE_CALLBACK* cos)(A_FpLong);
-    A_FpLong(AE_CALLBACK* exp)(A_FpLong);
-    A_FpLong(AE_CALLBACK* fabs)(A_FpLong);
-    A_FpLong(AE_CALLBACK* floor)(A_FpLong);
-    A_FpLong(AE_CALLBACK* fmod)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* hypot)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* log)(A_FpLong);
-    A_FpLong(AE_CALLBACK* log10)(A_FpLong);
-    A_FpLong(AE_CALLBACK* pow)(A_FpLong x, A_FpLong y);
-    A_FpLong(AE_CALLBACK* sin)(A_FpLong);
-    A_FpLong(AE_CALLBACK* sqrt)(A_FpLong);
-    A_FpLong(AE_CALLBACK* tan)(A_FpLong);
-    int(AE_CALLBACK* sprintf)(A_char* buffer, const A_char* format, ...);
-    A_char*(AE_CALLBACK* strcpy)(A_char* dst, const A_char* src);
-    A_FpLong(AE_CALLBACK* asin)(A_FpLong);
-    A_FpLong(AE_CALLBACK* acos)(A_FpLong);
-};
+// The order of the ANSI suite's functions is not known here: the suite is
+// acquired (its refusal fails the About command) but never called through;
+// texts are formatted with the C library.
+struct PF_ANSICallbacksSuite1;
 
+// "AEGP Effect Suite" up to AEGP_DisposeEffect, the ninth slot. Slots whose
+// signatures are not needed are declared without them.
 struct AEGP_EffectSuite2 {
     A_Err(AE_CALLBACK* AEGP_GetLayerNumEffects)(AEGP_LayerH layerH, A_long* num_effectsPL);
     A_Err(AE_CALLBACK* AEGP_GetLayerEffectByIndex)(AEGP_PluginID aegp_plugin_id, AEGP_LayerH layerH,
                                                   A_long layer_effect_index, AEGP_EffectRefH* effectPH);
+    PF_UnknownCallback AEGP_GetInstalledKeyFromLayerEffect;
+    PF_UnknownCallback AEGP_GetEffectParamUnionByIndex;
+    PF_UnknownCallback AEGP_GetEffectFlags;
+    PF_UnknownCallback AEGP_SetEffectFlags;
+    PF_UnknownCallback AEGP_ReorderEffect;
+    PF_UnknownCallback AEGP_EffectCallGeneric;
     A_Err(AE_CALLBACK* AEGP_DisposeEffect)(AEGP_EffectRefH effectH);
 };
 
+// "AEGP PF Interface Suite" up to AEGP_GetNewEffectForEffect, the second slot.
 struct AEGP_PFInterfaceSuite1 {
     A_Err(AE_CALLBACK* AEGP_GetEffectLayer)(PF_ProgPtr effect_ref, AEGP_LayerH* layerPH);
     A_Err(AE_CALLBACK* AEGP_GetNewEffectForEffect)(AEGP_PluginID aegp_plugin_id, PF_ProgPtr effect_ref,
                                                   AEGP_EffectRefH* effectPH);
 };
 
-// Version 6 and version 7 of the application suite share their first slots.
+// "PF AE App Suite", versions 5 and 6 alike (version 5 added PF_AppGetLanguage
+// as the third slot; later versions append). Eleven slots; the effect calls
+// PF_AppGetLanguage (2) and PF_InvalidateRect (9).
+struct PF_App_Color;  // not used; its layout is not relied on
 struct PFAppSuite6 {
-    PF_Err(AE_CALLBACK* PF_AppGetBgColor)(A_FpLong* redP, A_FpLong* greenP, A_FpLong* blueP);
-    PF_Err(AE_CALLBACK* PF_InvalidateRect)(const PF_ContextH contextH, const PF_Rect* rectP0);
+    PF_Err(AE_CALLBACK* PF_AppGetBgColor)(PF_App_Color* bg_colorP);
+    PF_UnknownCallback PF_AppGetColor;
     PF_Err(AE_CALLBACK* PF_AppGetLanguage)(A_char lang_tagZ[PF_APP_LANG_TAG_SIZE]);
-};
-struct PFAppSuite7 {
-    PF_Err(AE_CALLBACK* PF_AppGetBgColor)(A_FpLong* redP, A_FpLong* greenP, A_FpLong* blueP);
+    PF_UnknownCallback PF_GetPersonalInfo;
+    PF_UnknownCallback PF_GetFontStyleSheet;
+    PF_UnknownCallback PF_SetCursor;
+    PF_UnknownCallback PF_IsRenderEngine;
+    PF_UnknownCallback PF_AppColorPickerDialog;
+    PF_UnknownCallback PF_GetMouse;
     PF_Err(AE_CALLBACK* PF_InvalidateRect)(const PF_ContextH contextH, const PF_Rect* rectP0);
-    PF_Err(AE_CALLBACK* PF_AppGetLanguage)(A_char lang_tagZ[PF_APP_LANG_TAG_SIZE]);
-    PF_Err(AE_CALLBACK* PF_AppGetColorAtTime)(A_long time, A_long time_scale, A_FpLong* valueP);
+    PF_UnknownCallback PF_ConvertLocalToGlobal;
 };
+typedef PFAppSuite6 PFAppSuite5;
 
 struct PF_EffectCustomUISuite1 {
     PF_Err(AE_CALLBACK* PF_GetDrawingReference)(const PF_ContextH effect_contextH, DRAWBOT_DrawRef* referenceP0);
@@ -87,7 +86,9 @@ struct PF_WorldSuite2 {
     PF_Err(AE_CALLBACK* PF_GetPixelFormat)(const PF_EffectWorld* worldP, PF_PixelFormat* pixel_formatP);
 };
 
-struct PF_HandleSuite2 {
+// "PF Handle Suite" exists at version 1 only. Whether host_lock_handle hands
+// back the block is not settled: nothing may rely on its result.
+struct PF_HandleSuite1 {
     PF_Handle(AE_CALLBACK* host_new_handle)(A_HandleSize size);
     void*(AE_CALLBACK* host_lock_handle)(PF_Handle pf_handle);
     void(AE_CALLBACK* host_unlock_handle)(PF_Handle pf_handle);

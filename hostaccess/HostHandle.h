@@ -12,7 +12,7 @@ namespace Ombrix::Levels {
 class HostHandle {
 public:
     // Throws PF_Err_OUT_OF_MEMORY (4) when the host gives no handle or no memory.
-    HostHandle(const PF_HandleSuite2* suite, uint64_t size) : suite_(suite) {
+    HostHandle(const PF_HandleSuite1* suite, uint64_t size) : suite_(suite) {
         handle_ = suite_->host_new_handle(size);
         if (!handle_) throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
         data_ = suite_->host_lock_handle(handle_);
@@ -31,7 +31,7 @@ public:
     uint8_t* data() const { return static_cast<uint8_t*>(data_); }
 
 private:
-    const PF_HandleSuite2* suite_;
+    const PF_HandleSuite1* suite_;
     PF_Handle handle_ = nullptr;
     void* data_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "hostaccess/SuiteReporting.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace Ombrix::Levels {
@@ -42,9 +43,8 @@ PF_Err acquireSuiteReporting(const PF_InData* in_data, PF_OutData* out_data, con
         *suite = nullptr;
     }
     char buffer[1024] = {0};
-    if (in_data && in_data->utils && in_data->utils->ansi.sprintf) {
-        in_data->utils->ansi.sprintf(buffer, "Not able to acquire AEFX Suite-%s-%d", name, static_cast<int>(version));
-    }
+    std::snprintf(buffer, sizeof(buffer), "Not able to acquire AEFX Suite-%s-%d", name ? name : "",
+                  static_cast<int>(version));
     reportMessage(out_data, message_or_null ? message_or_null : buffer);
     return PF_Err_BAD_CALLBACK_PARAM;
 }

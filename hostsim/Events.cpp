@@ -21,7 +21,7 @@ EventSender::EventSender(Host& host, const Options& options) : host_(host), opti
 PF_EventExtra EventSender::makeEvent(PF_EventType type) {
     PF_EventExtra event;
     std::memset(&event, 0, sizeof(event));
-    event.contextH = &context_;
+    event.contextH = &contextPointer_;  // a handle, as the host sends it
     event.e_type = type;
     event.effect_win.index = options_.paramIndex;
     event.effect_win.area = PF_EA_CONTROL;

@@ -56,6 +56,8 @@ public:
     PF_Err lastRedrawResult() const { return lastRedraw_; }
 
     PF_Context& context() { return context_; }
+    // The handle events carry: it points to the pointer to context().
+    PF_ContextH contextHandle() { return &contextPointer_; }
     const Options& options() const { return options_; }
 
 private:
@@ -64,6 +66,7 @@ private:
     Host& host_;
     Options options_;
     PF_Context context_{};
+    PF_Context* contextPointer_ = &context_;  // what contextH points to
     PF_EventExtra last_{};
     bool dragging_ = false;
     A_intptr_t dragRefcon_[4] = {0, 0, 0, 0};

@@ -1,6 +1,7 @@
 #include "hostsim/Host.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdarg>
 #include <cstdio>
 #include <algorithm>
@@ -9,7 +10,7 @@
 #include "hostsim/Drawbot.h"
 #include "hostsim/HostError.h"
 #include "hostsim/RenderServices.h"
-#include "hostsim/TransformWorld.h"
+#include "hostsim/Traps.h"
 #include "hostsim/World.h"
 
 namespace hostsim {
@@ -28,23 +29,16 @@ SPErr AE_CALLBACK spAcquireSuite(const char* name, int32_t version, const void**
 SPErr AE_CALLBACK spReleaseSuite(const char* name, int32_t version) {
     return Host::current().releaseSuite(name, version);
 }
-int32_t AE_CALLBACK spIsEqual(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
-SPErr AE_CALLBACK spAllocateBlock(size_t size, void** block) {
-    *block = std::malloc(size);
-    return *block ? 0 : A_Err_ALLOC;
+// The broker's own functions; the other slots (IsEqual, the memory blocks,
+// Undefined) are traps: the effect has no business calling them.
+SPBasicSuite makeBasicSuite() {
+    SPBasicSuite suite;
+    fillWithTraps(suite, "SPBasicSuite");
+    suite.AcquireSuite = spAcquireSuite;
+    suite.ReleaseSuite = spReleaseSuite;
+    return suite;
 }
-SPErr AE_CALLBACK spFreeBlock(void* block) {
-    std::free(block);
-    return 0;
-}
-SPErr AE_CALLBACK spReallocateBlock(void* block, size_t size, void** out) {
-    *out = std::realloc(block, size);
-    return *out ? 0 : A_Err_ALLOC;
-}
-SPErr AE_CALLBACK spUndefined() { return A_Err_GENERIC; }
-
-const SPBasicSuite kBasicSuite = {spAcquireSuite, spReleaseSuite, spIsEqual,  spAllocateBlock,
-                                  spFreeBlock,    spReallocateBlock, spUndefined};
+const SPBasicSuite kBasicSuite = makeBasicSuite();
 
 // ---- interaction callbacks ----------------------------------------------------------
 PF_Err AE_CALLBACK cbCheckout(PF_ProgPtr ref, A_long index, A_long time, A_long step, A_u_long scale,
@@ -55,51 +49,11 @@ PF_Err AE_CALLBACK cbCheckin(PF_ProgPtr ref, PF_ParamDef* def) { return Host::cu
 PF_Err AE_CALLBACK cbAddParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def) {
     return Host::current().addParam(ref, index, def);
 }
-PF_Err AE_CALLBACK cbAbort(PF_ProgPtr) { return PF_Err_NONE; }
-PF_Err AE_CALLBACK cbProgress(PF_ProgPtr, A_long, A_long) { return PF_Err_NONE; }
 PF_Err AE_CALLBACK cbRegisterUi(PF_ProgPtr ref, PF_CustomUIInfo* info) {
     return Host::current().registerUi(ref, info);
 }
 
-// ---- ANSI routines (utils->ansi and the ANSI suite) -----------------------------------
-int AE_CALLBACK ansiSprintf(A_char* buffer, const A_char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsprintf(buffer, format, args);
-    va_end(args);
-    return n;
-}
-A_char* AE_CALLBACK ansiStrcpy(A_char* dst, const A_char* src) { return std::strcpy(dst, src); }
-A_FpLong AE_CALLBACK ansiAtan(A_FpLong x) { return std::atan(x); }
-A_FpLong AE_CALLBACK ansiAtan2(A_FpLong y, A_FpLong x) { return std::atan2(y, x); }
-A_FpLong AE_CALLBACK ansiCeil(A_FpLong x) { return std::ceil(x); }
-A_FpLong AE_CALLBACK ansiCos(A_FpLong x) { return std::cos(x); }
-A_FpLong AE_CALLBACK ansiExp(A_FpLong x) { return std::exp(x); }
-A_FpLong AE_CALLBACK ansiFabs(A_FpLong x) { return std::fabs(x); }
-A_FpLong AE_CALLBACK ansiFloor(A_FpLong x) { return std::floor(x); }
-A_FpLong AE_CALLBACK ansiFmod(A_FpLong x, A_FpLong y) { return std::fmod(x, y); }
-A_FpLong AE_CALLBACK ansiHypot(A_FpLong x, A_FpLong y) { return std::hypot(x, y); }
-A_FpLong AE_CALLBACK ansiLog(A_FpLong x) { return std::log(x); }
-A_FpLong AE_CALLBACK ansiLog10(A_FpLong x) { return std::log10(x); }
-A_FpLong AE_CALLBACK ansiPow(A_FpLong x, A_FpLong y) { return std::pow(x, y); }
-A_FpLong AE_CALLBACK ansiSin(A_FpLong x) { return std::sin(x); }
-A_FpLong AE_CALLBACK ansiSqrt(A_FpLong x) { return std::sqrt(x); }
-A_FpLong AE_CALLBACK ansiTan(A_FpLong x) { return std::tan(x); }
-A_FpLong AE_CALLBACK ansiAsin(A_FpLong x) { return std::asin(x); }
-A_FpLong AE_CALLBACK ansiAcos(A_FpLong x) { return std::acos(x); }
-
-const PF_ANSICallbacksSuite1 kAnsiSuite = {ansiAtan, ansiAtan2, ansiCeil,    ansiCos,     ansiExp,  ansiFabs, ansiFloor,
-                                           ansiFmod, ansiHypot, ansiLog,     ansiLog10,   ansiPow,  ansiSin,  ansiSqrt,
-                                           ansiTan,  ansiSprintf, ansiStrcpy, ansiAsin, ansiAcos};
-
 // ---- AEGP suites ---------------------------------------------------------------------
-A_Err AE_CALLBACK aegpGetLayerNumEffects(AEGP_LayerH, A_long* n) {
-    if (n) *n = 1;
-    return A_Err_NONE;
-}
-A_Err AE_CALLBACK aegpGetLayerEffectByIndex(AEGP_PluginID, AEGP_LayerH, A_long, AEGP_EffectRefH*) {
-    return A_Err_PARAMETER;
-}
 A_Err AE_CALLBACK aegpDisposeEffect(AEGP_EffectRefH effect) {
     Host& host = Host::current();
     if (!effect) {
@@ -110,7 +64,6 @@ A_Err AE_CALLBACK aegpDisposeEffect(AEGP_EffectRefH effect) {
     delete reinterpret_cast<int*>(effect);
     return A_Err_NONE;
 }
-A_Err AE_CALLBACK aegpGetEffectLayer(PF_ProgPtr, AEGP_LayerH*) { return A_Err_PARAMETER; }
 A_Err AE_CALLBACK aegpGetNewEffectForEffect(AEGP_PluginID, PF_ProgPtr ref, AEGP_EffectRefH* out) {
     Host& host = Host::current();
     if (!out || !host.validRef(ref, "AEGP_GetNewEffectForEffect")) return A_Err_PARAMETER;
@@ -119,43 +72,66 @@ A_Err AE_CALLBACK aegpGetNewEffectForEffect(AEGP_PluginID, PF_ProgPtr ref, AEGP_
     return A_Err_NONE;
 }
 
-const AEGP_EffectSuite2 kEffectSuite = {aegpGetLayerNumEffects, aegpGetLayerEffectByIndex, aegpDisposeEffect};
-const AEGP_PFInterfaceSuite1 kPFInterfaceSuite = {aegpGetEffectLayer, aegpGetNewEffectForEffect};
+AEGP_EffectSuite2 makeEffectSuite() {
+    AEGP_EffectSuite2 suite;
+    fillWithTraps(suite, "AEGP Effect Suite v2");
+    suite.AEGP_DisposeEffect = aegpDisposeEffect;
+    return suite;
+}
+AEGP_PFInterfaceSuite1 makePFInterfaceSuite() {
+    AEGP_PFInterfaceSuite1 suite;
+    fillWithTraps(suite, "AEGP PF Interface Suite v1");
+    suite.AEGP_GetNewEffectForEffect = aegpGetNewEffectForEffect;
+    return suite;
+}
+const AEGP_EffectSuite2 kEffectSuite = makeEffectSuite();
+const AEGP_PFInterfaceSuite1 kPFInterfaceSuite = makePFInterfaceSuite();
 
 // ---- application suite -----------------------------------------------------------------
-PF_Err AE_CALLBACK appGetBgColor(A_FpLong* r, A_FpLong* g, A_FpLong* b) {
-    if (r) *r = 38 / 255.0;
-    if (g) *g = 38 / 255.0;
-    if (b) *b = 38 / 255.0;
-    return PF_Err_NONE;
-}
 PF_Err AE_CALLBACK appInvalidateRect(const PF_ContextH context, const PF_Rect* rect) {
     Host::current().recordInvalidation(context, rect);
     return PF_Err_NONE;
 }
 PF_Err AE_CALLBACK appGetLanguage(A_char tag[PF_APP_LANG_TAG_SIZE]) { return Host::current().appGetLanguage(tag); }
-PF_Err AE_CALLBACK appGetColorAtTime(A_long, A_long, A_FpLong* v) {
-    if (v) *v = 0;
-    return PF_Err_NONE;
+// Versions 5, 6 and 7 of the application suite share their first eleven
+// slots; the effect may call PF_AppGetLanguage and PF_InvalidateRect.
+struct AppSuiteTable {
+    PFAppSuite6 slots;
+    PF_UnknownCallback appended[5];  // what a later version may add
+};
+AppSuiteTable makeAppSuite(const char* name) {
+    AppSuiteTable table;
+    fillWithTraps(table, name);
+    table.slots.PF_AppGetLanguage = appGetLanguage;
+    table.slots.PF_InvalidateRect = appInvalidateRect;
+    return table;
 }
+const AppSuiteTable kAppSuite5 = makeAppSuite("PF AE App Suite v5");
+const AppSuiteTable kAppSuite6 = makeAppSuite("PF AE App Suite v6");
+const AppSuiteTable kAppSuite7 = makeAppSuite("PF AE App Suite v7");
 
-const PFAppSuite6 kAppSuite6 = {appGetBgColor, appInvalidateRect, appGetLanguage};
-const PFAppSuite7 kAppSuite7 = {appGetBgColor, appInvalidateRect, appGetLanguage, appGetColorAtTime};
+// The ANSI suite is handed out (the effect asks for it) but its order is not
+// known, so every slot is a trap.
+struct AnsiSuiteTable {
+    PF_UnknownCallback slots[32];
+};
+AnsiSuiteTable makeAnsiSuite() {
+    AnsiSuiteTable table;
+    fillWithTraps(table, "PF ANSI Suite v1");
+    return table;
+}
+const AnsiSuiteTable kAnsiSuite = makeAnsiSuite();
 
-// ---- utility callbacks that later services replace ---------------------------------------
-PF_Err AE_CALLBACK noTransformWorld(PF_ProgPtr, PF_Quality, PF_ModeFlags, PF_Field, const PF_EffectWorld*,
-                                    const PF_CompositeMode*, const PF_MaskWorld*, const PF_FloatMatrix*, A_long,
-                                    PF_Boolean, const PF_Rect*, PF_EffectWorld*) {
-    Host::current().violation("transform_world is not available in this host");
-    return PF_Err_BAD_CALLBACK_PARAM;
-}
-PF_Err AE_CALLBACK noPixelData8(PF_EffectWorld*, PF_PixelPtr, PF_Pixel8**) {
-    Host::current().violation("get_pixel_data8 is not available in this host");
-    return PF_Err_BAD_CALLBACK_PARAM;
-}
-PF_Err AE_CALLBACK noPixelData16(PF_EffectWorld*, PF_PixelPtr, PF_Pixel16**) {
-    Host::current().violation("get_pixel_data16 is not available in this host");
-    return PF_Err_BAD_CALLBACK_PARAM;
+PF_InteractCallbacks makeInteractCallbacks() {
+    PF_InteractCallbacks inter;
+    fillWithTraps(&inter, offsetof(PF_InteractCallbacks, reserved_str) / sizeof(void*), "PF_InteractCallbacks");
+    std::memset(inter.reserved_str, 0, sizeof(inter.reserved_str));
+    std::memset(inter.reserved, 0, sizeof(inter.reserved));
+    inter.checkout_param = cbCheckout;
+    inter.checkin_param = cbCheckin;
+    inter.add_param = cbAddParam;
+    inter.register_ui = cbRegisterUi;
+    return inter;
 }
 
 }  // namespace
@@ -166,27 +142,23 @@ Host::Host(const std::string& modulePath) {
     gHost = this;
     effect_ref_ = &gEffectToken;
 
-    utils_.transform_world = noTransformWorld;
-    utils_.ansi = {ansiAtan, ansiAtan2, ansiCeil,  ansiCos,   ansiExp,     ansiFabs,   ansiFloor,
-                   ansiFmod, ansiHypot, ansiLog,   ansiLog10, ansiPow,     ansiSin,    ansiSqrt,
-                   ansiTan,  ansiSprintf, ansiStrcpy, ansiAsin, ansiAcos};
-    utils_.get_pixel_data8 = noPixelData8;
-    utils_.get_pixel_data16 = noPixelData16;
+    // The utility table's order is not known: every slot is a trap.
+    fillWithTraps(utils_.data(), utils_.size(), "PF_UtilCallbacks");
 
-    in_data_.inter = {cbCheckout, cbCheckin, cbAddParam, cbAbort, cbProgress, cbRegisterUi};
-    in_data_.utils = &utils_;
+    in_data_.inter = makeInteractCallbacks();
+    in_data_.utils = reinterpret_cast<PF_UtilCallbacks*>(utils_.data());
     in_data_.effect_ref = effect_ref_;
     in_data_.quality = PF_Quality_HI;
-    in_data_.version = 0x000D001B;  // protocol 13.27
+    in_data_.version = PF_SpecVersion{13, 27};
     in_data_.appl_id = 0x46584645;  // 'FXFE'
     in_data_.current_time = 0;
     in_data_.time_step = 1001;
     in_data_.local_time_step = 1001;
     in_data_.total_time = 30030;
     in_data_.time_scale = 30000;
-    in_data_.downsample_x_num = in_data_.downsample_x_den = 1;
-    in_data_.downsample_y_num = in_data_.downsample_y_den = 1;
-    in_data_.pixel_aspect_ratio_num = in_data_.pixel_aspect_ratio_den = 1;
+    in_data_.downsample_x = PF_RationalScale{1, 1};
+    in_data_.downsample_y = PF_RationalScale{1, 1};
+    in_data_.pixel_aspect_ratio = PF_RationalScale{1, 1};
     in_data_.pica_basicP = &kBasicSuite;
 
     params_.resize(1);
@@ -211,11 +183,11 @@ void Host::installCoreSuites() {
     provideSuite(kPFANSISuite, kPFANSISuiteVersion1, &kAnsiSuite);
     provideSuite(kAEGPEffectSuite, kAEGPEffectSuiteVersion2, &kEffectSuite);
     provideSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &kPFInterfaceSuite);
+    provideSuite(kPFAppSuite, kPFAppSuiteVersion5, &kAppSuite5);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion6, &kAppSuite6);
     provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
     installWorldServices(*this);
     installRenderServices(*this);
-    installTransformWorld(*this);
     installDrawbotServices(*this);
 }
 

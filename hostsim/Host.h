@@ -4,6 +4,7 @@
 // effect acquires, so tests can prove it is all given back.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "host/ae_suites.h"
 #include "hostsim/Module.h"
+#include "hostsim/Traps.h"
 
 namespace hostsim {
 
@@ -69,7 +71,6 @@ public:
 
     PF_InData& inData() { return in_data_; }
     PF_OutData& outData() { return out_data_; }
-    PF_UtilCallbacks& utils() { return utils_; }
     PF_ProgPtr effectRef() const { return effect_ref_; }
 
     // ---- parameters ------------------------------------------------------------
@@ -149,7 +150,7 @@ private:
     std::unique_ptr<Module> module_;
     PF_InData in_data_{};
     PF_OutData out_data_{};
-    PF_UtilCallbacks utils_{};
+    std::array<PF_UnknownCallback, kMaxTrapSlots> utils_{};  // every slot a trap
     PF_ProgPtr effect_ref_ = nullptr;
 
     mutable std::recursive_mutex mutex_;

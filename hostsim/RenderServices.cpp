@@ -111,7 +111,7 @@ PF_Err AE_CALLBACK resizeHandle(A_HandleSize size, PF_Handle* handleP) {
     return PF_Err_NONE;
 }
 
-const PF_HandleSuite2 kHandleSuite = {newHandle, lockHandle, unlockHandle, disposeHandle, handleSize, resizeHandle};
+const PF_HandleSuite1 kHandleSuite = {newHandle, lockHandle, unlockHandle, disposeHandle, handleSize, resizeHandle};
 
 // Iterates `area` (the whole destination when null), clipped to both worlds,
 // row by row; stops at the first pixel function that reports an error.
@@ -159,7 +159,7 @@ const PF_iterateFloatSuite1 kIterateFloatSuite = {iterateFloat};
 void installRenderServices(Host& host) {
     gFailHandles = 0;  // every host starts without injected failures
     gFailIterate = PF_Err_NONE;
-    host.provideSuite(kPFHandleSuite, kPFHandleSuiteVersion2, &kHandleSuite);
+    host.provideSuite(kPFHandleSuite, kPFHandleSuiteVersion1, &kHandleSuite);
     host.provideSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1, &kIterateFloatSuite);
 }
 

@@ -20,28 +20,6 @@ std::map<PF_EffectWorld*, std::unique_ptr<World>>& suiteWorlds() {
     return worlds;
 }
 
-PF_Err AE_CALLBACK getPixelData8(PF_EffectWorld* world, PF_PixelPtr pixels0, PF_Pixel8** out) {
-    if (!out) return PF_Err_BAD_CALLBACK_PARAM;
-    *out = nullptr;
-    if (!world || worldFormat(world) != PF_PixelFormat_ARGB32) {
-        Host::current().violation("get_pixel_data8 on a world that is not an 8-bit host world");
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    *out = pixels0 ? pixels0 : world->data;
-    return PF_Err_NONE;
-}
-
-PF_Err AE_CALLBACK getPixelData16(PF_EffectWorld* world, PF_PixelPtr pixels0, PF_Pixel16** out) {
-    if (!out) return PF_Err_BAD_CALLBACK_PARAM;
-    *out = nullptr;
-    if (!world || worldFormat(world) != PF_PixelFormat_ARGB64) {
-        Host::current().violation("get_pixel_data16 on a world that is not a 16-bit host world");
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    *out = reinterpret_cast<PF_Pixel16*>(pixels0 ? pixels0 : world->data);
-    return PF_Err_NONE;
-}
-
 PF_Err AE_CALLBACK newWorld(PF_ProgPtr ref, A_long width, A_long height, PF_Boolean /*clear*/, PF_PixelFormat format,
                             PF_EffectWorld* worldP) {
     Host& host = Host::current();
@@ -112,7 +90,7 @@ World::World(int width, int height, PF_PixelFormat format, int rowPadding) {
     def_.rowbytes = width * bpp + rowPadding;
     def_.world_flags = PF_WorldFlag_WRITEABLE | (format != PF_PixelFormat_ARGB32 ? PF_WorldFlag_DEEP : 0);
     def_.extent_hint = {0, 0, width, height};
-    def_.pix_aspect_ratio_num = def_.pix_aspect_ratio_den = 1;
+    def_.pix_aspect_ratio = PF_RationalScale{1, 1};
     memory_.assign(static_cast<size_t>(def_.rowbytes) * static_cast<size_t>(height) + 1, 0);
     bind();
 }
@@ -144,8 +122,6 @@ PF_PixelFormat worldFormat(const PF_EffectWorld* world) {
 }
 
 void installWorldServices(Host& host) {
-    host.utils().get_pixel_data8 = getPixelData8;
-    host.utils().get_pixel_data16 = getPixelData16;
     host.provideSuite(kPFWorldSuite, kPFWorldSuiteVersion2, &kWorldSuite);
 }
 

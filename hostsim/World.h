@@ -56,7 +56,7 @@ private:
 // a record it does not know (a forged or disposed world).
 PF_PixelFormat worldFormat(const PF_EffectWorld* world);
 
-// get_pixel_data8/16 and "PF World Suite" v2 (new and dispose, counted as
+// "PF World Suite" v2 (new and dispose, counted as
 // objects of kind "PF_EffectWorld").
 void installWorldServices(Host& host);
 

@@ -69,10 +69,22 @@ LanguageIndex NameTable::languageForTag(const char tag[6]) {
 }
 
 LanguageIndex NameTable::detectHostLanguage(const PF_InData* in_data) {
-    SuiteScope<PFAppSuite7> app(in_data, kPFAppSuite, kPFAppSuiteVersion7);
-    char tag[PF_APP_LANG_TAG_SIZE] = {0};
-    app->PF_AppGetLanguage(tag);  // on failure the tag stays empty: English
-    return languageForTag(tag);
+    // PF_AppGetLanguage came with version 5 of the application suite as its
+    // third function, and later versions only append: versions 7, 6 and 5 all
+    // have it in the same slot. Older versions have every later function one
+    // slot lower and are never asked for. A host offering none gets English.
+    for (int32_t version : {kPFAppSuiteVersion7, kPFAppSuiteVersion6, kPFAppSuiteVersion5}) {
+        try {
+            SuiteScope<PFAppSuite6> app(in_data, kPFAppSuite, version);
+            char tag[PF_APP_LANG_TAG_SIZE] = {0};
+            if (!app->PF_AppGetLanguage) return kLanguageEnglish;
+            app->PF_AppGetLanguage(tag);  // on failure the tag stays empty: English
+            return languageForTag(tag);
+        } catch (int) {
+            // refused: try the next older version
+        }
+    }
+    return kLanguageEnglish;
 }
 
 void NameTable::fillDictionary() {

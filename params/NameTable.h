@@ -24,8 +24,9 @@ public:
     static constexpr size_t kSlotSize = 256;
     typedef std::array<char, kEntrySize> NameEntry;
 
-    // Asks the host for its language ("PF AE App Suite" v7; throws 13 when the
-    // host refuses it) and fills the built-in dictionary.
+    // Asks the host for its language ("PF AE App Suite" v7, else v6, else v5;
+    // English when the host offers none of them) and fills the built-in
+    // dictionary.
     explicit NameTable(const PF_InData* in_data);
     // A table for a known language, without asking a host.
     explicit NameTable(LanguageIndex language);

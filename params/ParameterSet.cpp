@@ -58,9 +58,7 @@ public:
             const char* shown = names_ ? names_->lookup(nameKey.c_str()) : nameKey.c_str();
             // The name field holds 31 bytes and a terminator; longer names are cut
             // without splitting a two-byte character.
-            char cut[sizeof(def_.name)];
-            copyGbkTruncated(cut, sizeof(cut), shown);
-            in_data_->utils->ansi.strcpy(def_.name, cut);
+            copyGbkTruncated(def_.name, sizeof(def_.name), shown);
         }
         return def_;
     }

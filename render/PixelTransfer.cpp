@@ -24,22 +24,10 @@ int bytesPerPixelOf(PixelFormatCode code) {
     throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
 }
 
-// The base pixel of an 8-bit or 16-bit world through the host's accessors.
-uint8_t* basePixel(PF_InData* in_data, PF_EffectWorld* world, PixelFormatCode code) {
-    PF_Err err = PF_Err_NONE;
-    void* base = nullptr;
-    if (code == kPixelFormat8) {
-        PF_Pixel8* p = nullptr;
-        err = in_data->utils->get_pixel_data8(world, nullptr, &p);
-        base = p;
-    } else {
-        PF_Pixel16* p = nullptr;
-        err = in_data->utils->get_pixel_data16(world, nullptr, &p);
-        base = p;
-    }
-    if (err != PF_Err_NONE) throw static_cast<int>(err);
-    if (!base) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    return static_cast<uint8_t*>(base);
+// The base pixel of a world: its `data`, rows `rowbytes` apart.
+uint8_t* basePixel(PF_InData* /*in_data*/, PF_EffectWorld* world, PixelFormatCode /*code*/) {
+    if (!world->data) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    return reinterpret_cast<uint8_t*>(world->data);
 }
 
 // Uploads rows `rowbytes` apart into the bound texture. Rows whose distance is
@@ -163,7 +151,7 @@ void readBackWorld(int width, int height, PF_EffectWorld* input, PF_EffectWorld*
     const int rows = std::min(output->height, height);
     const int columns = std::min(output->width, width);
 
-    SuiteScope<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
+    SuiteScope<PF_HandleSuite1> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion1);
     const uint64_t packedRow = static_cast<uint64_t>(width) * static_cast<uint64_t>(bytesPerPixel);
     HostHandle buffer(handles.suite, packedRow * static_cast<uint64_t>(height));
     glReadBuffer(GL_COLOR_ATTACHMENT0);

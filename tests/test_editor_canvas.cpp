@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         context.w_type = PF_Window_EFFECT;
-        extra.contextH = &context;
+        extra.contextH = &contextPointer;
         extra.e_type = PF_Event_DRAW;
         extra.effect_win.index = 2;
         extra.effect_win.area = PF_EA_CONTROL;
@@ -34,7 +34,7 @@ protected:
     // Runs `body` with a canvas made inside a draw event, as the editor does;
     // returns what the command would.
     PF_Err withCanvas(const std::function<void(EffectCanvas&)>& body) {
-        drawbot().beginEvent(&context, PF_Event_DRAW, extra.effect_win.current_frame);
+        drawbot().beginEvent(&contextPointer, PF_Event_DRAW, extra.effect_win.current_frame);
         PF_Err err = PF_Err_NONE;
         try {
             err = host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData* out) {
@@ -53,6 +53,7 @@ protected:
     std::vector<DrawOp> ops() { return drawbot().operations(); }
 
     PF_Context context{};
+    PF_Context* contextPointer = &context;
     PF_EventExtra extra{};
 };
 

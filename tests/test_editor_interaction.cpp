@@ -136,7 +136,7 @@ TEST_F(EditorInteraction, ADragCarriesTheHostsChangeAndARedraw) {
     EXPECT_EQ(drag.evt_out_flags, PF_EO_ALWAYS_UPDATE | PF_EO_HANDLED_EVENT | PF_EO_UPDATE_NOW);
     const auto invalidations = host->invalidations();
     ASSERT_EQ(invalidations.size(), 1u);
-    EXPECT_EQ(invalidations[0].context, &sender->context());
+    EXPECT_EQ(invalidations[0].context, sender->contextHandle());
     EXPECT_FALSE(invalidations[0].whole);
     EXPECT_EQ(invalidations[0].rect.right, 300);
     EXPECT_EQ(invalidations[0].rect.bottom, 110);
@@ -426,8 +426,9 @@ TEST_P(EditorIgnores, ReturnsNoneAndTouchesNothing) {
 
     PF_Context other = sender->context();
     other.w_type = e.window;
+    PF_Context* otherPointer = &other;
     PF_EventExtra event = sender->makeEvent(e.type);
-    event.contextH = &other;
+    event.contextH = &otherPointer;
     event.effect_win.index = e.index;
     event.effect_win.area = e.area;
     event.evt_out_flags = PF_EO_NEVER_UPDATE;

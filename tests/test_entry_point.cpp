@@ -105,50 +105,81 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{PF_Cmd_ABOUT, "PF ANSI Suite", 1, true},
                       Refusal{PF_Cmd_UPDATE_PARAMS_UI, "AEGP Effect Suite", 2, false},
                       Refusal{PF_Cmd_UPDATE_PARAMS_UI, "AEGP PF Interface Suite", 1, false},
-                      Refusal{PF_Cmd_UPDATE_PARAMS_UI, "AEGP PF Interface Suite", 1, true},
-                      Refusal{PF_Cmd_GLOBAL_SETUP, "PF AE App Suite", 7, false},
-                      Refusal{PF_Cmd_GLOBAL_SETUP, "PF AE App Suite", 7, true}));
+                      Refusal{PF_Cmd_UPDATE_PARAMS_UI, "AEGP PF Interface Suite", 1, true}));
+
+// A host whose language query fails in the way a C++ host can: by throwing.
+bool gThrowBadAlloc = false;
+PF_Err AE_CALLBACK throwingGetLanguage(A_char*) {
+    if (gThrowBadAlloc) throw std::bad_alloc();
+    throw std::runtime_error("host failure");
+}
 
 TEST_F(EntryPoint, FailedSetupInstallsNoNameTableAndKeepsAnEarlierOne) {
+    PFAppSuite6 throwing{};
+    throwing.PF_AppGetLanguage = throwingGetLanguage;
     // After a set-down there is no table: a failed set-up must not install one.
-    host->refuseSuite("PF AE App Suite", 7);
+    host->provideSuite("PF AE App Suite", 7, &throwing);
     EXPECT_EQ(host->globalSetup(), PF_Err_BAD_CALLBACK_PARAM);
-    host->allowSuite("PF AE App Suite", 7);
+    host->refuseSuite("PF AE App Suite", 7);  // the language now comes from version 6
     ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
     EXPECT_STREQ(host->param(1).name, "Channel");
     // A table from an earlier set-up stays when a later one fails.
     setUpEffect("zh_CN");
-    host->refuseSuite("PF AE App Suite", 7);
-    EXPECT_EQ(host->globalSetup(), PF_Err_BAD_CALLBACK_PARAM);
     host->allowSuite("PF AE App Suite", 7);
+    EXPECT_EQ(host->globalSetup(), PF_Err_BAD_CALLBACK_PARAM);
     ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
     EXPECT_STREQ(host->param(1).name, "\xCD\xA8\xB5\xC0");
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(EntryPoint, NoBasicSuiteIsARefusal) {
-    host->withdrawBasicSuite(true);
-    EXPECT_EQ(host->about(), PF_Err_BAD_CALLBACK_PARAM);
-    EXPECT_EQ(host->globalSetup(), PF_Err_BAD_CALLBACK_PARAM);
-    EXPECT_EQ(host->updateParamsUI(), PF_Err_BAD_CALLBACK_PARAM);
-    host->withdrawBasicSuite(false);
+// The language is asked of version 7 of the application suite, else 6, else 5
+// (all have PF_AppGetLanguage in the same slot), never of an older one; a host
+// with none of them gets English names and a working set-up.
+struct LanguageFallback {
+    std::vector<int> refused;
+    int answeredBy;  // 0: none, English
+};
+void PrintTo(const LanguageFallback& f, std::ostream* os) {
+    *os << "refused";
+    for (int v : f.refused) *os << " v" << v;
+}
+class AppSuiteFallback : public HostTest, public ::testing::WithParamInterface<LanguageFallback> {};
+
+TEST_P(AppSuiteFallback, AsksNewestFirstAndNeverBelowFive) {
+    host->setLanguageTag("zh_CN");
+    for (int v : GetParam().refused) host->refuseSuite("PF AE App Suite", v);
+    ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    EXPECT_STREQ(host->param(1).name, GetParam().answeredBy ? "\xCD\xA8\xB5\xC0" : "Channel");
+    for (int v : {7, 6, 5}) {
+        EXPECT_EQ(host->suiteCounts("PF AE App Suite", v).acquired, v == GetParam().answeredBy ? 1 : 0) << v;
+    }
+    for (int v : {4, 3, 2, 1}) EXPECT_EQ(host->suiteCounts("PF AE App Suite", v).acquired, 0) << v;
     EXPECT_HOST_CLEAN(*host);
 }
 
-// A host whose sprintf fails in the way a C++ host can: by throwing.
-bool gThrowBadAlloc = false;
-int AE_CALLBACK throwingSprintf(A_char*, const A_char*, ...) {
-    if (gThrowBadAlloc) throw std::bad_alloc();
-    throw std::runtime_error("host failure");
+INSTANTIATE_TEST_SUITE_P(EntryPoint, AppSuiteFallback,
+                         ::testing::Values(LanguageFallback{{}, 7}, LanguageFallback{{7}, 6},
+                                           LanguageFallback{{7, 6}, 5}, LanguageFallback{{7, 6, 5}, 0}));
+
+TEST_F(EntryPoint, NoBasicSuiteIsARefusalExceptForTheLanguage) {
+    host->withdrawBasicSuite(true);
+    EXPECT_EQ(host->about(), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->updateParamsUI(), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->globalSetup(), PF_Err_NONE);  // English names
+    host->withdrawBasicSuite(false);
+    ASSERT_EQ(host->paramsSetup(), PF_Err_NONE);
+    EXPECT_STREQ(host->param(1).name, "Channel");
+    EXPECT_HOST_CLEAN(*host);
 }
 
 TEST_F(EntryPoint, NoExceptionOfAnyTypeReachesTheHost) {
-    PF_ANSICallbacksSuite1 ansi{};
-    ansi.sprintf = throwingSprintf;
-    host->provideSuite("PF ANSI Suite", 1, &ansi);
-    EXPECT_EQ(host->about(), PF_Err_BAD_CALLBACK_PARAM);
+    PFAppSuite6 app{};
+    app.PF_AppGetLanguage = throwingGetLanguage;
+    host->provideSuite("PF AE App Suite", 7, &app);
+    EXPECT_EQ(host->globalSetup(), PF_Err_BAD_CALLBACK_PARAM);
     gThrowBadAlloc = true;
-    EXPECT_EQ(host->about(), PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(host->globalSetup(), PF_Err_OUT_OF_MEMORY);
     gThrowBadAlloc = false;
     EXPECT_HOST_CLEAN(*host);  // the suite was released while the exception passed
 }

@@ -397,77 +397,71 @@ TEST_F(Thumbnail, NoPixelsNoWorld) {
     EXPECT_FALSE(fetch(layer.def()).made);
 }
 
-// What the host is asked to do: a low-quality straight-alpha copy through the
-// diagonal matrix (s, s, 1), source to destination, into the whole thumbnail.
-struct TransformCall {
-    int calls = 0;
-    PF_Quality quality = -1;
-    PF_ModeFlags modeFlags = -1;
-    PF_Field field = -1;
-    PF_CompositeMode mode{};
-    bool mask = true;
-    PF_FloatMatrix matrix{};
-    A_long matrices = 0;
-    PF_Boolean srcToDst = FALSE;
-    PF_Rect dest{};
-};
-TransformCall gTransform;
-decltype(PF_UtilCallbacks::transform_world) gRealTransform = nullptr;
-
-PF_Err AE_CALLBACK recordingTransform(PF_ProgPtr ref, PF_Quality q, PF_ModeFlags m, PF_Field f,
-                                      const PF_EffectWorld* src, const PF_CompositeMode* mode,
-                                      const PF_MaskWorld* mask, const PF_FloatMatrix* matrices, A_long n,
-                                      PF_Boolean s2d, const PF_Rect* dest, PF_EffectWorld* dst) {
-    ++gTransform.calls;
-    gTransform.quality = q;
-    gTransform.modeFlags = m;
-    gTransform.field = f;
-    gTransform.mode = *mode;
-    gTransform.mask = mask != nullptr;
-    gTransform.matrix = matrices[0];
-    gTransform.matrices = n;
-    gTransform.srcToDst = s2d;
-    gTransform.dest = *dest;
-    return gRealTransform ? gRealTransform(ref, q, m, f, src, mode, mask, matrices, n, s2d, dest, dst) : PF_Err_NONE;
-}
-
-TEST_F(Thumbnail, TheHostScalesTheLayerThroughADiagonalMatrix) {
-    gTransform = TransformCall{};
-    gRealTransform = host->utils().transform_world;
-    host->utils().transform_world = recordingTransform;
-    hostsim::World layer(1920, 1080);
-    fetch(layer.def());
-    ASSERT_EQ(gTransform.calls, 1);
-    EXPECT_EQ(gTransform.quality, PF_Quality_LO);
-    EXPECT_EQ(gTransform.modeFlags, PF_MF_Alpha_STRAIGHT);
-    EXPECT_EQ(gTransform.field, PF_Field_FRAME);
-    EXPECT_EQ(gTransform.mode.xfer, 0);
-    EXPECT_EQ(gTransform.mode.rand_seed, 0);
-    EXPECT_EQ(gTransform.mode.opacity, 255);
-    EXPECT_EQ(gTransform.mode.rgb_only, FALSE);
-    EXPECT_FALSE(gTransform.mask);
-    EXPECT_EQ(gTransform.matrices, 1);
-    EXPECT_EQ(gTransform.srcToDst, TRUE);
-    const double s = 256.0 / 1920.0;
-    const double want[3][3] = {{s, 0, 0}, {0, s, 0}, {0, 0, 1}};
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) EXPECT_EQ(gTransform.matrix.mat[i][j], want[i][j]) << i << ", " << j;
+// The thumbnail point-samples the layer: its pixel (x, y) is the layer's pixel
+// under the centre (x + 0.5, y + 0.5) scaled back by layer width / 256. A layer
+// whose every pixel differs from its neighbours shows which one was taken.
+TEST_F(Thumbnail, EachPixelIsTheLayerPixelUnderItsCentre) {
+    for (const Size s : {Size{1920, 1080, 256, 144}, Size{300, 7, 256, 5}, Size{97, 513, 48, 256}}) {
+        SCOPED_TRACE(std::to_string(s.w) + " x " + std::to_string(s.h));
+        hostsim::World layer(s.w, s.h, PF_PixelFormat_ARGB32, 12);
+        for (int y = 0; y < s.h; ++y) {
+            for (int x = 0; x < s.w; ++x) {
+                layer.pixel8(x, y) = PF_Pixel8{static_cast<uint8_t>(255 - x % 7), static_cast<uint8_t>(x % 251),
+                                               static_cast<uint8_t>(y % 253), static_cast<uint8_t>((x * 31 + y) % 256)};
+            }
+        }
+        host->setInputLayer(layer.def());
+        host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
+            OwnedWorld world(in);
+            EXPECT_TRUE(fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def()));
+            const PF_EffectWorld& t = world.world();
+            EXPECT_EQ(t.width, s.tw);
+            EXPECT_EQ(t.height, s.th);
+            const double scale = std::min(256.0 / s.h, 256.0 / s.w);
+            int wrong = 0;
+            for (int y = 0; y < t.height; ++y) {
+                const auto* row = reinterpret_cast<const PF_Pixel8*>(reinterpret_cast<const uint8_t*>(t.data) +
+                                                                     static_cast<ptrdiff_t>(y) * t.rowbytes);
+                const int sy = static_cast<int>((y + 0.5) / scale);
+                for (int x = 0; x < t.width; ++x) {
+                    const int sx = static_cast<int>((x + 0.5) / scale);
+                    const PF_Pixel8 want = layer.pixel8(sx, sy);
+                    const PF_Pixel8 got = row[x];
+                    if (std::memcmp(&want, &got, sizeof(want)) != 0) ++wrong;
+                }
+            }
+            EXPECT_EQ(wrong, 0);
+            return PF_Err_NONE;
+        });
+        EXPECT_HOST_CLEAN(*host);
     }
-    EXPECT_EQ(gTransform.dest.left, 0);
-    EXPECT_EQ(gTransform.dest.top, 0);
-    EXPECT_EQ(gTransform.dest.right, 256);
-    EXPECT_EQ(gTransform.dest.bottom, 144);
 }
 
-TEST_F(Thumbnail, ATransformThatWritesNothingLeavesTheClearedWorld) {
-    gTransform = TransformCall{};
-    gRealTransform = nullptr;
-    host->utils().transform_world = recordingTransform;
-    hostsim::World layer(512, 512);
-    fill(layer, 255, 90, 90, 90);
-    const Result r = fetch(layer.def());
+// Deep layers (a host may hand them to a deep-colour effect) are brought to
+// 8 bits: 16-bit channels run 0..32768, float channels 0..1 (beyond clamps,
+// NaN counts as 0).
+TEST_F(Thumbnail, DeepLayersAreCountedInEightBitUnits) {
+    hostsim::World deep(64, 64, PF_PixelFormat_ARGB64, 8);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) deep.pixel16(x, y) = PF_Pixel16{32768, 16384, 0, 128};
+    }
+    Result r = fetch(deep.def());
     ASSERT_TRUE(r.made);
-    for (const auto* c : {&r.counts.red, &r.counts.green, &r.counts.blue, &r.counts.alpha}) EXPECT_EQ((*c)[0], 65536);
+    EXPECT_EQ(r.counts.alpha[255], 256 * 256);
+    EXPECT_EQ(r.counts.red[128], 256 * 256);  // 16384 * 255 / 32768 = 127.5, rounded half up
+    EXPECT_EQ(r.counts.green[0], 256 * 256);
+    EXPECT_EQ(r.counts.blue[1], 256 * 256);  // 128 * 255 / 32768 = 0.996
+
+    hostsim::World floats(64, 64, PF_PixelFormat_ARGB128);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) floats.pixelFloat(x, y) = PF_PixelFloat{4.0f, 0.5f, -1.0f, std::nanf("")};
+    }
+    r = fetch(floats.def());
+    ASSERT_TRUE(r.made);
+    EXPECT_EQ(r.counts.alpha[255], 256 * 256);
+    EXPECT_EQ(r.counts.red[128], 256 * 256);  // lrint(127.5) rounds to even
+    EXPECT_EQ(r.counts.green[0], 256 * 256);
+    EXPECT_EQ(r.counts.blue[0], 256 * 256);
 }
 
 TEST_F(Thumbnail, ARefusedWorldSuiteThrowsAfterCheckingTheLayerIn) {

@@ -120,7 +120,7 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
     }
 
     // The next frame is whole again.
-    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion1);
     host->allowSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
     hostsim::failHandleAllocations(0);
     host->failCheckout(0, PF_Err_NONE);
@@ -135,9 +135,9 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
 INSTANTIATE_TEST_SUITE_P(
     Render, RenderFailure,
     ::testing::Values(
-        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion2); }},
+        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
         Failure{"HandleSuiteGivesNoTable",
-                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion2); }},
+                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
         Failure{"NoHandleMemory", [](hostsim::Host&) { hostsim::failHandleAllocations(1); }}),
     [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
 

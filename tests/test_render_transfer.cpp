@@ -146,14 +146,14 @@ TEST_P(Transfer, ARefusedHandleSuiteIsThrownAndNothingIsHeld) {
     hostsim::World output(4, 4, GetParam().world);
     TransferFormat format;
     GlTexture texture = uploadAndAttach(input, format);
-    host->refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    host->refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1);
     try {
         readBackWorld(4, 4, input.def(), output.def(), &host->inData(), GetParam().code, format);
         FAIL() << "no code thrown";
     } catch (int code) {
         EXPECT_EQ(code, A_Err_MISSING_SUITE);
     }
-    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion1);
     hostsim::failHandleAllocations(1);
     try {
         readBackWorld(4, 4, input.def(), output.def(), &host->inData(), GetParam().code, format);

@@ -29,7 +29,8 @@ PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF
                                     PF_LayerDef* output, PF_EventExtra* event_extra) {
     if (!event_extra) return PF_Err_BAD_CALLBACK_PARAM;
     // Only the effect window's "Histogram" control is served.
-    if (!event_extra->contextH || event_extra->contextH->w_type != PF_Window_EFFECT ||
+    // The context comes as a handle: the window type is (*contextH)->w_type.
+    if (!event_extra->contextH || !*event_extra->contextH || (*event_extra->contextH)->w_type != PF_Window_EFFECT ||
         event_extra->effect_win.index != kParamHistogram) {
         return PF_Err_NONE;
     }

@@ -1,5 +1,5 @@
-// The input layer at the host's current time, scaled by the host into a small
-// 8-bit world for counting.
+// The input layer at the host's current time, scaled by the effect into a
+// small 8-bit world for counting.
 #pragma once
 
 #include "host/ae_effect.h"
@@ -9,7 +9,7 @@ namespace Ombrix::Levels {
 
 // Checks out the input layer and, if it has pixels, makes `world` (8-bit ARGB,
 // cleared) of the layer's size scaled to fit within the bounds' width and height,
-// and has the host resample the layer into it. Returns true when a world was
+// and point-samples the layer into it. Returns true when a world was
 // made; the caller then owns it. The layer is checked back in on every path.
 // Throws the int 13 when "PF World Suite" is refused.
 bool fetchLayerThumbnail(const PF_InData* in_data, const CanvasRect& bounds, PF_EffectWorld* world);
