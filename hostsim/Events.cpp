@@ -4,6 +4,7 @@
 
 #include "hostsim/Drawbot.h"
 #include "hostsim/Host.h"
+#include "hostsim/Poison.h"
 
 namespace hostsim {
 namespace {
@@ -34,6 +35,21 @@ PF_EventExtra EventSender::makeEvent(PF_EventType type) {
 }
 
 PF_Err EventSender::send(PF_EventExtra& event) {
+    // What the effect has no business writing is poisoned or kept, and checked afterwards.
+    PoisonedMembers poisoned;
+    poisoned.poison("PF_EventExtra.cbs", &event.cbs, sizeof(event.cbs));
+    poisoned.keep("PF_EventExtra.contextH", &event.contextH, sizeof(event.contextH));
+    poisoned.keep("PF_EventExtra.e_type", &event.e_type, sizeof(event.e_type));
+    poisoned.keep("PF_EventExtra.effect_win", &event.effect_win, sizeof(event.effect_win));
+    poisoned.keep("PF_EventExtra.evt_in_flags", &event.evt_in_flags, sizeof(event.evt_in_flags));
+    if (event.contextH && *event.contextH) {
+        PF_Context& context = **event.contextH;
+        poisoned.keep("PF_Context.magic", &context.magic, sizeof(context.magic));
+        poisoned.keep("PF_Context.w_type", &context.w_type, sizeof(context.w_type));
+        poisoned.poison("PF_Context.reserved_flt", &context.reserved_flt, sizeof(context.reserved_flt));
+        poisoned.poison("PF_Context.reserved_drawref", &context.reserved_drawref, sizeof(context.reserved_drawref));
+        poisoned.poison("PF_Context.reserved_paneP", &context.reserved_paneP, sizeof(context.reserved_paneP));
+    }
     DrawbotSim& drawbot = DrawbotSim::current();
     drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame);
     PF_Err err = PF_Err_NONE;
@@ -44,6 +60,9 @@ PF_Err EventSender::send(PF_EventExtra& event) {
         throw;
     }
     drawbot.endEvent();
+    for (const std::string& member : poisoned.changed()) {
+        host_.violation("an event changed " + member + ", which the effect has no business writing");
+    }
     return err;
 }
 

@@ -9,6 +9,7 @@
 
 #include "hostsim/Drawbot.h"
 #include "hostsim/HostError.h"
+#include "hostsim/Poison.h"
 #include "hostsim/RenderServices.h"
 #include "hostsim/Traps.h"
 #include "hostsim/World.h"
@@ -17,6 +18,7 @@ namespace hostsim {
 namespace {
 
 Host* gHost = nullptr;
+std::function<void(const std::vector<std::string>&)> gViolationsLeft;
 char gEffectToken;  // the effect reference handed to the module points here
 thread_local PF_Cmd tCommand = -1;  // the command in progress on this thread (renders may run on several)
 
@@ -169,6 +171,11 @@ Host::Host(const std::string& modulePath) {
 Host::~Host() {
     module_.reset();  // unload first: the module's static objects may still call back while unloading
     gHost = nullptr;
+    if (!violations_.empty() && gViolationsLeft) gViolationsLeft(violations_);
+}
+
+void Host::onViolationsLeft(std::function<void(const std::vector<std::string>&)> report) {
+    gViolationsLeft = std::move(report);
 }
 
 Host& Host::current() {
@@ -253,13 +260,34 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     pointers.push_back(nullptr);
     in_data.num_params = static_cast<A_long>(copies.size());
 
+    // What the effect has no business writing is poisoned and checked afterwards.
+    PoisonedMembers poisoned;
+    poisoned.poison("PF_InData.inter.reserved_str", in_data.inter.reserved_str, sizeof(in_data.inter.reserved_str));
+    poisoned.poison("PF_InData.inter.reserved", in_data.inter.reserved, sizeof(in_data.inter.reserved));
+    poisoned.poison("PF_InData.reserved", &in_data.reserved, sizeof(in_data.reserved));
+    poisoned.poison("PF_InData.src_snd", &in_data.src_snd, sizeof(in_data.src_snd));
+    poisoned.keep("PF_InData up to num_params", &in_data, offsetof(PF_InData, num_params));
+    poisoned.keep("PF_InData after num_params", &in_data.what_cpu,
+                  offsetof(PF_InData, src_snd) - offsetof(PF_InData, what_cpu));
+    poisoned.keep("PF_InData after src_snd", &in_data.pica_basicP, sizeof(PF_InData) - offsetof(PF_InData, pica_basicP));
+    poisoned.poison("PF_OutData.dest_snd", &out_data.dest_snd, sizeof(out_data.dest_snd));
+    for (size_t i = 0; i < copies.size(); ++i) {
+        poisoned.poison("PF_ParamDef.unused", &copies[i].unused, sizeof(copies[i].unused));
+        if (copies[i].param_type == PF_Param_LAYER) HOSTSIM_POISON_WORLD(poisoned, "input layer", copies[i].u.ld);
+    }
+    if (output) HOSTSIM_POISON_WORLD(poisoned, "output world", *output);
+
     const PF_Cmd outer = tCommand;
     tCommand = cmd;
     const PF_Err err = module_->entryPoint()(cmd, &in_data, &out_data, pointers.data(), output, extra);
     tCommand = outer;
+    for (const std::string& member : poisoned.changed()) {
+        violation("command " + std::to_string(cmd) + " changed " + member + ", which the effect has no business writing");
+    }
 
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     in_data_.num_params = in_data.num_params;
+    out_data.dest_snd = out_data_.dest_snd;  // the poison stays in the command's copy
     out_data_ = out_data;
     last_changes_.clear();
     for (size_t i = 0; i < copies.size() && i < params_.size(); ++i) {

@@ -107,6 +107,9 @@ public:
     std::vector<std::string> violations() const;
     void violation(const std::string& what);
     void clearViolations();
+    // Called when a host ends with violations nobody cleared; the tests make
+    // every such host a failure.
+    static void onViolationsLeft(std::function<void(const std::vector<std::string>&)> report);
 
     // Hooks run after each command, for services that keep per-command state.
     void onCommandEnd(std::function<void()> hook) { command_end_hooks_.push_back(std::move(hook)); }

@@ -25,6 +25,15 @@ inline std::string joined(const std::vector<std::string>& lines) {
             << "host violations:" << zanth_test::joined((host).violations());           \
     } while (0)
 
+// Every host that ends with violations nobody cleared fails the test it ran in:
+// a call through a trapped slot or a poisoned member written is never missed.
+inline const bool kViolationsFailTests = [] {
+    hostsim::Host::onViolationsLeft([](const std::vector<std::string>& violations) {
+        ADD_FAILURE() << "host violations:" << joined(violations);
+    });
+    return true;
+}();
+
 // A host with the module loaded; the module keeps its process-wide state
 // between hosts, so every test ends with a global set-down.
 class HostTest : public ::testing::Test {
