@@ -6,6 +6,7 @@
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
 #include "tool/ParamSettings.h"
+#include "tool/PictureLimits.h"
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 #include "tool/ToolCommon.h"
@@ -124,8 +125,8 @@ int runTestPicture(const ToolContext& /*context*/, const std::vector<std::string
             char* end = nullptr;
             const long w = std::strtol(size.c_str(), &end, 10);
             const long h = (end && *end == 'x') ? std::strtol(end + 1, &end, 10) : 0;
-            if (!end || *end != '\0' || w < 1 || h < 1 || w > 16384 || h > 16384) {
-                throw UsageError("--size takes WIDTHxHEIGHT, each 1 to 16384, not \"" + size + "\"");
+            if (!end || *end != '\0' || w < 1 || h < 1 || w > kMaxPictureSide || h > kMaxPictureSide) {
+                throw UsageError("--size takes WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxPictureSide) + ", not \"" + size + "\"");
             }
             width = static_cast<int>(w);
             height = static_cast<int>(h);
