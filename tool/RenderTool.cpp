@@ -81,12 +81,15 @@ std::string modulePathOf(const ToolContext& context) {
 int runRender(const ToolContext& context, const std::vector<std::string>& args) {
     std::vector<std::string> files;
     std::vector<std::string> settings;
+    bool verbose = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--set") {
             if (i + 1 >= args.size()) throw UsageError("--set needs NAME=VALUE");
             settings.push_back(args[++i]);
         } else if (args[i].rfind("--set=", 0) == 0) {
             settings.push_back(args[i].substr(6));
+        } else if (args[i] == "--verbose") {
+            verbose = true;
         } else if (args[i].rfind("--", 0) == 0) {
             throw UsageError("unknown argument to render: " + args[i]);
         } else {
@@ -95,7 +98,9 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     }
     if (files.size() != 2) throw UsageError("render needs an input and an output picture: INPUT.png OUTPUT.png");
 
+    checkSettingNames(settings);
     const RgbaImage picture = readPng(files[0]);
+    if (verbose) context.showEffectOutput();
     hostsim::Host host(modulePathOf(context));
     SetUpEffect effect(host);
     std::vector<ParamSetting> parsed;
