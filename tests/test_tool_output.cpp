@@ -58,13 +58,15 @@ TEST(ToolOutput, AFailedRenderKeepsTheOldFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.png", "out.png"}));
 }
 
+#if !defined(_WIN32)  // Windows paths stop at 260 characters, well before a folder's names do
 TEST(ToolOutput, ANameAsLongAsTheSystemAllowsIsWritten) {
     ScratchFolder folder("output");
-    const std::string name = std::string(251, 'n') + ".png";  // 255 bytes, NAME_MAX on Linux and Windows
+    const std::string name = std::string(251, 'n') + ".png";  // 255 bytes, NAME_MAX
     const auto r = runTool("testpicture " + quoted(folder / name) + " --size 4x4");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(folder.names(), std::vector<std::string>{name});
 }
+#endif
 
 TEST(ToolOutput, DashIsStandardOutput) {
     ScratchFolder folder("output");
