@@ -118,6 +118,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
     std::vector<std::string> settings;
     std::vector<EditorEvent> events;
     long zoom = 1;
+    bool verbose = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](const char* what) -> std::string {
@@ -137,6 +138,8 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             }
         } else if (a == "--event") {
             events.push_back(parseEvent(value("click:X,Y, drag:X,Y or cursor:X,Y")));
+        } else if (a == "--verbose") {
+            verbose = true;
         } else if (a.rfind("--", 0) == 0) {
             throw UsageError("unknown argument to editor: " + a);
         } else if (output.empty()) {
@@ -148,7 +151,9 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
     if (output.empty()) throw UsageError("editor needs an output PNG file");
 
     // Everything the user gave is checked before any output is written.
+    checkSettingNames(settings);
     const RgbaImage picture = input.empty() ? generateTestPicture() : readPng(input);
+    if (verbose) context.showEffectOutput();
     hostsim::Host host(modulePathOf(context));
     std::set<int> changed;  // parameters the events changed
     host.onCommandEnd([&host, &changed] {

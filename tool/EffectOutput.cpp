@@ -10,7 +10,12 @@
 #define dup _dup
 #define dup2 _dup2
 #define close _close
+#define open _open
+#define O_WRONLY _O_WRONLY
+constexpr const char* kNullDevice = "NUL";
 #else
+#include <fcntl.h>
+constexpr const char* kNullDevice = "/dev/null";
 #include <unistd.h>
 #endif
 
@@ -61,12 +66,26 @@ SeparateEffectOutput::SeparateEffectOutput() {
     std::cout.flush();
     std::fflush(stdout);
     toolDescriptor_ = dup(1);
-    if (toolDescriptor_ < 0 || dup2(2, 1) < 0) return;  // no separation possible: both share the stream
+    if (toolDescriptor_ < 0) return;  // no separation possible: both share the stream
+    const int discard = open(kNullDevice, O_WRONLY);
+    const int moved = dup2(discard >= 0 ? discard : 2, 1);
+    if (discard >= 0) close(discard);
+    if (moved < 0) {
+        close(toolDescriptor_);
+        toolDescriptor_ = -1;
+        return;
+    }
 #if defined(_WIN32)
     _setmode(toolDescriptor_, _O_BINARY);
 #endif
     buffer_ = std::make_unique<DescriptorBuffer>(toolDescriptor_);
     previous_ = std::cout.rdbuf(buffer_.get());
+}
+
+void SeparateEffectOutput::showOnStandardError() {
+    if (toolDescriptor_ < 0) return;
+    std::fflush(stdout);
+    dup2(2, 1);
 }
 
 SeparateEffectOutput::~SeparateEffectOutput() {

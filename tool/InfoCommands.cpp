@@ -75,18 +75,44 @@ std::string settingsOf(const hostsim::Host& host, int index) {
 
 }  // namespace
 
+// The host shows a carriage return (or a CR LF pair) as a line break.
+std::string asShown(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+    }
+    return out;
+}
+
 int runAbout(const ToolContext& context, const std::vector<std::string>& args) {
-    if (!args.empty()) throw UsageError("about takes no arguments");
+    bool raw = false;
+    for (const std::string& a : args) {
+        if (a != "--raw") throw UsageError("unknown argument to about: " + a);
+        raw = true;
+    }
     hostsim::Host host(modulePathOf(context));
     check("about", host.about());
-    std::cout << host.outData().return_msg << "\n";
+    const std::string text = host.outData().return_msg;
+    if (raw) {
+        std::cout << text;
+    } else {
+        std::cout << asShown(text) << "\n";
+    }
+    std::cout.flush();
     return 0;
 }
 
 int runParams(const ToolContext& context, const std::vector<std::string>& args) {
     std::string language = "en_US";
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--language") {
+        if (args[i] == "--verbose") {
+            context.showEffectOutput();
+        } else if (args[i] == "--language") {
             if (i + 1 >= args.size()) throw UsageError("--language needs a tag, for example zh_CN");
             language = args[++i];
             if (language.size() > 5) throw UsageError("a language tag has at most 5 characters: " + language);

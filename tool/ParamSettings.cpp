@@ -1,11 +1,12 @@
 #include "tool/ParamSettings.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
 
 #include "hostsim/Host.h"
 #include "params/ParamIndices.h"
+#include "tool/DecimalNumber.h"
+#include "tool/NameSuggestions.h"
 #include "tool/ToolCommon.h"
 
 namespace zanth {
@@ -14,13 +15,6 @@ namespace {
 const char* const kBlocks[] = {"", "Red ", "Green ", "Blue ", "Alpha "};
 const char* const kSliders[] = {"Input Black", "Input White", "Gamma", "Output Black", "Output White"};
 const char* const kChannels[] = {"RGB", "Red", "Green", "Blue", "Alpha"};
-
-bool parseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' && std::isfinite(value);
-}
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -42,18 +36,55 @@ std::string englishName(int index) {
     return "";
 }
 
-ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
-    using namespace Ombrix::Levels;
+const std::vector<std::string>& settableNames() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> out;
+        for (int i = 1; i < Ombrix::Levels::kParamCount; ++i) {
+            if (i != Ombrix::Levels::kParamHistogram && !englishName(i).empty()) out.push_back(englishName(i));
+        }
+        return out;
+    }();
+    return names;
+}
+
+int settableIndex(const std::string& name) {
+    for (int i = 1; i < Ombrix::Levels::kParamCount; ++i) {
+        if (i != Ombrix::Levels::kParamHistogram && !englishName(i).empty() && lower(englishName(i)) == lower(name)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+// NAME of "NAME=VALUE", checked.
+std::string settingName(const std::string& text) {
     const size_t eq = text.find('=');
     if (eq == std::string::npos) throw UsageError("--set needs NAME=VALUE, got \"" + text + "\"");
     const std::string name = text.substr(0, eq);
-    const std::string valueText = text.substr(eq + 1);
-    int index = 0;
-    for (int i = 1; i < host.paramCount(); ++i) {
-        if (!englishName(i).empty() && lower(englishName(i)) == lower(name)) index = i;
+    if (settableIndex(name) == 0) {
+        throw UsageError("unknown parameter \"" + name + "\"" + didYouMean(closestNames(name, settableNames())));
     }
-    if (index == 0 || index == kParamHistogram) throw UsageError("unknown parameter \"" + name + "\"");
-    const PF_ParamDef& def = host.param(index);
+    return name;
+}
+
+}  // namespace
+
+void checkSettingNames(const std::vector<std::string>& settings) {
+    for (const std::string& text : settings) settingName(text);
+}
+
+ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
+    return parseSetting([&host](int index) -> const PF_ParamDef& { return host.param(index); }, text);
+}
+
+ParamSetting parseSetting(const ParamDeclarations& declarations, const std::string& text) {
+    using namespace Ombrix::Levels;
+    const std::string name = settingName(text);
+    const std::string valueText = text.substr(name.size() + 1);
+    const int index = settableIndex(name);
+    const PF_ParamDef& def = declarations(index);
     ParamSetting setting;
     setting.index = index;
     double value = 0;
@@ -65,7 +96,7 @@ ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
                     return setting;
                 }
             }
-            if (!parseNumber(valueText, value) || value != std::floor(value) || value < 1 || value > def.u.pd.num_choices) {
+            if (!parseDecimal(valueText, value) || value != std::floor(value) || value < 1 || value > def.u.pd.num_choices) {
                 throw UsageError("\"" + name + "\" takes 1-5 or RGB, Red, Green, Blue, Alpha, not \"" + valueText + "\"");
             }
             setting.value = value;
@@ -82,7 +113,7 @@ ParamSetting parseSetting(const hostsim::Host& host, const std::string& text) {
             return setting;
         }
         case PF_Param_FLOAT_SLIDER:
-            if (!parseNumber(valueText, value)) {
+            if (!parseDecimal(valueText, value)) {
                 throw UsageError("\"" + name + "\" needs a number, not \"" + valueText + "\"");
             }
             if (value < def.u.fs_d.valid_min || value > def.u.fs_d.valid_max) {

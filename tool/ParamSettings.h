@@ -1,9 +1,11 @@
 // "--set NAME=VALUE" for the tool: parameters addressed by their English names.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+struct PF_ParamDef;
 namespace hostsim {
 class Host;
 }
@@ -15,11 +17,28 @@ struct ParamSetting {
     double value = 0.0;
 };
 
+// The names "--set" takes, in parameter order: every parameter's English
+// name but the layer's, the groups' and the histogram's.
+const std::vector<std::string>& settableNames();
+
+// The index of the parameter of this English name (any case); 0 when none.
+int settableIndex(const std::string& name);
+
+// Checks that every "NAME=VALUE" has an equals sign and a settable NAME,
+// without the module. Throws UsageError naming the first problem, with the
+// closest names for a mistyped one.
+void checkSettingNames(const std::vector<std::string>& settings);
+
+// The parameters' declarations, by index, as parameter set-up left them.
+using ParamDeclarations = std::function<const PF_ParamDef&(int index)>;
+
 // Parses "NAME=VALUE": NAME is a parameter's English name ("Input Black",
 // "Red Gamma", "Clip To Output White", "Channel", ...); "Channel" takes 1-5
-// or RGB/Red/Green/Blue/Alpha, checkboxes 0/1/on/off, sliders any number in
-// the parameter's valid range. Throws UsageError naming the problem.
-// The host must have run parameter set-up (ranges come from the declarations).
+// or RGB/Red/Green/Blue/Alpha, checkboxes 0/1/on/off, sliders a decimal
+// number (see parseDecimal) in the parameter's valid range. Throws UsageError
+// naming the problem.
+ParamSetting parseSetting(const ParamDeclarations& declarations, const std::string& text);
+// The same with the host's parameters: it must have run parameter set-up.
 ParamSetting parseSetting(const hostsim::Host& host, const std::string& text);
 
 // Stores the value in the host's parameter store.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "tool/OutputFile.h"
+#include "tool/PictureLimits.h"
 #include "tool/ToolCommon.h"
 
 namespace zanth {
@@ -27,32 +29,75 @@ typedef std::unique_ptr<FILE, FileCloser> FilePtr;
 }
 void pngWarning(png_structp, png_const_charp) {}
 
+uint32_t bigEndian(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+// The bytes libpng reads from, in memory.
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (count > reader->size - reader->at) png_error(png, "the file ends early");
+    std::memcpy(out, reader->data + reader->at, count);
+    reader->at += count;
+}
+
+void appendToVector(png_structp png, png_bytep data, png_size_t count) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + count);
+}
+void flushNothing(png_structp) {}
+
 }  // namespace
 
-RgbaImage readPng(const std::string& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
-    unsigned char signature[8] = {0};
-    if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
-        throw UsageError(path + " is not a PNG picture");
+PngSize readPngSize(const uint8_t* header, size_t size, const std::string& name) {
+    if (size < 8 || png_sig_cmp(header, 0, 8) != 0) throw UsageError(name + " is not a PNG picture");
+    if (size < kPngHeaderSize || std::memcmp(header + 12, "IHDR", 4) != 0) {
+        throw UsageError(name + " is not a readable PNG picture (no IHDR chunk after the signature)");
     }
+    if (bigEndian(header + 8) != 13) {
+        throw UsageError(name + " is not a readable PNG picture (its IHDR chunk has the wrong length)");
+    }
+    PngSize result;
+    result.width = bigEndian(header + 16);
+    result.height = bigEndian(header + 20);
+    return result;
+}
+
+void checkPictureSize(const PngSize& size, const std::string& name) {
+    const uint32_t limit = static_cast<uint32_t>(kMaxPictureSide);
+    if (size.width == 0 || size.height == 0 || size.width > limit || size.height > limit) {
+        throw UsageError(name + " is " + std::to_string(size.width) + " x " + std::to_string(size.height) +
+                         " pixels: the effect renders pictures from 1 x 1 to " + std::to_string(limit) + " x " +
+                         std::to_string(limit) + " pixels");
+    }
+}
+
+RgbaImage decodePng(const uint8_t* data, size_t size, const std::string& name) {
+    checkPictureSize(readPngSize(data, size, name), name);
     std::string problem;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &problem, pngError, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        throw std::runtime_error("out of memory reading " + path);
+        throw std::runtime_error("out of memory reading " + name);
     }
+    MemoryReader reader{data, size, 8};
     RgbaImage image;
     std::vector<png_bytep> rows;
     volatile bool tooDeep = false;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        throw UsageError(path + " is not a readable PNG picture (" + problem + ")");
+        throw UsageError(name + " is not a readable PNG picture (" + problem + ")");
     }
-    png_init_io(png, file.get());
+    png_set_read_fn(png, &reader, readFromMemory);
     png_set_sig_bytes(png, 8);
-    png_set_user_limits(png, 30000, 30000);
+    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
     png_read_info(png, info);
     const png_byte depth = png_get_bit_depth(png, info);
     const png_byte type = png_get_color_type(png, info);
@@ -75,55 +120,52 @@ RgbaImage readPng(const std::string& path) {
         png_read_end(png, nullptr);
     }
     png_destroy_read_struct(&png, &info, nullptr);
-    if (tooDeep) throw UsageError(path + " has 16-bit channels; only 8-bit pictures are read");
+    if (tooDeep) throw UsageError(name + " has 16-bit channels; only 8-bit pictures are read");
     return image;
 }
 
-void writePng(const std::string& path, const RgbaImage& image) {
-    const std::string temporary = path + ".tmp-zanth";
-    {
-        FilePtr file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-        std::string problem;
-        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &problem, pngError, pngWarning);
-        png_infop info = png ? png_create_info_struct(png) : nullptr;
-        if (!info) {
-            png_destroy_write_struct(&png, nullptr);
-            file.reset();
-            std::remove(temporary.c_str());
-            throw std::runtime_error("out of memory writing " + path);
-        }
-        std::vector<png_bytep> rows(static_cast<size_t>(image.height));
-        for (int y = 0; y < image.height; ++y) {
-            rows[static_cast<size_t>(y)] = const_cast<png_bytep>(&image.rgba[static_cast<size_t>(y) * image.width * 4]);
-        }
-        if (setjmp(png_jmpbuf(png))) {
-            png_destroy_write_struct(&png, &info);
-            file.reset();
-            std::remove(temporary.c_str());
-            throw std::runtime_error("cannot write " + path + ": " + problem);
-        }
-        png_init_io(png, file.get());
-        png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                     PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        png_write_image(png, rows.data());
-        png_write_end(png, nullptr);
+RgbaImage readPng(const std::string& path) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
+    std::vector<uint8_t> bytes(kPngHeaderSize);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    checkPictureSize(readPngSize(bytes.data(), bytes.size(), path), path);  // before the rest is read
+    uint8_t chunk[1 << 16];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof(chunk), file.get())) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    if (std::ferror(file.get())) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
+    return decodePng(bytes.data(), bytes.size(), path);
+}
+
+std::vector<uint8_t> encodePng(const RgbaImage& image) {
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &problem, pngError, pngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        throw std::runtime_error("out of memory encoding a PNG picture");
+    }
+    std::vector<png_bytep> rows(static_cast<size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        rows[static_cast<size_t>(y)] = const_cast<png_bytep>(&image.rgba[static_cast<size_t>(y) * image.width * 4]);
+    }
+    if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        if (std::fflush(file.get()) != 0) {
-            file.reset();
-            std::remove(temporary.c_str());
-            throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
-        }
+        throw std::runtime_error("cannot encode a PNG picture: " + problem);
     }
-#if defined(_WIN32)
-    std::remove(path.c_str());
-#endif
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(temporary.c_str());
-        throw std::runtime_error("cannot write " + path + ": " + why);
-    }
+    png_set_write_fn(png, &bytes, appendToVector, flushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+void writePng(const std::string& path, const RgbaImage& image) {
+    const std::vector<uint8_t> bytes = encodePng(image);
+    writeOutputFile(path, bytes.data(), bytes.size());
 }
 
 }  // namespace zanth

@@ -6,6 +6,7 @@
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
 #include "tool/ParamSettings.h"
+#include "tool/PictureLimits.h"
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 #include "tool/ToolCommon.h"
@@ -80,12 +81,15 @@ std::string modulePathOf(const ToolContext& context) {
 int runRender(const ToolContext& context, const std::vector<std::string>& args) {
     std::vector<std::string> files;
     std::vector<std::string> settings;
+    bool verbose = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--set") {
             if (i + 1 >= args.size()) throw UsageError("--set needs NAME=VALUE");
             settings.push_back(args[++i]);
         } else if (args[i].rfind("--set=", 0) == 0) {
             settings.push_back(args[i].substr(6));
+        } else if (args[i] == "--verbose") {
+            verbose = true;
         } else if (args[i].rfind("--", 0) == 0) {
             throw UsageError("unknown argument to render: " + args[i]);
         } else {
@@ -94,7 +98,9 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     }
     if (files.size() != 2) throw UsageError("render needs an input and an output picture: INPUT.png OUTPUT.png");
 
+    checkSettingNames(settings);
     const RgbaImage picture = readPng(files[0]);
+    if (verbose) context.showEffectOutput();
     hostsim::Host host(modulePathOf(context));
     SetUpEffect effect(host);
     std::vector<ParamSetting> parsed;
@@ -124,8 +130,8 @@ int runTestPicture(const ToolContext& /*context*/, const std::vector<std::string
             char* end = nullptr;
             const long w = std::strtol(size.c_str(), &end, 10);
             const long h = (end && *end == 'x') ? std::strtol(end + 1, &end, 10) : 0;
-            if (!end || *end != '\0' || w < 1 || h < 1 || w > 16384 || h > 16384) {
-                throw UsageError("--size takes WIDTHxHEIGHT, each 1 to 16384, not \"" + size + "\"");
+            if (!end || *end != '\0' || w < 1 || h < 1 || w > kMaxPictureSide || h > kMaxPictureSide) {
+                throw UsageError("--size takes WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxPictureSide) + ", not \"" + size + "\"");
             }
             width = static_cast<int>(w);
             height = static_cast<int>(h);

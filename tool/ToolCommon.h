@@ -1,6 +1,7 @@
 // Shared pieces of the zanth-levels command-line tool.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ public:
 
 struct ToolContext {
     std::string modulePath;  // empty: the module beside the tool
+    // Lets the module's own output (its OpenGL description) through to
+    // standard error: what --verbose asks for. Otherwise it is discarded.
+    std::function<void()> showEffectOutput = [] {};
 };
 
 // One subcommand: its name, a one-line summary, its help text and its body.
@@ -30,6 +34,7 @@ struct Subcommand {
     const char* summary;
     const char* help;
     int (*run)(const ToolContext& context, const std::vector<std::string>& args);
+    bool takesSettings;  // its --help lists the names --set takes
 };
 
 bool wantsHelp(const std::vector<std::string>& args);

@@ -5,6 +5,7 @@
 
 #include "hostsim/HostError.h"
 #include "tool/EffectOutput.h"
+#include "tool/ParamSettings.h"
 #include "tool/ToolCommon.h"
 
 #if defined(_WIN32)
@@ -17,22 +18,26 @@ namespace {
 
 const Subcommand kSubcommands[] = {
     {"about", "print the effect's About text",
-     "usage: zanth-levels about\n\nPrints the text the effect writes for the About command, then a newline.\n",
-     runAbout},
+     "usage: zanth-levels about [--raw]\n\n"
+     "Prints the text the effect writes for the About command as the host shows it: its line breaks\n"
+     "(carriage returns) as newlines, and a newline at the end. --raw writes the text's exact bytes,\n"
+     "with nothing added.\n",
+     runAbout, false},
     {"params", "list the declared parameters",
-     "usage: zanth-levels params [--language TAG]\n\n"
+     "usage: zanth-levels params [--language TAG] [--verbose]\n\n"
      "Runs global set-up with host language TAG (default en_US) and parameter set-up, then prints one\n"
      "tab-separated line per declared parameter: index, disk id, type, displayed name (UTF-8) and its\n"
-     "settings (default, value, valid and slider ranges, precision, flags in hex).\n",
-     runParams},
+     "settings (default, value, valid and slider ranges, precision, flags in hex).\n"
+     "--verbose shows what the module itself prints (its OpenGL description) on standard error.\n",
+     runParams, false},
     {"inspect", "decode the module's registration record",
      "usage: zanth-levels inspect [--raw]\n\n"
      "Decodes the module's registration record, one property a line, without running its code.\n"
      "--raw writes the record's exact bytes to standard output instead.\n",
-     runInspect},
+     runInspect, false},
     {"editor", "draw the histogram control after clicks and drags",
      "usage: zanth-levels editor OUTPUT.png [--input IMAGE.png] [--set \"NAME=VALUE\"]... [--zoom N]\n"
-     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]...\n\n"
+     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--verbose]\n\n"
      "Runs global and parameter set-up, takes IMAGE.png (default: the picture that testpicture writes)\n"
      "as the input layer, sets parameters by English name as render does, and sends the effect's\n"
      "300 x 110 histogram control a draw, then the events in order (points in the control's pixels,\n"
@@ -43,24 +48,31 @@ const Subcommand kSubcommands[] = {
      "display=combined (the histogram's display mode, as the drawn mode buttons show it) and scale=S\n"
      "(the histogram's vertical scale), then a line 'cursor X,Y: finger' or 'cursor X,Y: arrow' for\n"
      "each cursor event.\n\n"
+     "OUTPUT.png is written as render writes its output. --verbose shows what the module itself prints\n"
+     "(its OpenGL description) on standard error.\n\n"
      "Bad usage, an unknown parameter, a value out of range or an unreadable input exit with 2 and\n"
      "write nothing; a host error code from the effect exits with 1.\n",
-     runEditor},
+     runEditor, true},
     {"render", "render a picture through the effect",
-     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]...\n\n"
+     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose]\n\n"
      "Reads INPUT.png (8-bit RGBA, RGB or grey; alpha 255 where it has none) into the host's 8-bit\n"
      "alpha-first world, runs global and parameter set-up, sets parameters by English name (\"Input\n"
      "Black\", \"Red Gamma\", \"Clip To Output White\", ...; Channel takes 1-5 or RGB/Red/Green/Blue/Alpha,\n"
-     "checkboxes 0/1/on/off, sliders any number in their valid range), renders one frame through the\n"
-     "effect's OpenGL path and writes OUTPUT.png: 8-bit RGBA, straight alpha.\n\n"
+     "checkboxes 0/1/on/off, sliders a decimal number in their valid range), renders one frame through\n"
+     "the effect and writes OUTPUT.png: 8-bit RGBA, straight alpha.\n\n"
+     "Pictures up to 16384 x 16384 pixels are rendered; larger ones are refused from their header.\n"
+     "OUTPUT.png is written whole or not at all, through a temporary file beside it that a failure or\n"
+     "an interruption removes; an existing file keeps its permissions. A device or a pipe is written\n"
+     "straight, and - is standard output. --verbose shows what the module itself prints (its OpenGL\n"
+     "description) on standard error.\n\n"
      "An unknown name, a bad value or an unreadable input exits with 2; a host error code from the\n"
      "effect exits with 1. No failure leaves an output file behind.\n",
-     runRender},
+     runRender, true},
     {"testpicture", "write the generated test picture",
      "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT]\n\n"
      "Writes the generated test picture (default 480x270): red, green, blue and grey ramps, a hue sweep\n"
      "whose alpha fades to the right, and a white block in the top-left corner that shows orientation.\n",
-     runTestPicture},
+     runTestPicture, false},
 };
 
 void printUsage(std::ostream& out) {
@@ -71,6 +83,28 @@ void printUsage(std::ostream& out) {
         out << "  " << c.name << std::string(std::max<size_t>(13, std::strlen(c.name) + 2) - std::strlen(c.name), ' ') << c.summary << "\n";
     }
     out << "\n'zanth-levels COMMAND --help' describes a command.\n";
+}
+
+// The usage lines of a command's help: everything before its first blank line.
+std::string usageOf(const Subcommand& command) {
+    const std::string help = command.help;
+    return help.substr(0, help.find("\n\n") + 1);
+}
+
+// The names --set takes, wrapped at 100 columns.
+void printSettableNames(std::ostream& out) {
+    out << "\nNAME, in any case, is one of:\n";
+    std::string line = " ";
+    const std::vector<std::string>& names = settableNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string item = " " + names[i] + (i + 1 < names.size() ? "," : "");
+        if (line.size() + item.size() > 100) {
+            out << line << "\n";
+            line = " ";
+        }
+        line += item;
+    }
+    out << line << "\n";
 }
 
 }  // namespace
@@ -89,10 +123,13 @@ int main(int argc, char** argv) {
 #if defined(_WIN32)
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    // The module's GL diagnostics go to standard error; the tool's results keep standard output.
-    const SeparateEffectOutput effectOutput;
+    // The module's own output is discarded (shown on standard error with
+    // --verbose); the tool's results keep standard output.
+    SeparateEffectOutput effectOutput;
     std::vector<std::string> args(argv + 1, argv + argc);
     ToolContext context;
+    context.showEffectOutput = [&effectOutput] { effectOutput.showOnStandardError(); };
+    const Subcommand* command = nullptr;
     try {
         while (!args.empty() && args.front().rfind("--", 0) == 0) {
             if (args.front() == "--help" || args.front() == "-h") {
@@ -112,8 +149,10 @@ int main(int argc, char** argv) {
         args.erase(args.begin());
         for (const Subcommand& c : kSubcommands) {
             if (name != c.name) continue;
+            command = &c;
             if (wantsHelp(args)) {
                 std::cout << c.help;
+                if (c.takesSettings) printSettableNames(std::cout);
                 return 0;
             }
             return c.run(context, args);
@@ -121,7 +160,11 @@ int main(int argc, char** argv) {
         throw UsageError("unknown command " + name);
     } catch (const UsageError& e) {
         std::cerr << "zanth-levels: " << e.what() << "\n\n";
-        printUsage(std::cerr);
+        if (command) {
+            std::cerr << usageOf(*command) << "'zanth-levels " << command->name << " --help' describes the command.\n";
+        } else {
+            printUsage(std::cerr);
+        }
         return 2;
     } catch (const EffectError& e) {
         std::cerr << "zanth-levels: " << e.what() << "\n";

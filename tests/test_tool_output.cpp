@@ -1,0 +1,230 @@
+// Where zanth-levels writes its pictures: regular files through a private
+// temporary file that never outlives a failure or an interruption, existing
+// files keeping their permissions, and devices, pipes and standard output
+// written straight.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/ScratchFolder.h"
+#include "tests/ToolRunner.h"
+#include "tool/OutputFile.h"
+#include "tool/PngIO.h"
+#include "tool/TestPicture.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using zanth_test::runTool;
+using zanth_test::ScratchFolder;
+using zanth_test::slurp;
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+TEST(ToolOutput, ReplacesAnExistingFileWholeAndLeavesNoTemporaryFile) {
+    ScratchFolder folder("output");
+    const std::string out = folder / "picture.png";
+    writeText(out, "an older picture");
+    const auto r = runTool("testpicture " + quoted(out) + " --size 20x10");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(zanth::readPng(out).width, 20);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"picture.png"});
+}
+
+TEST(ToolOutput, AFailedRenderKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    ScratchFolder folder("output");
+    const std::string in = folder / "in.png";
+    const std::string out = folder / "out.png";
+    zanth::writePng(in, zanth::generateTestPicture(8, 4));
+    writeText(out, "an older picture");
+    const auto r = runTool("render " + quoted(in) + " " + quoted(out) + " --set Gamma=9");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(slurp(out), "an older picture");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.png", "out.png"}));
+}
+
+#if !defined(_WIN32)  // Windows paths stop at 260 characters, well before a folder's names do
+TEST(ToolOutput, ANameAsLongAsTheSystemAllowsIsWritten) {
+    ScratchFolder folder("output");
+    const std::string name = std::string(251, 'n') + ".png";  // 255 bytes, NAME_MAX
+    const auto r = runTool("testpicture " + quoted(folder / name) + " --size 4x4");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(folder.names(), std::vector<std::string>{name});
+}
+#endif
+
+TEST(ToolOutput, DashIsStandardOutput) {
+    ScratchFolder folder("output");
+    const std::string in = folder / "in.png";
+    zanth::writePng(in, zanth::generateTestPicture(12, 6));
+    const auto r = runTool("render " + quoted(in) + " -");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const zanth::RgbaImage picture =
+        zanth::decodePng(reinterpret_cast<const uint8_t*>(r.out.data()), r.out.size(), "standard output");
+    EXPECT_EQ(picture.width, 12);
+    EXPECT_EQ(picture.height, 6);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"in.png"});
+}
+
+#if !defined(_WIN32)
+
+mode_t modeOf(const std::string& path) {
+    struct stat info;
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode;
+}
+
+TEST(ToolOutput, AnExistingFileKeepsItsPermissions) {
+    ScratchFolder folder("output");
+    for (mode_t mode : {0600, 0640, 0664}) {
+        const std::string out = folder / "private.png";
+        writeText(out, "old");
+        ASSERT_EQ(chmod(out.c_str(), mode), 0);
+        const auto r = runTool("testpicture " + quoted(out) + " --size 4x4");
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(modeOf(out) & 07777, mode);
+        EXPECT_EQ(zanth::readPng(out).width, 4);
+    }
+}
+
+TEST(ToolOutput, ANewFileGetsTheUsualPermissions) {
+    ScratchFolder folder("output");
+    const mode_t mask = umask(0);
+    umask(mask);
+    const std::string out = folder / "new.png";
+    ASSERT_EQ(runTool("testpicture " + quoted(out) + " --size 4x4").exitCode, 0);
+    EXPECT_EQ(modeOf(out) & 07777, 0666 & ~mask);
+}
+
+TEST(ToolOutput, ALinkPlantedWhereATemporaryFileMightGoIsLeftAlone) {
+    ScratchFolder folder("output");
+    const std::string victim = folder / "victim.txt";
+    writeText(victim, "precious");
+    const std::string out = folder / "out.png";
+    for (const std::string& planted : {out + ".tmp-zanth", out + ".tmp", folder / ".out.png.tmp"}) {
+        ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
+    }
+    const auto r = runTool("testpicture " + quoted(out) + " --size 4x4");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(slurp(victim), "precious");
+    EXPECT_TRUE(S_ISLNK(modeOf(out + ".tmp-zanth")));
+    EXPECT_EQ(zanth::readPng(out).width, 4);
+}
+
+TEST(ToolOutput, ALinkToAPictureIsKeptAndThePictureReplaced) {
+    ScratchFolder folder("output");
+    const std::string real = folder / "real.png";
+    const std::string link = folder / "link.png";
+    writeText(real, "old");
+    ASSERT_EQ(symlink("real.png", link.c_str()), 0);
+    ASSERT_EQ(runTool("testpicture " + quoted(link) + " --size 4x4").exitCode, 0);
+    EXPECT_TRUE(S_ISLNK(modeOf(link)));
+    EXPECT_EQ(zanth::readPng(real).width, 4);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.png", "real.png"}));
+}
+
+TEST(ToolOutput, APipeIsWrittenStraight) {
+    ScratchFolder folder("output");
+    const std::string fifo = folder / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Opened for reading and writing, the pipe neither blocks the tool's open
+    // nor this one; a small picture fits its buffer.
+    const int descriptor = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(descriptor, 0);
+    const auto r = runTool("testpicture " + quoted(fifo) + " --size 16x8");
+    std::string bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = read(descriptor, buffer, sizeof(buffer))) > 0;) bytes.append(buffer, static_cast<size_t>(n));
+    close(descriptor);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(S_ISFIFO(modeOf(fifo)));
+    const zanth::RgbaImage picture = zanth::decodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "pipe");
+    EXPECT_EQ(picture.width, 16);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"pipe"});
+}
+
+// Runs a shell command as the unprivileged user "nobody" when the tests run
+// as root, so a tool that tried to replace a device could not.
+int runUnprivileged(const std::string& command) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ToolOutput, ADeviceIsWrittenStraight) {
+    ScratchFolder folder("output");
+    ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+    const std::string in = folder / "in.png";
+    zanth::writePng(in, zanth::generateTestPicture(8, 4));
+    ASSERT_EQ(chmod(in.c_str(), 0644), 0);
+    const mode_t before = modeOf("/dev/null");
+    ASSERT_TRUE(S_ISCHR(before));
+    const int exitCode = runUnprivileged(std::string("\"") + ZANTH_TOOL_PATH + "\" render " + quoted(in) +
+                                         " /dev/null 2>" + quoted(folder / "err.txt"));
+    EXPECT_EQ(exitCode, 0) << slurp(folder / "err.txt");
+    EXPECT_EQ(modeOf("/dev/null"), before);
+}
+
+TEST(ToolOutput, AnUnwritableFolderIsReportedAndNothingIsLeft) {
+    ScratchFolder folder("output");
+    const std::string out = folder / "missing-folder/out.png";
+    const auto r = runTool("testpicture " + quoted(out));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write " + out), std::string::npos) << r.err;
+    EXPECT_TRUE(folder.names().empty());
+}
+
+// The temporary file goes when a signal ends the process while it is written.
+TEST(OutputFile, AnInterruptionRemovesTheTemporaryFile) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        ScratchFolder folder("interrupted");
+        const std::string out = folder / "out.png";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            zanth::OutputFile file(out);
+            file.write("partial", 7);
+            raise(sig);
+            _exit(0);  // not reached: the signal ends the process
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "signal " << sig << ", status " << status;
+        EXPECT_TRUE(folder.names().empty()) << "signal " << sig << " left " << folder.names().front();
+    }
+}
+
+#endif  // !_WIN32
+
+TEST(OutputFile, GoingWithoutCommitLeavesNothing) {
+    ScratchFolder folder("uncommitted");
+    {
+        zanth::OutputFile file(folder / "out.png");
+        file.write("partial", 7);
+        EXPECT_EQ(folder.names().size(), 1u);  // the temporary file
+    }
+    EXPECT_TRUE(folder.names().empty());
+}
+
+}  // namespace
