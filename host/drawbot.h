@@ -88,10 +88,6 @@ struct DRAWBOT_SupplierSuite1 {
     SPErr(AE_CALLBACK* PrefersPixelLayoutARGB)(DRAWBOT_SupplierRef in_supplier_ref, DRAWBOT_Boolean* out_prefersP);
     SPErr(AE_CALLBACK* RetainObject)(DRAWBOT_ObjectRef in_obj_ref);
     SPErr(AE_CALLBACK* ReleaseObject)(DRAWBOT_ObjectRef in_obj_ref);
-    SPErr(AE_CALLBACK* GetStandardColor)(DRAWBOT_SupplierRef in_supplier_ref, int32_t in_color_type,
-                                         DRAWBOT_ColorRGBA* out_colorP);
-    SPErr(AE_CALLBACK* GetStandardPenSize)(DRAWBOT_SupplierRef in_supplier_ref, int32_t in_pen_type,
-                                           float* out_pen_sizeF);
 };
 
 struct DRAWBOT_SurfaceSuite2 {

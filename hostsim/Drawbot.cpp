@@ -164,22 +164,10 @@ SPErr AE_CALLBACK spReleaseObject(DRAWBOT_ObjectRef object) {
     if (const SPErr err = sim.enter("ReleaseObject")) return err;
     return sim.release(object);
 }
-SPErr AE_CALLBACK spGetStandardColor(DRAWBOT_SupplierRef supplier, int32_t, DRAWBOT_ColorRGBA* out) {
-    DrawbotSim& sim = DrawbotSim::current();
-    if (!out || !sim.validSupplier(supplier, "GetStandardColor")) return kDrawbotErr;
-    *out = DRAWBOT_ColorRGBA{0.8f, 0.8f, 0.8f, 1.0f};
-    return 0;
-}
-SPErr AE_CALLBACK spGetStandardPenSize(DRAWBOT_SupplierRef supplier, int32_t, float* out) {
-    DrawbotSim& sim = DrawbotSim::current();
-    if (!out || !sim.validSupplier(supplier, "GetStandardPenSize")) return kDrawbotErr;
-    *out = 1.0f;
-    return 0;
-}
 const DRAWBOT_SupplierSuite1 kSupplierSuite = {
     spNewPen,         spNewBrush,       spSupportsText,     spGetDefaultFontSize, spNewDefaultFont,
     spNewImageFromBuffer, spNewPath,    spSupportsLayout,   spPrefersBGRA,        spSupportsLayout,
-    spPrefersARGB,    spRetainObject,   spReleaseObject,    spGetStandardColor,   spGetStandardPenSize};
+    spPrefersARGB,    spRetainObject,   spReleaseObject};
 
 // ---- Path suite ----------------------------------------------------------------------------
 DrawbotSim::Object* pathFor(DRAWBOT_PathRef ref, const char* who) {
