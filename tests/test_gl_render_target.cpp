@@ -58,6 +58,7 @@ void expectNear(const Rgba& actual, const Rgba& expected, const char* what) {
 class RenderTarget : public GlContextTest {
 protected:
     void TearDown() override {
+        zanth_test::expectGlStateClean("before the target's release");
         target.release();
         GlContextTest::TearDown();
     }
