@@ -380,6 +380,44 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+#if ZANTH_MODULE_GL_CALLS_VISIBLE
+TEST_F(RenderCommand, ShortLivedThreadsLeaveNothingBehind) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture(6, 4);
+    host->setInputLayer(input.def());
+    GlCallCounter counter;
+    std::atomic<int> failures{0};
+    for (int i = 0; i < 50; ++i) {
+        std::thread once([&] {
+            hostsim::World output(256, 6);
+            if (host->render(output.def()) != PF_Err_NONE) ++failures;
+            if (checkFrame(input, output, settings).wrong != 0) ++failures;
+        });
+        once.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    // Each thread's context took its kept textures, renderbuffers and
+    // framebuffers with it: nothing of theirs is left.
+    const GlCounts counts = counter.counts();
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Framebuffer, GlObject::VertexArray}) {
+        EXPECT_EQ(counts.made_(kind), counts.deleted_(kind)) << "kind " << static_cast<int>(kind);
+    }
+    EXPECT_GE(counts.made_(GlObject::Texture), 50);
+    // Frames are still right afterwards, here and on a new thread.
+    hostsim::World output(256, 6);
+    ASSERT_EQ(host->render(output.def()), PF_Err_NONE);
+    expectModel(input, output, settings);
+    std::thread another([&] {
+        hostsim::World theirs(256, 6);
+        EXPECT_EQ(host->render(theirs.def()), PF_Err_NONE);
+        expectModel(input, theirs, settings);
+    });
+    another.join();
+    EXPECT_HOST_CLEAN(*host);
+}
+#endif
+
 TEST_F(RenderCommand, ConcurrentFramesOnTwoThreadsAreBothRight) {
     const LevelsSettings settings = someSettings();
     applySettings(*host, settings);
