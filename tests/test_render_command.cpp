@@ -302,6 +302,9 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts first = counter.counts();
     EXPECT_EQ(first.links, 1) << "the levels program only: it writes the host's order itself";
+    // What a context keeps: the 8-bit input texture and the 8-bit output, no layer, no copy.
+    EXPECT_EQ(first.made_(GlObject::Texture), 1);
+    EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts steady = counter.counts() - first;
     EXPECT_EQ(steady.links, 0);
