@@ -8,10 +8,19 @@
 namespace Ombrix::Levels {
 namespace {
 
+// False once the registry is gone (module unload, process exit): a thread
+// ending after that finds nothing to release. Constant-initialised, so it
+// outlives the registry.
+std::atomic<bool> gRegistryAlive{false};
+
 struct Registry {
+    Registry() { gRegistryAlive = true; }
+    ~Registry() { gRegistryAlive = false; }
     std::recursive_mutex lock;
     std::unique_ptr<AEOpenGLContext> root;
     std::map<int32_t, std::unique_ptr<AEOpenGLContext>> perThread;
+    std::map<int, ContextEndHook> endHooks;
+    int nextHook = 0;
 };
 
 Registry& registry() {
@@ -21,6 +30,18 @@ Registry& registry() {
 
 std::atomic<int32_t> gNextThreadNumber{0};
 thread_local int32_t tThreadNumber = -1;
+
+// One per thread that has had a context: its destructor, run as the thread
+// ends, releases that thread's context and what was kept for it.
+struct ThreadContextRelease {
+    ~ThreadContextRelease() {
+        try {
+            releaseCurrentThreadContext();
+        } catch (...) {
+            // A thread's end is no place to report anything.
+        }
+    }
+};
 
 }  // namespace
 
@@ -47,7 +68,55 @@ AEOpenGLContext& contextForCurrentThread() {
     auto made = std::make_unique<AEOpenGLContext>(r.root.get());
     AEOpenGLContext& context = *made;
     r.perThread[tThreadNumber] = std::move(made);
+    // Made here, after glbinding's own per-thread state, so that it is
+    // destroyed before that state at the thread's end.
+    static thread_local ThreadContextRelease releaseAtThreadEnd;
+    (void)releaseAtThreadEnd;
     return context;
+}
+
+AEOpenGLContext* existingContextForCurrentThread() {
+    if (tThreadNumber == -1) return nullptr;
+    Registry& r = registry();
+    std::lock_guard<std::recursive_mutex> guard(r.lock);
+    auto found = r.perThread.find(tThreadNumber);
+    return found == r.perThread.end() ? nullptr : found->second.get();
+}
+
+void releaseCurrentThreadContext() {
+    if (!gRegistryAlive || tThreadNumber == -1) return;
+    Registry& r = registry();
+    std::lock_guard<std::recursive_mutex> guard(r.lock);
+    auto found = r.perThread.find(tThreadNumber);
+    if (found == r.perThread.end()) return;  // none made, or gone with a global set-down
+    std::unique_ptr<AEOpenGLContext> context = std::move(found->second);
+    r.perThread.erase(found);
+    if (!context) return;
+    SavedCurrentContext saved;
+    bool current = true;
+    try {
+        context->makeCurrent();
+    } catch (const AESDK_OpenGL_Fault&) {
+        current = false;  // its objects are only forgotten; they go with the context
+    }
+    for (auto& hook : r.endHooks) hook.second(*context, current);
+    context.reset();
+    saved.restore();
+}
+
+int addContextEndHook(ContextEndHook hook) {
+    Registry& r = registry();
+    std::lock_guard<std::recursive_mutex> guard(r.lock);
+    const int id = r.nextHook++;
+    r.endHooks.emplace(id, std::move(hook));
+    return id;
+}
+
+void removeContextEndHook(int id) {
+    if (!gRegistryAlive) return;
+    Registry& r = registry();
+    std::lock_guard<std::recursive_mutex> guard(r.lock);
+    r.endHooks.erase(id);
 }
 
 void destroyAllContexts() {

@@ -1,7 +1,7 @@
 // The process-wide registry of the effect's OpenGL contexts: the root context,
 // made at global set-up and share partner of all others, and one context per
-// rendering thread, made on that thread's first render and kept until global
-// set-down.
+// rendering thread, made on that thread's first render and kept until the
+// thread ends or global set-down, whichever comes first.
 //
 // One recursive lock guards the registry. A thread holds it while it looks up
 // or makes its context and, through GlWorkLock, for the whole of its GL work:
@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 
 #include "gl/AEOpenGLContext.h"
@@ -32,12 +33,31 @@ AEOpenGLContext* rootContext();
 // context cannot be made, or when there is no root (the effect is not set up).
 AEOpenGLContext& contextForCurrentThread();
 
+// The calling thread's context if it has one, else null; makes nothing.
+AEOpenGLContext* existingContextForCurrentThread();
+
 // Deletes every per-thread context, in ascending thread number, then the root.
 // Thread numbers stay with their threads.
 void destroyAllContexts();
 
 // Number of per-thread contexts alive.
 std::size_t threadContextCount();
+
+// Releases the calling thread's context, if it has one: under the registry
+// lock, with that context made current, every context-end hook gives back
+// its objects of that context; then the context is destroyed and whatever
+// was current before is current again. Runs by itself when a thread that has
+// rendered ends; a later render on the thread makes a new context.
+void releaseCurrentThreadContext();
+
+// Hooks told about a per-thread context that is about to be destroyed at its
+// thread's end: hook(context, current), where current says whether the
+// context could be made current (the hook then deletes its objects of that
+// context; otherwise it only forgets them). Hooks run under the registry
+// lock. addContextEndHook returns the number that removes the hook again.
+using ContextEndHook = std::function<void(const AEOpenGLContext& context, bool current)>;
+int addContextEndHook(ContextEndHook hook);
+void removeContextEndHook(int id);
 
 // Holds the registry lock for a stretch of GL work on the calling thread.
 class GlWorkLock {

@@ -29,15 +29,23 @@ PerContext<OpenglRenderTarget>& targets() {
     return store;
 }
 
-// A clamped, linearly filtered 2-D texture of 32-bit float RGBA storage, left bound.
-GlTexture makeFloatTexture(int width, int height) {
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+// Sampling state of every texture the target makes: texels are read one for
+// one (the programs fetch exact texels), never blended with a neighbour.
+void setExactSampling() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+}
+
+// A clamped 2-D texture of RGBA storage (GL_RGBA8 or GL_RGBA32F), left bound.
+GlTexture makeTexture(int width, int height, GLenum internalFormat) {
+    GlTexture texture = GlTexture::make();
+    glBindTexture(GL_TEXTURE_2D, texture.get());
+    setExactSampling();
+    const GLenum type = internalFormat == GL_RGBA8 ? GL_UNSIGNED_BYTE : GL_FLOAT;
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), width, height, 0, GL_RGBA, type, nullptr);
     return texture;
 }
 
@@ -126,7 +134,7 @@ void OpenglRenderTarget::pushLayer(bool withDepth, bool withStencil) {
     // A closed layer with the same companions is used again (it has this size).
     Layer layer;
     const auto spare = std::find_if(spareLayers_.begin(), spareLayers_.end(), [&](const Layer& l) {
-        return static_cast<bool>(l.depth) == withDepth && static_cast<bool>(l.stencil) == withStencil;
+        return l.hasDepth == withDepth && l.hasStencil == withStencil;
     });
     const bool reused = spare != spareLayers_.end();
     // A new renderbuffer of the layer's size and mode, in the given format.
@@ -144,20 +152,21 @@ void OpenglRenderTarget::pushLayer(bool withDepth, bool withStencil) {
     }
     glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer.colour.get());
-    if (withStencil) {
-        if (!reused) layer.stencil = newRenderbuffer(GL_STENCIL_INDEX8);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, layer.stencil.get());
-    }
-    if (withDepth) {
-        if (!reused) layer.depth = newRenderbuffer(GL_DEPTH_COMPONENT24);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, layer.depth.get());
-    }
-    if (multisampled_) {
-        const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-        if (status != GL_FRAMEBUFFER_COMPLETE) {
-            printMessage("framebuffer incomplete:%d", static_cast<int>(multisampleFramebuffer_.get()));
+    layer.hasDepth = withDepth;
+    layer.hasStencil = withStencil;
+    if (!reused) {
+        if (withDepth && withStencil) {
+            layer.depth = newRenderbuffer(GL_DEPTH24_STENCIL8);
+        } else if (withStencil) {
+            layer.stencil = newRenderbuffer(GL_STENCIL_INDEX8);
+        } else if (withDepth) {
+            layer.depth = newRenderbuffer(GL_DEPTH_COMPONENT24);
         }
     }
+    glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
+    attachCompanions(layer);  // in place of the companions of the layer below
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) printMessage("framebuffer incomplete:%d", static_cast<int>(layerFramebuffer()));
     layers_.push_back(std::move(layer));
 
     ClearBufferMask mask = GL_COLOR_BUFFER_BIT;
@@ -171,10 +180,7 @@ GlTexture OpenglRenderTarget::popLayerToTexture() {
     if (layers_.empty()) return GlTexture();
     GlTexture texture = GlTexture::make();
     glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    setExactSampling();
     if (multisampled_) {
         // The resolve blit needs storage to write into; it is defined without data.
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA), width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -183,6 +189,8 @@ GlTexture OpenglRenderTarget::popLayerToTexture() {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_.get());
         glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.get(), 0);
         glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        // The resolve framebuffer lets go of the texture, which its caller deletes.
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     } else {
         // The main framebuffer is bound for reading with the top layer at colour
         // attachment 0; the copy defines the texture as 32-bit float RGBA.
@@ -217,18 +225,42 @@ bool OpenglRenderTarget::drawToOutput(float multiplier) {
     return drawn;
 }
 
+bool OpenglRenderTarget::beginOutput() {
+    if (!mainFramebuffer_) return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_.get());
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, outputRenderbuffer_.get());
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glDisable(GL_BLEND);
+    glDisable(GL_MULTISAMPLE);
+    glViewport(0, 0, width_, height_);
+    return true;
+}
+
 unsigned int OpenglRenderTarget::inputTexture() {
     if (!mainFramebuffer_) return 0;
     if (!inputTexture_) {
-        inputTexture_ = makeFloatTexture(width_, height_);
+        inputTexture_ = makeTexture(width_, height_, precision_ == OutputPrecision::Bytes8 ? GL_RGBA8 : GL_RGBA32F);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     return inputTexture_.get();
 }
 
 unsigned int OpenglRenderTarget::layerCopyTexture() {
-    if (!layerCopyTexture_) layerCopyTexture_ = makeFloatTexture(width_, height_);
+    if (!layerCopyTexture_) layerCopyTexture_ = makeTexture(width_, height_, GL_RGBA32F);
     return layerCopyTexture_.get();
+}
+
+std::size_t OpenglRenderTarget::keptBytes() const {
+    const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    std::size_t perPixel = 0;
+    if (outputRenderbuffer_) perPixel += precision_ == OutputPrecision::Bytes8 ? 4 : 16;
+    if (inputTexture_) perPixel += precision_ == OutputPrecision::Bytes8 ? 4 : 16;
+    if (layerCopyTexture_) perPixel += 16;
+    const std::size_t samples = multisampled_ && !spareLayers_.empty() ? static_cast<std::size_t>(sampleCount()) : 1;
+    for (const Layer& layer : spareLayers_) {
+        perPixel += samples * (4 + (layer.hasDepth ? 4 : layer.hasStencil ? 1 : 0));
+    }
+    return perPixel * pixels;
 }
 
 void OpenglRenderTarget::closeTopLayer() {
@@ -241,15 +273,33 @@ void OpenglRenderTarget::closeTopLayer() {
         glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     }
-    if (layer.stencil || layer.depth) {
+    if (layers_.empty() && (layer.hasDepth || layer.hasStencil)) {
         glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
-        if (layer.stencil) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
-        if (layer.depth) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+        attachCompanions(Layer());
+    }
+    if (layers_.empty()) {
+        // Nothing left open: the main framebuffer stays bound with the output
+        // attached, complete and ready for reading, never an empty one.
+        glBindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_.get());
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, outputRenderbuffer_.get());
     }
     spareLayers_.push_back(std::move(layer));
 }
 
-void OpenglRenderTarget::discardLayers() { layers_.clear(); }
+void OpenglRenderTarget::discardLayers() {
+    if (layers_.empty()) return;
+    if (mainFramebuffer_) {
+        // Detached first: a framebuffer that is not bound would keep deleted
+        // renderbuffers' storage alive.
+        glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, mainFramebuffer_.get());
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, outputRenderbuffer_.get());
+    }
+    layers_.clear();
+}
 
 void OpenglRenderTarget::deleteKept() {
     spareLayers_.clear();
@@ -306,6 +356,15 @@ void OpenglRenderTarget::attachTopLayer() {
     glBindRenderbuffer(GL_RENDERBUFFER, layers_.back().colour.get());
     glBindFramebuffer(GL_FRAMEBUFFER, layerFramebuffer());
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layers_.back().colour.get());
+    attachCompanions(layers_.back());
+}
+
+void OpenglRenderTarget::attachCompanions(const Layer& layer) {
+    // Depth and stencil attachments both set: none may be left from another layer.
+    const GLuint depth = layer.hasDepth ? layer.depth.get() : 0;
+    const GLuint stencil = layer.hasDepth && layer.hasStencil ? layer.depth.get() : layer.stencil.get();
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, stencil);
 }
 
 }  // namespace Ombrix::Levels

@@ -57,6 +57,11 @@ public:
     // Opens a new cleared layer for drawing (blending off) and sets the
     // viewport to the full size.
     void begin(bool withDepth, bool withStencil);
+    // Binds the main framebuffer with the output renderbuffer at colour
+    // attachment 0 for drawing and reading (blending off, full-size viewport),
+    // for a pass that writes the output directly, in the host's order. No
+    // layer is opened and nothing is cleared. False when the target has no size.
+    bool beginOutput();
     // The layer-opening part of begin.
     void pushLayer(bool withDepth, bool withStencil);
 
@@ -72,10 +77,19 @@ public:
     // mode the layer is copied into a texture the target keeps for its size.
     bool drawToOutput(float multiplier);
 
-    // A 2-D texture of the target's size (32-bit float RGBA, linear
-    // filtering, clamped) for the frame's input, kept from frame to frame
-    // while the size stays; made on first use. 0 when the target has no size.
+    // A 2-D texture of the target's size (RGBA of the output precision:
+    // 8 bits or 32-bit float a channel; nearest filtering, clamped) for the
+    // frame's input, kept from frame to frame while the size stays; made on
+    // first use. 0 when the target has no size.
     unsigned int inputTexture();
+
+    // Host memory for pixel rows that cannot go straight between a host
+    // world and GL (see PixelTransfer), kept with the target.
+    std::vector<unsigned char>& transferScratch() { return transferScratch_; }
+
+    // GPU memory the target keeps between frames, in bytes: the output, the
+    // kept input texture and layer copy, and the spare layers.
+    std::size_t keptBytes() const;
 
     // Closes every open layer (a frame left early); they are deleted.
     void discardLayers();
@@ -99,8 +113,13 @@ public:
 private:
     struct Layer {
         GlRenderbuffer colour;
-        GlRenderbuffer depth;    // companion, when asked for
-        GlRenderbuffer stencil;  // companion, when asked for
+        // Companions, when asked for. Depth with stencil is one packed
+        // depth-stencil renderbuffer (held in `depth`): separate depth and
+        // stencil buffers make a framebuffer that implementations may refuse.
+        GlRenderbuffer depth;
+        GlRenderbuffer stencil;
+        bool hasDepth = false;
+        bool hasStencil = false;
     };
 
     // Deletes the objects that other contexts share; forgets the rest.
@@ -109,6 +128,9 @@ private:
     void deleteKept();
     unsigned int layerFramebuffer() const;
     void attachTopLayer();
+    // Attaches the layer's depth and stencil companions (none where it has
+    // none) to the bound framebuffer.
+    void attachCompanions(const Layer& layer);
     // Closes the top layer, keeping its renderbuffers for the next pushLayer.
     void closeTopLayer();
     // The kept texture that drawToOutput copies a single-sample layer into.
@@ -127,6 +149,7 @@ private:
     GlTexture inputTexture_;          // width x height, see inputTexture()
     GlTexture layerCopyTexture_;      // width x height, see drawToOutput()
     std::unique_ptr<PixelOrderProgram> pixelOrderProgram_;
+    std::vector<unsigned char> transferScratch_;
 };
 
 }  // namespace Ombrix::Levels

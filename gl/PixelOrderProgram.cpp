@@ -25,7 +25,7 @@ const char* const kPixelOrderArgbFragmentSource =
     "uniform sampler2D videoTexture;\n"
     "uniform float multiplier16bit;\n"
     "void main() {\n"
-    "   colourOut = texture( videoTexture, uv );\n"
+    "   colourOut = texelFetch( videoTexture, ivec2( gl_FragCoord.xy ), 0 );\n"
     "   colourOut = colourOut.argb;\n"
     "}";
 
@@ -36,7 +36,7 @@ const char* const kPixelOrderBgarFragmentSource =
     "uniform sampler2D videoTexture;\n"
     "uniform float multiplier16bit;\n"
     "void main() {\n"
-    "   colourOut = texture( videoTexture, uv );\n"
+    "   colourOut = texelFetch( videoTexture, ivec2( gl_FragCoord.xy ), 0 );\n"
     "   colourOut = colourOut.bgar;\n"
     "}";
 

@@ -1,7 +1,8 @@
 // The channel-reordering pass: draws a texture over the full-frame quad
 // through a program that swizzles it, ".argb" (the render command's order,
 // which turns the drawn (R, G, B, A) back into the host's alpha-first order)
-// or ".bgar". The vertex array belongs to the context of the first draw, so a
+// or ".bgar". Each pixel reads the texel at its own position (the texture
+// has the viewport's size), so neighbours never mix. The vertex array belongs to the context of the first draw, so a
 // program is kept per context (see OpenglRenderTarget).
 #pragma once
 

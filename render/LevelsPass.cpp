@@ -80,7 +80,8 @@ void LevelsPass::readSettings(PF_InData* in_data) {
     readCheckbox(in_data, kParamClipWhite, settings_.clipWhite);
 }
 
-bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize) {
+bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize,
+                      bool hostOrder) {
     GlVertexArray& vertexArray = vertexArrays_.get(context);
     if (!vertexArray) {
         vertexArray = GlVertexArray::make();
@@ -105,6 +106,7 @@ bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std:
     setBlock(*program_, kAlphaNames, settings_.alpha);
     program_->setInt("clipBlack", settings_.clipBlack ? 1 : 0);
     program_->setInt("clipWhite", settings_.clipWhite ? 1 : 0);
+    program_->setInt("hostOrder", hostOrder ? 1 : 0);
     program_->setTexture("source", GL_TEXTURE_2D, texture, 0);
 
     const bool drawn = program_->built();  // with no program, drawing is undefined: draw nothing

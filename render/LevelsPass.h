@@ -38,11 +38,15 @@ public:
     const LevelsSettings& settings() const { return settings_; }
     void setSettings(const LevelsSettings& settings) { settings_ = settings; }
 
-    // Draws the quad with the levels program, sampling `texture`, into the
-    // framebuffer and viewport bound in `context` (which is current). Blending
-    // must be off: the result replaces the pixels, alpha included. Returns
-    // false, having drawn nothing, when the program could not be built.
-    bool draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize);
+    // Draws the quad with the levels program into the framebuffer and
+    // viewport bound in `context` (which is current); each pixel reads the
+    // texel of `texture` at its own position, so the texture has the
+    // viewport's size. Blending must be off: the result replaces the pixels,
+    // alpha included. The result is (R, G, B, A), or with `hostOrder` the
+    // host's alpha-first order. Returns false, having drawn nothing, when the
+    // program could not be built.
+    bool draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize,
+              bool hostOrder = false);
 
     // Global set-down, with a context of the share group current: deletes the
     // program and the quad's buffer; the vertex arrays die with their contexts.
@@ -53,7 +57,7 @@ public:
     bool programBuilt() const { return program_->built(); }
 
 private:
-    PerContext<GlVertexArray> vertexArrays_;
+    PerContext<GlVertexArray> vertexArrays_;  // released with their contexts
     GlBuffer vertexBuffer_;
     std::unique_ptr<OpenglShader> program_;
     LevelsSettings settings_;

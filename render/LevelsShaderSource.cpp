@@ -12,6 +12,12 @@ const char* const kLevelsVertexSource =
     "   gl_Position = vec4(position, 1.0);\n"
     "}";
 
+// Each fragment reads exactly its own texel (texelFetch at the fragment's
+// integer position; the texture has the viewport's size), so no neighbour
+// ever mixes in, whatever the frame size. With "hostOrder" 1 the result is
+// written alpha-first, the host's order, so that the render command reads it
+// back as it stands; otherwise as (R, G, B, A).
+//
 // levelsMap works in 8-bit code units: a sample is scaled by 255, taken
 // through the input range, the clips and the gamma curve onto the output range
 // and scaled back, then clamped to 0..1. "inv_gamma" receives the Gamma value
@@ -55,6 +61,7 @@ const char* const kLevelsFragmentSource =
     "uniform float aOutputWhite;\n"
     "uniform int clipBlack;\n"
     "uniform int clipWhite;\n"
+    "uniform int hostOrder;\n"
     "const float largestFloat = 3.402823466e+38;\n"
     "float levelsMap(float value, float low_input, float high_input, float inv_gamma,\n"
     "                float low_output, float high_output, int cb, int cw) {\n"
@@ -84,7 +91,7 @@ const char* const kLevelsFragmentSource =
     "   return v;\n"
     "}\n"
     "void main() {\n"
-    "   vec4 c = texture(source, uv).gbar;\n"
+    "   vec4 c = texelFetch(source, ivec2(gl_FragCoord.xy), 0).gbar;\n"
     "   c.r = levelsMap(c.r, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
     "   c.g = levelsMap(c.g, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
     "   c.b = levelsMap(c.b, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
@@ -92,7 +99,7 @@ const char* const kLevelsFragmentSource =
     "   c.g = levelsMap(c.g, gInputBlack, gInputWhite, gGamma, gOutputBlack, gOutputWhite, clipBlack, clipWhite);\n"
     "   c.b = levelsMap(c.b, bInputBlack, bInputWhite, bGamma, bOutputBlack, bOutputWhite, clipBlack, clipWhite);\n"
     "   c.a = levelsMap(c.a, aInputBlack, aInputWhite, aGamma, aOutputBlack, aOutputWhite, clipBlack, clipWhite);\n"
-    "   colourOut = c;\n"
+    "   colourOut = hostOrder == 1 ? c.argb : c;\n"
     "}\n";
 
 }  // namespace Ombrix::Levels

@@ -2,11 +2,16 @@
 // alpha-first (alpha, red, green, blue) at every depth; uploaded as GL_RGBA
 // they land in the texture's (R, G, B, A) components, and the programs'
 // swizzles turn them back, so the read-back bytes are in host order again.
+//
+// Pixels are addressed through the world's own `data` and `rowbytes`; the
+// transfer makes no host call, so it may run under the effect's GL lock on
+// any thread.
 #pragma once
 
 #include <glbinding/gl/types.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "gl/GlName.h"
 #include "host/ae_effect.h"
@@ -27,23 +32,28 @@ struct TransferFormat {
     float multiplier = 1.0f;  // handed to the pixel-order pass, which ignores it
 };
 
-// A new GL_TEXTURE_2D (32-bit float RGBA) holding the world's pixels; rows
-// `rowbytes` apart (padded rows are fine). Throws a host code: 516 for an
-// unknown code or a world that cannot hold its pixels, a failing host
-// callback's own code, 13 for a refused "PF iterateFloat Suite".
-GlTexture uploadWorld(PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data, TransferFormat& format);
+// Rows whose distance is no whole number of pixels cannot go straight
+// between host memory and GL; they are packed in here first. A frame's
+// caller keeps one from frame to frame.
+using TransferScratch = std::vector<uint8_t>;
 
-// The same into `texture`, an existing GL_TEXTURE_2D with 32-bit float RGBA
-// storage of at least the world's size (a frame's kept input texture).
-void uploadWorldInto(unsigned int texture, PixelFormatCode code, PF_EffectWorld* world, PF_InData* in_data,
-                     TransferFormat& format);
+// A new GL_TEXTURE_2D (32-bit float RGBA, nearest filtering) holding the
+// world's pixels; rows `rowbytes` apart (padded rows are fine). Throws the
+// host code 516 for an unknown code or a world that cannot hold its pixels.
+GlTexture uploadWorld(PixelFormatCode code, const PF_EffectWorld* world, TransferFormat& format);
 
-// Reads colour attachment 0 of the bound framebuffer (width x height, row 0
-// = the host's first row) through a "PF Handle Suite" buffer into the output
-// world. Only the rows and pixels that both the frame and the output world
-// have are written. Throws a host code: 13 for a refused suite, 4 when the
-// handle cannot be had, 516 for an unknown code or an unusable output world.
-void readBackWorld(int width, int height, PF_EffectWorld* input, PF_EffectWorld* output, PF_InData* in_data,
-                   PixelFormatCode code, const TransferFormat& format);
+// The same into `texture`, an existing GL_TEXTURE_2D with RGBA storage of at
+// least the world's size (a frame's kept input texture).
+void uploadWorldInto(unsigned int texture, PixelFormatCode code, const PF_EffectWorld* world, TransferFormat& format,
+                     TransferScratch& scratch);
+
+// Reads colour attachment 0 of the bound read framebuffer (width x height,
+// row 0 = the host's first row) into the output world, straight into its rows
+// where their distance is a whole number of pixels. Only the rows and pixels
+// that both the frame and the output world have are written. Throws the host
+// code 516 for an unknown code or an unusable output world.
+void readBackWorld(int width, int height, PF_EffectWorld* output, PixelFormatCode code, const TransferFormat& format,
+                   TransferScratch& scratch);
+void readBackWorld(int width, int height, PF_EffectWorld* output, PixelFormatCode code, const TransferFormat& format);
 
 }  // namespace Ombrix::Levels

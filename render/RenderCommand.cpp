@@ -28,18 +28,6 @@ void checkSizeLimits(int width, int height) {
     }
 }
 
-// Closes whatever layers a frame left open when it ends early.
-class OpenLayers {
-public:
-    explicit OpenLayers(OpenglRenderTarget& target) : target_(target) {}
-    ~OpenLayers() { target_.discardLayers(); }
-    OpenLayers(const OpenLayers&) = delete;
-    OpenLayers& operator=(const OpenLayers&) = delete;
-
-private:
-    OpenglRenderTarget& target_;
-};
-
 }  // namespace
 
 PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output,
@@ -59,19 +47,20 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         context.makeCurrent();
         checkSizeLimits(width, height);
 
+        // One pass: the levels program reads each input texel and writes the
+        // output renderbuffer (8 bits a channel) in the host's order, which is
+        // read back straight into the output world.
         OpenglRenderTarget& target = OpenglRenderTarget::forContext(context);
-        OpenLayers layers(target);
-        target.prepare(width, height, false, OutputPrecision::Bytes8);  // the frame is read back as bytes
-        target.begin(false, false);
-
+        target.prepare(width, height, false, OutputPrecision::Bytes8);
         TransferFormat format;
         const unsigned int texture = target.inputTexture();  // kept while frames keep this size
-        uploadWorldInto(texture, kPixelFormat8, input, in_data, format);
+        uploadWorldInto(texture, kPixelFormat8, input, format, target.transferScratch());
         pass->readSettings(in_data);
-        const bool drawn = pass->draw(context, texture, {double(width), double(height)});
+        if (!target.beginOutput()) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+        const bool drawn = pass->draw(context, texture, {double(width), double(height)}, true);
+        glBindTexture(GL_TEXTURE_2D, 0);  // the kept texture stays bound nowhere between frames
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        if (!target.drawToOutput(format.multiplier)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        readBackWorld(width, height, input, output, in_data, kPixelFormat8, format);
+        readBackWorld(width, height, output, kPixelFormat8, format, target.transferScratch());
     }
     saved.restore();
     return PF_Err_NONE;

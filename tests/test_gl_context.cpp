@@ -5,6 +5,7 @@
 #include <glbinding/Meta.h>
 #include <glbinding/gl33core/gl.h>
 
+#include <atomic>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/GlName.h"
+#include "gl/OpenglRenderTarget.h"
 #include "hostsim/HostGlContext.h"
 #include "tests/GlContextFixture.h"
 
@@ -87,7 +89,7 @@ TEST_F(ContextRegistry, AThreadKeepsItsContextAndAnotherThreadGetsItsOwn) {
     ASSERT_NE(theirs, nullptr);
     EXPECT_NE(theirs, &mine);
     EXPECT_NE(theirs, rootContext());
-    EXPECT_EQ(threadContextCount(), 2u);
+    EXPECT_EQ(threadContextCount(), 1u) << "the other thread's context went with its thread";
     EXPECT_EQ(descriptionsIn(printed), 3u) << "root, this thread's and the other's:\n" << printed;
 }
 
@@ -240,3 +242,54 @@ TEST_F(SavedContext, DestroyingTheCurrentContextLeavesNoneCurrent) {
 }
 
 }  // namespace
+
+// ---- contexts of finished threads --------------------------------------------------------
+
+class ThreadContexts : public zanth_test::GlContextTest {};
+
+TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
+    const size_t contextsBefore = threadContextCount();
+    const size_t targetsBefore = OpenglRenderTarget::count();
+    std::atomic<int> failures{0};
+    for (int i = 0; i < 50; ++i) {
+        std::thread shortLived([&] {
+            SavedCurrentContext saved;
+            AEOpenGLContext& mine = contextForCurrentThread();
+            mine.makeCurrent();
+            GlWorkLock lock;
+            OpenglRenderTarget& target = OpenglRenderTarget::forContext(mine);
+            target.prepare(64, 32, false, OutputPrecision::Bytes8);
+            if (target.inputTexture() == 0 || !target.beginOutput()) ++failures;
+            if (threadContextCount() != contextsBefore + 1) ++failures;
+        });
+        shortLived.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(threadContextCount(), contextsBefore) << "contexts of finished threads are kept";
+    EXPECT_EQ(OpenglRenderTarget::count(), targetsBefore) << "targets of finished threads are kept";
+    // This thread's context still works.
+    context->makeCurrent();
+    GlTexture texture = GlTexture::make();
+    EXPECT_TRUE(texture);
+}
+
+TEST_F(ThreadContexts, AThreadEndingAfterSetDownFindsNothingToRelease) {
+    std::atomic<bool> made{false};
+    std::atomic<bool> setDown{false};
+    std::thread late([&] {
+        {
+            SavedCurrentContext saved;
+            contextForCurrentThread().makeCurrent();
+        }
+        made = true;
+        while (!setDown) std::this_thread::yield();
+    });
+    while (!made) std::this_thread::yield();
+    destroyAllContexts();
+    setDown = true;
+    late.join();  // its end releases nothing: its context went with the set-down
+    EXPECT_EQ(threadContextCount(), 0u);
+    createRootContext();
+    context = &contextForCurrentThread();
+    context->makeCurrent();
+}

@@ -58,6 +58,7 @@ void expectNear(const Rgba& actual, const Rgba& expected, const char* what) {
 class RenderTarget : public GlContextTest {
 protected:
     void TearDown() override {
+        zanth_test::expectGlStateClean("before the target's release");
         target.release();
         GlContextTest::TearDown();
     }
@@ -118,6 +119,21 @@ TEST_F(RenderTarget, LayersPopTopFirstAndTheOneBelowIsDrawnAgain) {
     ASSERT_TRUE(lower);
     expectNear(readTexture(lower.get()), {0.2f, 0.2f, 0.2f, 1.0f}, "lower layer");
     EXPECT_EQ(target.layerCount(), 0u);
+}
+
+TEST_F(RenderTarget, AFrameDrawnStraightIntoTheOutputKeepsEightBytesAPixel) {
+    for (const auto& size : {std::make_pair(1920, 1080), std::make_pair(257, 129), std::make_pair(1, 643)}) {
+        target.prepare(size.first, size.second, false, OutputPrecision::Bytes8);
+        ASSERT_NE(target.inputTexture(), 0u);
+        ASSERT_TRUE(target.beginOutput());
+        GLint internal = 0;
+        glBindTexture(GL_TEXTURE_2D, target.inputTexture());
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(internal, static_cast<GLint>(GL_RGBA8));
+        EXPECT_LE(target.keptBytes(), 8u * size.first * size.second) << size.first << " x " << size.second;
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GL_FRAMEBUFFER_COMPLETE);
+    }
 }
 
 TEST_F(RenderTarget, PoppingWithNoLayerMakesNothing) {

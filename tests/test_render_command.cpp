@@ -92,7 +92,7 @@ TEST_F(RenderCommand, SetUpAndSetDownPutBackTheHostsContext) {
 
 struct Failure {
     const char* name;
-    std::function<void(hostsim::Host&)> inject;
+    std::function<void(PF_EffectWorld&)> inject;  // spoils the output world
 };
 
 std::ostream& operator<<(std::ostream& out, const Failure& f) { return out << f.name; }
@@ -109,7 +109,7 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
     HostGlContext hostContext;
     hostContext.makeCurrent();
     GlCallCounter counter;
-    GetParam().inject(*host);
+    GetParam().inject(*output.def());
     EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
     EXPECT_TRUE(hostContext.isCurrent());
     EXPECT_HOST_CLEAN(*host);
@@ -120,10 +120,6 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
     }
 
     // The next frame is whole again.
-    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion1);
-    host->allowSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
-    hostsim::failHandleAllocations(0);
-    host->failCheckout(0, PF_Err_NONE);
     hostsim::World again(256, 4);
     ASSERT_EQ(render(input, again), PF_Err_NONE);
     expectModel(input, again, settings);
@@ -134,12 +130,27 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
 
 INSTANTIATE_TEST_SUITE_P(
     Render, RenderFailure,
-    ::testing::Values(
-        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
-        Failure{"HandleSuiteGivesNoTable",
-                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
-        Failure{"NoHandleMemory", [](hostsim::Host&) { hostsim::failHandleAllocations(1); }}),
+    ::testing::Values(Failure{"OutputWithoutPixels", [](PF_EffectWorld& w) { w.data = nullptr; }},
+                      Failure{"OutputRowsTooShort", [](PF_EffectWorld& w) { w.rowbytes = 4; }}),
     [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
+
+TEST_F(RenderCommand, FramesCallNoHostServiceForTheirPixels) {
+    // The pixels come from the worlds' own rows: no handle suite, no
+    // iteration suite and no pixel accessor of the utility table.
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    host->refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1);
+    host->refuseSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
+    hostsim::World input = everyValuePicture(4, 8);
+    for (int frame = 0; frame < 2; ++frame) {
+        hostsim::World output(256, 4, PF_PixelFormat_ARGB32, 12);
+        ASSERT_EQ(render(input, output), PF_Err_NONE);
+        expectModel(input, output, settings);
+    }
+    EXPECT_EQ(host->suiteCounts(kPFHandleSuite, kPFHandleSuiteVersion1).acquired, 0);
+    EXPECT_EQ(host->suiteCounts(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1).acquired, 0);
+    EXPECT_HOST_CLEAN(*host);
+}
 
 TEST_F(RenderCommand, AParameterThatCannotBeReadKeepsItsLastValue) {
     LevelsSettings settings = someSettings();
@@ -288,14 +299,17 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     GlCallCounter counter;
     ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts first = counter.counts();
-    EXPECT_EQ(first.links, 2) << "the levels program and this context's pixel-order program";
+    EXPECT_EQ(first.links, 1) << "the levels program only: it writes the host's order itself";
+    // What a context keeps: the 8-bit input texture and the 8-bit output, no layer, no copy.
+    EXPECT_EQ(first.made_(GlObject::Texture), 1);
+    EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts steady = counter.counts() - first;
     EXPECT_EQ(steady.links, 0);
     EXPECT_EQ(steady.made_(GlObject::Program) + steady.made_(GlObject::Shader), 0);
     EXPECT_EQ(steady.made_(GlObject::Framebuffer) + steady.made_(GlObject::VertexArray), 0);
     EXPECT_EQ(steady.made_(GlObject::Buffer), 0);
-    // The input texture, the layer and its copy are kept for frames of the same size.
+    // The input texture and the output are kept for frames of the same size.
     EXPECT_EQ(steady.objectsMade(), 0);
     EXPECT_EQ(steady.deleted_(GlObject::Texture) + steady.deleted_(GlObject::Renderbuffer), 0);
     EXPECT_HOST_CLEAN(*host);
@@ -352,18 +366,58 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
     EXPECT_EQ(failures.load(), 0);
     if (!ZANTH_MODULE_GL_CALLS_VISIBLE) return;
     // Four threads, four contexts, each selected by its own thread only; the
-    // levels program was linked once, each context's pixel-order program once.
+    // levels program was linked once and serves them all.
+    // (A context goes with its thread, so a later thread's context may come
+    // to have the same handle.)
     const auto selected = counter.selected();
-    std::set<glbinding::ContextHandle> all;
+    size_t threads = 0;
     for (const auto& entry : selected) {
         if (entry.first == GlCallCounter::threadKey()) continue;
         EXPECT_EQ(entry.second.size(), 1u);
-        all.insert(entry.second.begin(), entry.second.end());
+        ++threads;
     }
-    EXPECT_EQ(all.size(), 4u);
-    EXPECT_EQ(counter.counts().links, 1 + 4);
+    EXPECT_EQ(threads, 4u);
+    EXPECT_EQ(counter.counts().links, 1);
     EXPECT_HOST_CLEAN(*host);
 }
+
+#if ZANTH_MODULE_GL_CALLS_VISIBLE
+TEST_F(RenderCommand, ShortLivedThreadsLeaveNothingBehind) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    hostsim::World input = everyValuePicture(6, 4);
+    host->setInputLayer(input.def());
+    GlCallCounter counter;
+    std::atomic<int> failures{0};
+    for (int i = 0; i < 50; ++i) {
+        std::thread once([&] {
+            hostsim::World output(256, 6);
+            if (host->render(output.def()) != PF_Err_NONE) ++failures;
+            if (checkFrame(input, output, settings).wrong != 0) ++failures;
+        });
+        once.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    // Each thread's context took its kept textures, renderbuffers and
+    // framebuffers with it: nothing of theirs is left.
+    const GlCounts counts = counter.counts();
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Framebuffer, GlObject::VertexArray}) {
+        EXPECT_EQ(counts.made_(kind), counts.deleted_(kind)) << "kind " << static_cast<int>(kind);
+    }
+    EXPECT_GE(counts.made_(GlObject::Texture), 50);
+    // Frames are still right afterwards, here and on a new thread.
+    hostsim::World output(256, 6);
+    ASSERT_EQ(host->render(output.def()), PF_Err_NONE);
+    expectModel(input, output, settings);
+    std::thread another([&] {
+        hostsim::World theirs(256, 6);
+        EXPECT_EQ(host->render(theirs.def()), PF_Err_NONE);
+        expectModel(input, theirs, settings);
+    });
+    another.join();
+    EXPECT_HOST_CLEAN(*host);
+}
+#endif
 
 TEST_F(RenderCommand, ConcurrentFramesOnTwoThreadsAreBothRight) {
     const LevelsSettings settings = someSettings();

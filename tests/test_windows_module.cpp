@@ -224,14 +224,15 @@ TEST_F(WindowsHost, PutsBackTheHostsContextWhenARenderFails) {
     HostGlContext hostContext;
     hostContext.makeCurrent();
     const WglState hosts;
-    host->refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    void* const pixels = output.def()->data;
+    output.def()->data = nullptr;  // an output world without pixels
     EXPECT_EQ(quietRender(input, output), PF_Err_BAD_CALLBACK_PARAM);
     EXPECT_TRUE(WglState() == hosts);
-    host->allowSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
-    hostsim::failHandleAllocations(1);
+    output.def()->data = static_cast<PF_PixelPtr>(pixels);
+    output.def()->rowbytes = 4;  // rows too short for the frame
     EXPECT_EQ(quietRender(input, output), PF_Err_BAD_CALLBACK_PARAM);
     EXPECT_TRUE(WglState() == hosts);
-    hostsim::failHandleAllocations(0);
+    output.def()->rowbytes = 256 * 4;
     EXPECT_EQ(quietRender(input, output), PF_Err_NONE);
     EXPECT_TRUE(WglState() == hosts);
     hostContext.release();
