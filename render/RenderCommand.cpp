@@ -6,8 +6,11 @@
 #include "gl/ContextRegistry.h"
 #include "gl/OpenglRenderTarget.h"
 #include "params/ParamIndices.h"
+#include "render/CpuRenderCommand.h"
 #include "render/LevelsPass.h"
+#include "render/LevelsSettingsReader.h"
 #include "render/PixelTransfer.h"
+#include "render/RenderPath.h"
 
 using namespace gl33core;
 
@@ -51,6 +54,13 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     if (width < 0 || height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
 
+    switch (activeRenderPath()) {
+        case RenderPath::Cpu: return renderCommandOnCpu(in_data, *input, *output);
+        case RenderPath::Gpu: break;
+        case RenderPath::None: throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // not set up
+    }
+
+    const LevelsSettings settings = readLevelsSettings(in_data);  // before any GL work
     SavedCurrentContext saved;
     {
         GlWorkLock lock;
@@ -67,8 +77,7 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         TransferFormat format;
         const unsigned int texture = target.inputTexture();  // kept while frames keep this size
         uploadWorldInto(texture, kPixelFormat8, input, in_data, format);
-        pass->readSettings(in_data);
-        const bool drawn = pass->draw(context, texture, {double(width), double(height)});
+        const bool drawn = pass->draw(context, texture, {double(width), double(height)}, settings);
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         if (!target.drawToOutput(format.multiplier)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         readBackWorld(width, height, input, output, in_data, kPixelFormat8, format);
