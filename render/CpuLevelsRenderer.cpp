@@ -135,10 +135,11 @@ void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRe
     const Rows out = rowsOf(output, size.width, size.height, sizeof(Pixel));
     const int width = size.width;
     inBands(size.height, width, options, [&in, &out, width, &pixelFn](int first, int end) {
+        const PixelFn fn = pixelFn;  // a local copy: the stores below cannot alias it
         for (int y = first; y < end; ++y) {
             const Pixel* source = in.row<const Pixel>(y);
             Pixel* target = out.row<Pixel>(y);
-            for (int x = 0; x < width; ++x) target[x] = pixelFn(source[x]);
+            for (int x = 0; x < width; ++x) target[x] = fn(source[x]);
         }
     });
 }
@@ -192,13 +193,22 @@ void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, 
                    const CpuRenderOptions& options) {
     const Overlap size = overlapOf(input, output);
     if (size.width == 0 || size.height == 0) return;
+    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel8));
+    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel8));
     const LevelsTables8 tables(settings);
-    const uint8_t* const a = tables.alpha;
-    const uint8_t* const r = tables.red;
-    const uint8_t* const g = tables.green;
-    const uint8_t* const b = tables.blue;
-    renderRows<PF_Pixel8>(input, output, options, [a, r, g, b](const PF_Pixel8& p) {
-        return PF_Pixel8{a[p.alpha], r[p.red], g[p.green], b[p.blue]};
+    const int width = size.width;
+    inBands(size.height, width, options, [&in, &out, &tables, width](int first, int end) {
+        // The band's own copy: the byte stores below cannot alias a local
+        // array, so the tables stay where the compiler put them.
+        const LevelsTables8 t = tables;
+        for (int y = first; y < end; ++y) {
+            const PF_Pixel8* source = in.row<const PF_Pixel8>(y);
+            PF_Pixel8* target = out.row<PF_Pixel8>(y);
+            for (int x = 0; x < width; ++x) {
+                const PF_Pixel8 p = source[x];
+                target[x] = PF_Pixel8{t.alpha[p.alpha], t.red[p.red], t.green[p.green], t.blue[p.blue]};
+            }
+        }
     });
 }
 
