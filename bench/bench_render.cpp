@@ -1,10 +1,21 @@
-// Frames through the module in the simulated host, on Mesa's llvmpipe, in
-// steady state (the thread's context, the programs and the framebuffers
-// exist): milliseconds per frame at 1920 x 1080 and 3840 x 2160, and the GL
-// objects made and programs linked per frame, counted through glbinding.
+// Frames at 1920 x 1080 and 3840 x 2160, side by side in one run:
+//  - PlainLookup: a per-channel 256-entry lookup over the frame, written
+//    here, the floor that any CPU levels renderer is measured against;
+//  - CpuOneThread / CpuAllThreads: the module's CPU path
+//    (ZANTH_LEVELS_RENDERER=cpu, ZANTH_LEVELS_THREADS=1 or unset);
+//  - GpuLlvmpipe: the module's GPU path forced on Mesa's llvmpipe, in steady
+//    state (context, programs and framebuffers exist), with the GL objects
+//    made and programs linked per frame counted through glbinding;
+//  - FourFramesAtOnce: four frames rendered at once on four threads through
+//    one host, per path; the time is for all four.
+// Milliseconds per frame (or per four frames), wall clock.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
@@ -36,14 +47,121 @@ void applySettings(hostsim::Host& host) {
     }
 }
 
-void RenderFrame(benchmark::State& state) {
+void setVariable(const char* name, const char* value) {
+#if defined(_WIN32)
+    _putenv_s(name, value ? value : "");
+#else
+    if (value) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+#endif
+}
+
+// Global and parameter set-up with the path and thread count forced.
+bool setUp(hostsim::Host& host, const char* path, const char* threads, benchmark::State& state) {
+    setVariable("ZANTH_LEVELS_RENDERER", path);
+    setVariable("ZANTH_LEVELS_THREADS", threads);
+    const bool ok = host.globalSetup() == PF_Err_NONE && host.paramsSetup() == PF_Err_NONE;
+    setVariable("ZANTH_LEVELS_RENDERER", nullptr);
+    setVariable("ZANTH_LEVELS_THREADS", nullptr);
+    if (!ok) state.SkipWithError("global or parameter set-up failed");
+    return ok;
+}
+
+void PlainLookup(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
+    hostsim::World output(width, height, PF_PixelFormat_ARGB32, 64);
+    fillPicture(input);
+    uint8_t tables[4][256];
+    for (int c = 0; c < 4; ++c) {
+        for (int v = 0; v < 256; ++v) {
+            tables[c][v] = static_cast<uint8_t>(std::lrint(255.0 * std::pow(v / 255.0, 1.0 / (1.2 + 0.1 * c))));
+        }
+    }
+    for (auto _ : state) {
+        for (int y = 0; y < height; ++y) {
+            const PF_Pixel8* in = &input.pixel8(0, y);
+            PF_Pixel8* out = &output.pixel8(0, y);
+            for (int x = 0; x < width; ++x) {
+                out[x] = PF_Pixel8{tables[0][in[x].alpha], tables[1][in[x].red], tables[2][in[x].green],
+                                   tables[3][in[x].blue]};
+            }
+        }
+        benchmark::DoNotOptimize(output.memory().data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+}
+
+void cpuFrames(benchmark::State& state, const char* threads) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     hostsim::Host host(ZANTH_MODULE_PATH);
-    if (host.globalSetup() != PF_Err_NONE || host.paramsSetup() != PF_Err_NONE) {
-        state.SkipWithError("global or parameter set-up failed (no OpenGL 3.3?)");
-        return;
+    if (!setUp(host, "cpu", threads, state)) return;
+    applySettings(host);
+    hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
+    hostsim::World output(width, height, PF_PixelFormat_ARGB32, 64);
+    fillPicture(input);
+    host.setInputLayer(input.def());
+    for (auto _ : state) {
+        if (host.render(output.def()) != PF_Err_NONE) {
+            state.SkipWithError("render failed");
+            break;
+        }
+        benchmark::DoNotOptimize(output.memory().data());
     }
+    state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+    host.globalSetdown();
+}
+
+void CpuOneThread(benchmark::State& state) { cpuFrames(state, "1"); }
+void CpuAllThreads(benchmark::State& state) { cpuFrames(state, nullptr); }
+
+// Four frames at once: state.range(2) 0 for the CPU path, 1 for the GPU path.
+void FourFramesAtOnce(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const bool gpu = state.range(2) == 1;
+    hostsim::Host host(ZANTH_MODULE_PATH);
+    if (!setUp(host, gpu ? "gpu" : "cpu", nullptr, state)) return;
+    applySettings(host);
+    hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
+    fillPicture(input);
+    host.setInputLayer(input.def());
+    std::vector<hostsim::World> outputs;
+    for (int i = 0; i < 4; ++i) outputs.emplace_back(width, height, PF_PixelFormat_ARGB32, 64);
+    bool failed = false;
+    auto renderAll = [&] {
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 4; ++i) {
+            threads.emplace_back([&, i] {
+                if (host.render(outputs[static_cast<size_t>(i)].def()) != PF_Err_NONE) failed = true;
+            });
+        }
+        for (std::thread& t : threads) t.join();
+    };
+    renderAll();  // each thread's first frame (and context) out of the timing
+    for (auto _ : state) {
+        renderAll();
+        if (failed) {
+            state.SkipWithError("render failed");
+            break;
+        }
+    }
+    state.SetLabel(gpu ? "gpu path" : "cpu path");
+    state.counters["megapixels"] = 4 * width * static_cast<double>(height) / 1e6;
+    host.globalSetdown();
+}
+
+void GpuLlvmpipe(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    hostsim::Host host(ZANTH_MODULE_PATH);
+    if (!setUp(host, "gpu", nullptr, state)) return;
     applySettings(host);
     hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
     hostsim::World output(width, height, PF_PixelFormat_ARGB32, 64);
@@ -73,9 +191,15 @@ void RenderFrame(benchmark::State& state) {
     host.globalSetdown();
 }
 
-BENCHMARK(RenderFrame)
-    ->Args({1920, 1080})
-    ->Args({3840, 2160})
+BENCHMARK(PlainLookup)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(CpuOneThread)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(CpuAllThreads)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(GpuLlvmpipe)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(FourFramesAtOnce)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({3840, 2160, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);

@@ -1,16 +1,22 @@
 #include "entry/Commands.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
+
+#include <glbinding/ContextInfo.h>
 
 #include "entry/ProcessObjects.h"
 #include "hostaccess/SuiteScope.h"
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/OpenglRenderTarget.h"
+#include "gl/PrintMessage.h"
 #include "host/ae_suites.h"
 #include "params/NameTable.h"
 #include "render/LevelsPass.h"
+#include "render/RenderPath.h"
 
 namespace Ombrix::Levels {
 
@@ -29,6 +35,41 @@ struct PassAtUnload {
         gLevelsPass = nullptr;
     }
 } passAtUnload;
+
+// The GL_RENDERER of the context current on this thread.
+std::string currentRendererName() {
+    const std::string renderer = glbinding::ContextInfo::renderer();
+    return renderer.empty() ? "unknown renderer" : renderer;
+}
+
+// Deletes the shared GL objects in the root, which shares them, and then every
+// context; with the host's context saved and put back. Should the root not be
+// current, the objects are only forgotten: they go with the contexts. The
+// levels pass stays (without GL objects).
+void releaseGl() {
+    SavedCurrentContext saved;
+    {
+        GlWorkLock lock;
+        AEOpenGLContext* root = rootContext();
+        bool rootCurrent = false;
+        if (root) {
+            try {
+                root->makeCurrent();
+                rootCurrent = true;
+            } catch (const AESDK_OpenGL_Fault&) {
+            }
+        }
+        if (rootCurrent) {
+            OpenglRenderTarget::releaseAll();
+            if (gLevelsPass) gLevelsPass->releaseGl();
+        } else {
+            OpenglRenderTarget::forgetAll();
+            if (gLevelsPass) gLevelsPass->forgetGl();
+        }
+        destroyAllContexts();
+    }
+    saved.restore();
+}
 
 }  // namespace
 
@@ -51,11 +92,28 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
     auto names = std::make_unique<NameTable>(in_data);
     if (!gLevelsPass) gLevelsPass = new LevelsPass();  // destroyed by an earlier set-down
 
-    // Without OpenGL 3.3 this raises AESDK_OpenGL_Fault: the set-up fails,
-    // with the host's context put back and no name table installed.
-    SavedCurrentContext saved;
-    createRootContext();
-    saved.restore();
+    // The path is chosen here and kept until set-down (RenderPath.h). A GPU
+    // path that was asked for and cannot be had fails the set-up, with the
+    // host's context put back and no name table installed.
+    const ParsedRequest request = parseRendererRequest(std::getenv("ZANTH_LEVELS_RENDERER"));
+    const int cpuThreads = parseThreadCount(std::getenv("ZANTH_LEVELS_THREADS"));
+    bool glAvailable = false;
+    std::string glRenderer;
+    if (request.request != RendererRequest::Cpu) {
+        SavedCurrentContext saved;
+        try {
+            createRootContext();
+            glAvailable = true;
+            glRenderer = currentRendererName();
+        } catch (const AESDK_OpenGL_Fault&) {
+            if (request.request == RendererRequest::Gpu) throw;
+        }
+        saved.restore();
+    }
+    const PathChoice choice = choosePath(request, glAvailable, glRenderer);
+    if (choice.path == RenderPath::Cpu) releaseGl();  // the CPU path keeps no context
+    setActiveRenderPath(choice.path, cpuThreads);
+    printMessage("%s\n", describeChoice(choice).c_str());
 
     delete gNameTable;  // a repeated set-up replaces the table instead of leaking it
     gNameTable = names.release();
@@ -65,34 +123,10 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
 PF_Err globalSetdown(PF_InData* /*in_data*/, PF_OutData* /*out_data*/) {
     delete gNameTable;
     gNameTable = nullptr;
-
-    SavedCurrentContext saved;
-    {
-        GlWorkLock lock;
-        // The shared GL objects are deleted in the root, which shares them.
-        // Should it not be current, they are only forgotten: they go with
-        // the contexts.
-        AEOpenGLContext* root = rootContext();
-        bool rootCurrent = false;
-        if (root) {
-            try {
-                root->makeCurrent();
-                rootCurrent = true;
-            } catch (const AESDK_OpenGL_Fault&) {
-            }
-        }
-        if (rootCurrent) {
-            OpenglRenderTarget::releaseAll();
-            if (gLevelsPass) gLevelsPass->releaseGl();
-        } else {
-            OpenglRenderTarget::forgetAll();
-            if (gLevelsPass) gLevelsPass->forgetGl();
-        }
-        delete gLevelsPass;
-        gLevelsPass = nullptr;
-        destroyAllContexts();
-    }
-    saved.restore();
+    setActiveRenderPath(RenderPath::None, 0);
+    releaseGl();
+    delete gLevelsPass;
+    gLevelsPass = nullptr;
     return PF_Err_NONE;
 }
 

@@ -7,7 +7,11 @@ namespace Ombrix::Levels {
 
 constexpr A_u_long kEffectVersion = 0x00080001;  // 1.0, develop, build 1
 constexpr A_long kGlobalOutFlags = PF_OutFlag_CUSTOM_UI;
-constexpr A_long kGlobalOutFlags2 = PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG;
+// Frames may be rendered on several threads at once: the CPU path shares
+// nothing mutable between frames, the GPU path serialises its GL work.
+// The registration record's global flags 2 carry the same bits.
+constexpr A_long kGlobalOutFlags2 =
+    PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG | PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
 constexpr const char* kEffectName = "Zanth Levels";
 constexpr const char* kEffectDescription = "Zanth Levels";
 constexpr int kMajorVersion = 1;

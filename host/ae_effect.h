@@ -63,6 +63,7 @@ enum : A_long {
     PF_OutFlag2_I_AM_THREADSAFE = 1L << 4,
     PF_OutFlag2_SUPPORTS_SMART_RENDER = 1L << 10,
     PF_OutFlag2_FLOAT_COLOR_AWARE = 1L << 12,
+    PF_OutFlag2_SUPPORTS_THREADED_RENDERING = 1L << 27,
 };
 
 // ---- geometry -------------------------------------------------------------------

@@ -3,28 +3,12 @@
 #include <glbinding/gl33core/gl.h>
 
 #include "gl/QuadGeometry.h"
-#include "params/ParamIndices.h"
 #include "render/LevelsShaderSource.h"
 
 using namespace gl33core;
 
 namespace Ombrix::Levels {
 namespace {
-
-// Checks a parameter out at the current time; false when the host refuses.
-bool checkout(PF_InData* in_data, int index, PF_ParamDef& def) {
-    def = PF_ParamDef{};
-    return in_data->inter.checkout_param(in_data->effect_ref, index, in_data->current_time, in_data->time_step,
-                                         in_data->time_scale, &def) == PF_Err_NONE;
-}
-
-void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
-    LevelsPass::readSliderValue(in_data, blockStart(block) + kSlotInputBlack, levels.inputBlack);
-    LevelsPass::readSliderValue(in_data, blockStart(block) + kSlotInputWhite, levels.inputWhite);
-    LevelsPass::readSliderValue(in_data, blockStart(block) + kSlotGamma, levels.gamma);
-    LevelsPass::readSliderValue(in_data, blockStart(block) + kSlotOutputBlack, levels.outputBlack);
-    LevelsPass::readSliderValue(in_data, blockStart(block) + kSlotOutputWhite, levels.outputWhite);
-}
 
 void setBlock(OpenglShader& program, const char* const names[5], const ChannelLevels& levels) {
     program.setFloat(names[0], static_cast<float>(levels.inputBlack));
@@ -47,41 +31,8 @@ LevelsPass::LevelsPass() : program_(std::make_unique<OpenglShader>(kLevelsVertex
     program_->bindAttribute("input_uv", kUvLocation);
 }
 
-bool LevelsPass::readSliderValue(PF_InData* in_data, int index, double& out) {
-    PF_ParamDef def;
-    if (!checkout(in_data, index, def)) return false;
-    bool written = true;
-    switch (def.param_type) {
-        case PF_Param_SLIDER: out = static_cast<double>(def.u.sd.value); break;
-        case PF_Param_FIX_SLIDER: out = static_cast<double>(def.u.fd.value >> 16); break;  // fraction dropped
-        case PF_Param_FLOAT_SLIDER: out = def.u.fs_d.value; break;
-        default: written = false; break;
-    }
-    in_data->inter.checkin_param(in_data->effect_ref, &def);
-    return written;
-}
-
-bool LevelsPass::readCheckbox(PF_InData* in_data, int index, bool& out) {
-    PF_ParamDef def;
-    if (!checkout(in_data, index, def)) return false;
-    const bool written = def.param_type == PF_Param_CHECKBOX;
-    if (written) out = def.u.bd.value != 0;
-    in_data->inter.checkin_param(in_data->effect_ref, &def);
-    return written;
-}
-
-void LevelsPass::readSettings(PF_InData* in_data) {
-    readBlock(in_data, 0, settings_.composite);
-    readBlock(in_data, 1, settings_.red);
-    readBlock(in_data, 2, settings_.green);
-    readBlock(in_data, 3, settings_.blue);
-    readBlock(in_data, 4, settings_.alpha);
-    readCheckbox(in_data, kParamClipBlack, settings_.clipBlack);
-    readCheckbox(in_data, kParamClipWhite, settings_.clipWhite);
-}
-
 bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize,
-                      bool hostOrder) {
+                      const LevelsSettings& settings, bool hostOrder) {
     GlVertexArray& vertexArray = vertexArrays_.get(context);
     if (!vertexArray) {
         vertexArray = GlVertexArray::make();
@@ -99,13 +50,13 @@ bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std:
     program_->vertexAttribute2(kUvLocation, kQuadUvOffset, kQuadStride);
 
     program_->setVec2("viewSize", viewSize);
-    setBlock(*program_, kCompositeNames, settings_.composite);
-    setBlock(*program_, kRedNames, settings_.red);
-    setBlock(*program_, kGreenNames, settings_.green);
-    setBlock(*program_, kBlueNames, settings_.blue);
-    setBlock(*program_, kAlphaNames, settings_.alpha);
-    program_->setInt("clipBlack", settings_.clipBlack ? 1 : 0);
-    program_->setInt("clipWhite", settings_.clipWhite ? 1 : 0);
+    setBlock(*program_, kCompositeNames, settings.composite);
+    setBlock(*program_, kRedNames, settings.red);
+    setBlock(*program_, kGreenNames, settings.green);
+    setBlock(*program_, kBlueNames, settings.blue);
+    setBlock(*program_, kAlphaNames, settings.alpha);
+    program_->setInt("clipBlack", settings.clipBlack ? 1 : 0);
+    program_->setInt("clipWhite", settings.clipWhite ? 1 : 0);
     program_->setInt("hostOrder", hostOrder ? 1 : 0);
     program_->setTexture("source", GL_TEXTURE_2D, texture, 0);
 

@@ -1,7 +1,7 @@
 // The 27 levels settings that a frame is drawn with, in the order the
 // parameters are read: the composite block, then red, green, blue and alpha,
-// then the two clip flags. Values are kept as the host gives them (no
-// clamping, no inversion of gamma); level values are in 8-bit code units.
+// then the two clip flags. Level values are in 8-bit code units; gamma is
+// the Gamma slider itself (not inverted).
 #pragma once
 
 namespace Ombrix::Levels {
@@ -23,5 +23,27 @@ struct LevelsSettings {
     bool clipBlack = true;
     bool clipWhite = true;
 };
+
+// The largest magnitude a level or gamma value is rendered with: the bounds of
+// the level sliders' valid range.
+constexpr double kLevelValueLimit = 2550000.0;
+// Magnitudes below this are rendered as 0.
+constexpr double kLevelValueTiny = 1.0 / 65536.0;
+
+// The one rule for values that the renderers could not agree on. Every one of
+// the 25 level and gamma values is taken as follows; finite values inside the
+// range are kept exactly.
+//   NaN                                   -> the parameter's default (ChannelLevels)
+//   above +2550000, +infinity included    -> +2550000
+//   below -2550000, -infinity included    -> -2550000
+//   magnitude below 2^-16 (not 0)         -> 0
+// The last rule keeps every difference of two distinct levels far above the
+// float range's denormals, which GPUs flush to zero while CPUs do not, so
+// that no map divides by a denormal or multiplies infinity by zero. With it,
+// every value of the map before the final clamp is a float, or +-infinity
+// that the clamp turns into 0 or 1 on both paths.
+double sanitisedLevelValue(double value, double dephault);
+ChannelLevels sanitised(const ChannelLevels& levels);
+LevelsSettings sanitised(const LevelsSettings& settings);
 
 }  // namespace Ombrix::Levels

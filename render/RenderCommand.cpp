@@ -6,8 +6,11 @@
 #include "gl/ContextRegistry.h"
 #include "gl/OpenglRenderTarget.h"
 #include "params/ParamIndices.h"
+#include "render/CpuRenderCommand.h"
 #include "render/LevelsPass.h"
+#include "render/LevelsSettingsReader.h"
 #include "render/PixelTransfer.h"
+#include "render/RenderPath.h"
 
 using namespace gl33core;
 
@@ -39,6 +42,13 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     if (width < 0 || height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
 
+    switch (activeRenderPath()) {
+        case RenderPath::Cpu: return renderCommandOnCpu(in_data, *input, *output);
+        case RenderPath::Gpu: break;
+        case RenderPath::None: throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // not set up
+    }
+
+    const LevelsSettings settings = readLevelsSettings(in_data);  // before any GL work
     SavedCurrentContext saved;
     {
         GlWorkLock lock;
@@ -55,9 +65,8 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         TransferFormat format;
         const unsigned int texture = target.inputTexture();  // kept while frames keep this size
         uploadWorldInto(texture, kPixelFormat8, input, format, target.transferScratch());
-        pass->readSettings(in_data);
         if (!target.beginOutput()) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        const bool drawn = pass->draw(context, texture, {double(width), double(height)}, true);
+        const bool drawn = pass->draw(context, texture, {double(width), double(height)}, settings, true);
         glBindTexture(GL_TEXTURE_2D, 0);  // the kept texture stays bound nowhere between frames
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         readBackWorld(width, height, output, kPixelFormat8, format, target.transferScratch());

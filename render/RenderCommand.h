@@ -1,4 +1,5 @@
-// PF_Cmd_RENDER: the whole GPU path for one frame.
+// PF_Cmd_RENDER: one frame on the path chosen at global set-up (RenderPath.h):
+// the CPU render (CpuRenderCommand.h) or the GPU path.
 #pragma once
 
 #include "host/ae_effect.h"

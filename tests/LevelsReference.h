@@ -42,6 +42,31 @@ inline float levelsModel(float value, const ChannelLevels& c, bool clipBlack, bo
     return std::clamp(v, 0.0f, 1.0f);
 }
 
+// The map of a float world: no final clamp to 0..1 (only the clip flags hold
+// values), a non-finite result held at the float range (NaN taken as 0).
+inline float heldToFloatRange(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, -FLT_MAX, FLT_MAX); }
+
+inline float levelsModelUnclamped(float value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
+    const float lowIn = static_cast<float>(c.inputBlack);
+    const float highIn = static_cast<float>(c.inputWhite);
+    const float gamma = static_cast<float>(c.gamma);
+    const float lowOut = static_cast<float>(c.outputBlack);
+    const float highOut = static_cast<float>(c.outputWhite);
+    value = heldToFloatRange(value);
+    float v = highIn != lowIn ? (value * 255.0f - lowIn) / (highIn - lowIn) : value * 255.0f - lowIn;
+    if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0f) : std::min(v, 1.0f);
+    if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0f) : std::max(v, 0.0f);
+    if (gamma != 1.0f && v > 0.0f) {
+        if (gamma > 0.0f) {
+            v = std::pow(v, 1.0f / gamma);
+        } else {
+            v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);
+        }
+    }
+    v = heldToFloatRange(v);
+    return heldToFloatRange((v * (highOut - lowOut) + lowOut) / 255.0f);
+}
+
 enum Channel { kAlpha, kRed, kGreen, kBlue };
 
 // The mapped value of one channel for a sample (0..1 as the GPU sees it).
@@ -53,6 +78,19 @@ inline float channelModel(float sample, Channel channel, const LevelsSettings& s
         case kGreen: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.green, cb, cw);
         case kBlue: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.blue, cb, cw);
         case kAlpha: return levelsModel(sample, s.alpha, cb, cw);
+    }
+    return 0.0f;
+}
+
+// The mapped value of one channel of a float pixel.
+inline float channelModelUnclamped(float sample, Channel channel, const LevelsSettings& s) {
+    const bool cb = s.clipBlack;
+    const bool cw = s.clipWhite;
+    switch (channel) {
+        case kRed: return levelsModelUnclamped(levelsModelUnclamped(sample, s.composite, cb, cw), s.red, cb, cw);
+        case kGreen: return levelsModelUnclamped(levelsModelUnclamped(sample, s.composite, cb, cw), s.green, cb, cw);
+        case kBlue: return levelsModelUnclamped(levelsModelUnclamped(sample, s.composite, cb, cw), s.blue, cb, cw);
+        case kAlpha: return levelsModelUnclamped(sample, s.alpha, cb, cw);
     }
     return 0.0f;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -94,18 +95,67 @@ inline FrameCheck checkFrame(const hostsim::World& inputWorld, const hostsim::Wo
     return check;
 }
 
-// A host with the effect set up (global and parameter set-up); every test
-// ends with a global set-down.
+// The two render paths, as ZANTH_LEVELS_RENDERER forces them at global set-up.
+enum class Path { Gpu, Cpu };
+
+inline const char* pathName(Path path) { return path == Path::Gpu ? "Gpu" : "Cpu"; }
+inline std::ostream& operator<<(std::ostream& out, Path path) { return out << pathName(path); }
+
+// Sets ZANTH_LEVELS_RENDERER for the module's next global set-up; null unsets it.
+inline void setRendererVariable(const char* value) {
+#if defined(_WIN32)
+    _putenv_s("ZANTH_LEVELS_RENDERER", value ? value : "");
+#else
+    if (value) {
+        setenv("ZANTH_LEVELS_RENDERER", value, 1);
+    } else {
+        unsetenv("ZANTH_LEVELS_RENDERER");
+    }
+#endif
+}
+
+inline void forcePath(Path path) { setRendererVariable(path == Path::Gpu ? "gpu" : "cpu"); }
+
+// Global set-up with the path forced: it must succeed and say that it renders
+// on that path (a GPU test never passes without a GL context).
+inline void setUpOnPath(hostsim::Host& host, Path path) {
+    forcePath(path);
+    host.setLanguageTag("en_US");
+    ::testing::internal::CaptureStdout();
+    const PF_Err err = host.globalSetup();
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(err, PF_Err_NONE) << "global set-up on the " << path << " path failed" << printed;
+    const std::string said = std::string("Zanth Levels renders on the ") + (path == Path::Gpu ? "GPU" : "CPU");
+    ASSERT_NE(printed.find(said), std::string::npos) << printed;
+    ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
+}
+
+// A host with the effect set up (global and parameter set-up) on the path of
+// path() (the GPU unless a test says otherwise); every test ends with a
+// global set-down.
 class RenderTest : public HostTest {
 protected:
+    virtual Path path() const { return Path::Gpu; }
     void SetUp() override {
         HostTest::SetUp();
-        setUpEffect();
+        setUpOnPath(*host, path());
+    }
+    void TearDown() override {
+        HostTest::TearDown();
+        setRendererVariable(nullptr);
     }
     PF_Err render(hostsim::World& input, hostsim::World& output) {
         host->setInputLayer(input.def());
         return host->render(output.def());
     }
 };
+
+// The same tests on each path.
+class PathRenderTest : public RenderTest, public ::testing::WithParamInterface<Path> {
+protected:
+    Path path() const override { return GetParam(); }
+};
+
+inline std::string pathTestName(const ::testing::TestParamInfo<Path>& info) { return pathName(info.param); }
 
 }  // namespace zanth_test

@@ -43,7 +43,7 @@ TEST_F(EntryPoint, GlobalSetupReportsVersionAndExactFlags) {
     ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
     EXPECT_EQ(host->outData().my_version, 0x00080001u);
     EXPECT_EQ(host->outData().out_flags, 0x00008000);
-    EXPECT_EQ(host->outData().out_flags2, 0x00000008);
+    EXPECT_EQ(host->outData().out_flags2, 0x08000008);  // collapsed groups, threaded rendering
     EXPECT_EQ(host->suiteCounts("PF AE App Suite", 7).acquired, 1);
     EXPECT_HOST_CLEAN(*host);
 }

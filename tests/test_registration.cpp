@@ -55,7 +55,7 @@ std::vector<uint8_t> expectedRecord() {
     b.property("eVER", RecordBuilder::le32(0x00080001), 4);
     b.property("eINF", {0, 0}, 2);
     b.property("eGLO", RecordBuilder::le32(0x8000), 4);
-    b.property("eGL2", RecordBuilder::le32(0x8), 4);
+    b.property("eGL2", RecordBuilder::le32(0x8 | 1u << 27), 4);  // collapsed groups, threaded rendering
     b.property("aeFL", RecordBuilder::le32(8), 4);
     b.property("eMNA", RecordBuilder::pascal("Zanth_Levels"), 16);
     return b.bytes;
@@ -85,7 +85,7 @@ TEST(Registration, DecodesEveryProperty) {
     EXPECT_EQ(reg.infoFlags, 0);
     EXPECT_EQ(reg.properties[7].value.size(), 2u);
     EXPECT_EQ(reg.outFlags, 0x8000u);
-    EXPECT_EQ(reg.outFlags2, 0x8u);
+    EXPECT_EQ(reg.outFlags2, 0x08000008u);
     EXPECT_EQ(reg.reservedInfo, 8u);
     EXPECT_EQ(reg.matchName, "Zanth_Levels");
     EXPECT_NO_THROW(hostsim::validateRegistration(reg));

@@ -152,20 +152,74 @@ TEST_F(RenderCommand, FramesCallNoHostServiceForTheirPixels) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(RenderCommand, AParameterThatCannotBeReadKeepsItsLastValue) {
+class RenderCommandOnBothPaths : public PathRenderTest {};
+
+TEST_P(RenderCommandOnBothPaths, AParameterThatCannotBeReadKeepsItsDefault) {
     LevelsSettings settings = someSettings();
     applySettings(*host, settings);
     hostsim::World input = everyValuePicture();
     hostsim::World output(256, 4);
     ASSERT_EQ(render(input, output), PF_Err_NONE);
+    expectModel(input, output, settings);
     // The composite input black is read first; the host refuses it this time.
     host->param(Ombrix::Levels::levelParam(1, Ombrix::Levels::kSlotInputBlack)).u.fs_d.value = 90;
     host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
     hostsim::World again(256, 4);
     ASSERT_EQ(render(input, again), PF_Err_NONE);
+    settings.composite.inputBlack = 0;  // its default
     expectModel(input, again, settings);
     EXPECT_HOST_CLEAN(*host);
 }
+
+TEST_P(RenderCommandOnBothPaths, PaddedRowsAndOutputsOfAnotherSize) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    for (int inPadding : {0, 4, 12, 3, 1}) {
+        hostsim::World input = everyValuePicture(6, inPadding);
+        for (const auto& size : {std::make_pair(256, 6), std::make_pair(300, 9), std::make_pair(100, 3),
+                                 std::make_pair(300, 2), std::make_pair(40, 9)}) {
+            hostsim::World output(size.first, size.second, PF_PixelFormat_ARGB32, 36);
+            fillBytes(output, 0x5A);
+            ASSERT_EQ(render(input, output), PF_Err_NONE) << size.first << " x " << size.second;
+            expectModel(input, output, settings);
+            for (int y = 0; y < output.height(); ++y) {
+                for (int b = 0; b < output.rowbytes(); ++b) {
+                    const bool inside = y < 6 && b < std::min(256, output.width()) * 4;
+                    if (!inside) {
+                        ASSERT_EQ(output.row(y)[b], 0x5A) << "byte " << b << " of row " << y;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_P(RenderCommandOnBothPaths, AnEmptyLayerIsNothingToDraw) {
+    for (const auto& size : {std::make_pair(0, 0), std::make_pair(0, 5), std::make_pair(5, 0)}) {
+        hostsim::World input(size.first, size.second);
+        hostsim::World output(4, 4);
+        fillBytes(output, 0x5A);
+        EXPECT_EQ(render(input, output), PF_Err_NONE);
+        EXPECT_EQ(output.pixel8(3, 3).red, 0x5A);
+    }
+    hostsim::World input(4, 4);
+    hostsim::World output(0, 0);
+    EXPECT_EQ(render(input, output), PF_Err_NONE);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+TEST_P(RenderCommandOnBothPaths, WithoutGlobalSetUpARenderIsAHostError) {
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    hostsim::World input = everyValuePicture();
+    hostsim::World output(256, 4);
+    fillBytes(output, 0x5A);
+    EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(output.pixel8(0, 0).red, 0x5A);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+INSTANTIATE_TEST_SUITE_P(Render, RenderCommandOnBothPaths, ::testing::Values(Path::Gpu, Path::Cpu), pathTestName);
 
 TEST_F(RenderCommand, ALayerBeyondTheGlLimitsIsAHostError) {
     // The limits of the implementation, asked in a context of the test's own.

@@ -1,8 +1,10 @@
-// Frames rendered through the module and Mesa's llvmpipe, judged against the
-// CPU model of the levels map for every byte value in every channel.
+// Frames rendered through the module on both paths (the GPU path on Mesa's
+// llvmpipe, and the CPU path), judged against the independent model of the
+// levels map for every byte value in every channel.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "tests/RenderFixture.h"
 
@@ -17,11 +19,14 @@ struct LevelsCase {
 
 std::ostream& operator<<(std::ostream& out, const LevelsCase& c) { return out << c.name; }
 
-class LevelsMap : public RenderTest, public ::testing::WithParamInterface<LevelsCase> {};
+class LevelsMap : public RenderTest, public ::testing::WithParamInterface<std::tuple<LevelsCase, Path>> {
+protected:
+    Path path() const override { return std::get<1>(GetParam()); }
+};
 
 TEST_P(LevelsMap, MatchesTheModelForEveryValueInEveryChannel) {
     LevelsSettings settings;
-    GetParam().set(settings);
+    std::get<0>(GetParam()).set(settings);
     applySettings(*host, settings);
     hostsim::World input = everyValuePicture(4, 12);
     hostsim::World output(256, 4, PF_PixelFormat_ARGB32, 20);
@@ -113,13 +118,15 @@ const LevelsCase kCases[] = {
      }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Render, LevelsMap, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<LevelsCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Render, LevelsMap, ::testing::Combine(::testing::ValuesIn(kCases), ::testing::Values(Path::Gpu, Path::Cpu)),
+                         [](const ::testing::TestParamInfo<std::tuple<LevelsCase, Path>>& info) {
+                             return std::string(std::get<0>(info.param).name) + pathName(std::get<1>(info.param));
+                         });
 
-// Beyond the model: facts about the map that hold byte for byte.
-class LevelsFacts : public RenderTest {};
+// Beyond the model: facts about the map that hold byte for byte, on both paths.
+class LevelsFacts : public PathRenderTest {};
 
-TEST_F(LevelsFacts, DefaultsGiveBackEveryByteUnchanged) {
+TEST_P(LevelsFacts, DefaultsGiveBackEveryByteUnchanged) {
     hostsim::World input = everyValuePicture(4, 12);
     hostsim::World output(256, 4, PF_PixelFormat_ARGB32, 20);
     ASSERT_EQ(render(input, output), PF_Err_NONE);
@@ -129,7 +136,7 @@ TEST_F(LevelsFacts, DefaultsGiveBackEveryByteUnchanged) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(LevelsFacts, SpecificValues) {
+TEST_P(LevelsFacts, SpecificValues) {
     struct Probe {
         const char* what;
         std::function<void(LevelsSettings&)> set;
@@ -165,7 +172,7 @@ TEST_F(LevelsFacts, SpecificValues) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(LevelsFacts, AChannelMapChangesOnlyItsChannel) {
+TEST_P(LevelsFacts, AChannelMapChangesOnlyItsChannel) {
     hostsim::World input = everyValuePicture(2);
     for (int block = 1; block <= 4; ++block) {
         LevelsSettings settings;
@@ -195,7 +202,7 @@ TEST_F(LevelsFacts, AChannelMapChangesOnlyItsChannel) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(LevelsFacts, TheCompositeMapLeavesAlphaAlone) {
+TEST_P(LevelsFacts, TheCompositeMapLeavesAlphaAlone) {
     LevelsSettings settings;
     settings.composite = {40, 180, 0.6, 20, 230};
     applySettings(*host, settings);
@@ -208,5 +215,7 @@ TEST_F(LevelsFacts, TheCompositeMapLeavesAlphaAlone) {
     }
     EXPECT_HOST_CLEAN(*host);
 }
+
+INSTANTIATE_TEST_SUITE_P(Render, LevelsFacts, ::testing::Values(Path::Gpu, Path::Cpu), pathTestName);
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "params/ParamIndices.h"
-#include "render/LevelsPass.h"
+#include "render/LevelsSettingsReader.h"
 #include "tests/HostFixture.h"
 
 namespace {
@@ -36,9 +36,8 @@ TEST_F(Settings, ReadsEveryBlockInOrderAndBothClips) {
     }
     host->param(kParamClipBlack).u.bd.value = 0;
     host->param(kParamClipWhite).u.bd.value = 1;
-    LevelsPass pass;
-    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
-    const LevelsSettings& s = pass.settings();
+    LevelsSettings s;
+    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
     const ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
     for (int block = 0; block < kChannelCount; ++block) {
         EXPECT_EQ(blocks[block]->inputBlack, 10.0 * block + 1.25) << block;
@@ -75,7 +74,7 @@ TEST_F(Settings, EverySliderTypeIsRead) {
         c.set(def);
         double out = 99.0;
         bool read = false;
-        inRender([&](PF_InData* in_data) { read = LevelsPass::readSliderValue(in_data, index, out); });
+        inRender([&](PF_InData* in_data) { read = readSliderValue(in_data, index, out); });
         EXPECT_EQ(read, c.read) << "type " << c.type;
         EXPECT_EQ(out, c.read ? c.expected : 99.0) << "type " << c.type;
         host->param(index) = saved;
@@ -83,19 +82,20 @@ TEST_F(Settings, EverySliderTypeIsRead) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(Settings, ARefusedCheckoutKeepsTheLastValueAndChecksNothingIn) {
+TEST_F(Settings, ARefusedCheckoutKeepsTheDefaultAndChecksNothingIn) {
     host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 40.0;
-    LevelsPass pass;
-    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
+    LevelsSettings s;
+    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
+    EXPECT_EQ(s.composite.inputBlack, 40.0);
     host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 80.0;
     host->param(levelParam(kChannelAlpha, kSlotOutputWhite)).u.fs_d.value = 100.0;
     host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);  // the first read: composite input black
-    inRender([&](PF_InData* in_data) { pass.readSettings(in_data); });
-    EXPECT_EQ(pass.settings().composite.inputBlack, 40.0);
-    EXPECT_EQ(pass.settings().alpha.outputWhite, 100.0) << "the rest is read";
+    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
+    EXPECT_EQ(s.composite.inputBlack, 0.0) << "a refused parameter keeps its default, not the last frame's value";
+    EXPECT_EQ(s.alpha.outputWhite, 100.0) << "the rest is read";
     bool clip = false;
     host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
-    inRender([&](PF_InData* in_data) { EXPECT_FALSE(LevelsPass::readCheckbox(in_data, kParamClipBlack, clip)); });
+    inRender([&](PF_InData* in_data) { EXPECT_FALSE(readCheckbox(in_data, kParamClipBlack, clip)); });
     EXPECT_EQ(host->checkedOutParams(), 0);
     EXPECT_HOST_CLEAN(*host);
 }
@@ -103,16 +103,16 @@ TEST_F(Settings, ARefusedCheckoutKeepsTheLastValueAndChecksNothingIn) {
 TEST_F(Settings, ACheckboxIsReadOnlyFromACheckbox) {
     bool value = false;
     inRender([&](PF_InData* in_data) {
-        EXPECT_TRUE(LevelsPass::readCheckbox(in_data, kParamClipWhite, value));
+        EXPECT_TRUE(readCheckbox(in_data, kParamClipWhite, value));
         EXPECT_TRUE(value);
-        EXPECT_FALSE(LevelsPass::readCheckbox(in_data, levelParam(kChannelRGB, kSlotGamma), value));
+        EXPECT_FALSE(readCheckbox(in_data, levelParam(kChannelRGB, kSlotGamma), value));
     });
     EXPECT_TRUE(value);
     EXPECT_HOST_CLEAN(*host);
 }
 
 TEST(LevelsSettingsStart, AreTheParameterDefaults) {
-    const LevelsSettings s = LevelsPass().settings();
+    const LevelsSettings s;
     EXPECT_EQ(s.composite.inputBlack, 0.0);
     EXPECT_EQ(s.alpha.inputWhite, 255.0);
     EXPECT_EQ(s.red.gamma, 1.0);

@@ -1,0 +1,74 @@
+// The levels map on the CPU: the same arithmetic as the levels program
+// (LevelsShaderSource.cpp), in 32-bit float, for host worlds of 8, 16 and
+// 32 bits per channel, reading the input and writing the output straight
+// through their `data` and `rowbytes`.
+//
+// Per pixel, as the GPU: red, green and blue through the composite map and
+// then through their own map; alpha through its own map only; the clip flags
+// apply to every map.
+//   8-bit   (0..255):   sample k/255; the result is lrintf(v * 255). A
+//                       256-entry table per channel is built per frame.
+//   16-bit  (0..32768): sample k/32768; the result is lrintf(v * 32768).
+//                       Values above 32768 are taken as 32768. Large frames
+//                       go through a 32769-entry table per channel, small
+//                       ones through the map itself; both give the same.
+//   float:              the sample is the value itself, and the maps do not
+//                       clamp to 0..1 (only the clip flags hold values), so
+//                       values outside 0..1 go through the map. A NaN sample
+//                       is taken as 0 and +-infinity as +-FLT_MAX; every map
+//                       holds its result within +-FLT_MAX, so the output is
+//                       always finite.
+// Settings are taken through sanitised() (LevelsSettings.h) first.
+//
+// Only the overlap of input and output (the smaller width and height) is
+// written; padding and the rest of a larger output are left alone. Input and
+// output may be the same world. Worlds with no pixels are nothing to do. A
+// world whose `data` is null, or whose rows are shorter than its pixels,
+// throws PF_Err_BAD_CALLBACK_PARAM as an int.
+//
+// Frames of at least `minPixelsPerThread` pixels per thread are split into
+// bands of rows on up to `threads` threads (std::thread; the calling thread
+// takes the first band). A renderer call shares nothing mutable with any
+// other: calls on several threads at once need no lock.
+#pragma once
+
+#include <cstdint>
+
+#include "host/ae_effect.h"
+#include "render/LevelsSettings.h"
+
+namespace Ombrix::Levels {
+
+constexpr long long kCpuMinPixelsPerThread = 1 << 17;
+
+struct CpuRenderOptions {
+    int threads = 0;  // 0 or less: one per hardware thread
+    long long minPixelsPerThread = kCpuMinPixelsPerThread;
+};
+
+// One hardware thread per thread when `requested` is 0 or less; at least 1.
+int resolvedThreadCount(int requested);
+
+// The map of one channel value, as levelsMap of the levels program: input
+// range, clips, gamma, output range, then the clamp to 0..1 (8-bit and
+// 16-bit) or the hold within +-FLT_MAX (float).
+float levelsMapClamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite);
+float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite);
+
+// The per-channel tables of an 8-bit frame.
+struct LevelsTables8 {
+    explicit LevelsTables8(const LevelsSettings& settings);
+    uint8_t alpha[256];
+    uint8_t red[256];
+    uint8_t green[256];
+    uint8_t blue[256];
+};
+
+void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+                   const CpuRenderOptions& options = {});
+void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+                    const CpuRenderOptions& options = {});
+void renderLevelsFloat(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+                       const CpuRenderOptions& options = {});
+
+}  // namespace Ombrix::Levels
