@@ -6,14 +6,20 @@
 //  - GpuLlvmpipe: the module's GPU path forced on Mesa's llvmpipe, in steady
 //    state (context, programs and framebuffers exist), with the GL objects
 //    made and programs linked per frame counted through glbinding;
-//  - FourFramesAtOnce: four frames rendered at once on four threads through
-//    one host, per path; the time is for all four.
-// Milliseconds per frame (or per four frames), wall clock.
+//  - FourFramesAtOnce: four frames rendered at once on four render threads
+//    (kept for the whole run, as a host keeps its own) through one host, per
+//    path; the time is for all four.
+// Milliseconds per frame (or per four frames), wall clock. ZANTH_BENCH_MODULE
+// names another build of the module to load (an earlier one, to compare).
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -45,6 +51,11 @@ void applySettings(hostsim::Host& host) {
         host.param(blockStart(block) + kSlotOutputBlack).u.fs_d.value = 5.0;
         host.param(blockStart(block) + kSlotOutputWhite).u.fs_d.value = 250.0;
     }
+}
+
+const char* modulePath() {
+    const char* other = std::getenv("ZANTH_BENCH_MODULE");
+    return other && *other ? other : ZANTH_MODULE_PATH;
 }
 
 void setVariable(const char* name, const char* value) {
@@ -100,7 +111,7 @@ void PlainLookup(benchmark::State& state) {
 void cpuFrames(benchmark::State& state, const char* threads) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    hostsim::Host host(ZANTH_MODULE_PATH);
+    hostsim::Host host(modulePath());
     if (!setUp(host, "cpu", threads, state)) return;
     applySettings(host);
     hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
@@ -121,12 +132,67 @@ void cpuFrames(benchmark::State& state, const char* threads) {
 void CpuOneThread(benchmark::State& state) { cpuFrames(state, "1"); }
 void CpuAllThreads(benchmark::State& state) { cpuFrames(state, nullptr); }
 
+// Four render threads that live as long as the benchmark, as a host's render
+// threads do: each keeps its GL context from frame to frame. (Threads started
+// for one frame each would time the making of a context, and the compiling of
+// the programs for it, with every frame.)
+class FourRenderThreads {
+public:
+    explicit FourRenderThreads(std::function<void(int)> frame) : frame_(std::move(frame)) {
+        for (int i = 0; i < 4; ++i) threads_.emplace_back([this, i] { loop(i); });
+    }
+    ~FourRenderThreads() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    FourRenderThreads(const FourRenderThreads&) = delete;
+    FourRenderThreads& operator=(const FourRenderThreads&) = delete;
+
+    // One frame on each thread, all four at once; returns when all are done.
+    void renderAll() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ++round_;
+        running_ = 4;
+        wake_.notify_all();
+        done_.wait(lock, [this] { return running_ == 0; });
+    }
+
+private:
+    void loop(int index) {
+        long seen = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
+                if (stopping_) return;
+                seen = round_;
+            }
+            frame_(index);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (--running_ == 0) done_.notify_one();
+        }
+    }
+
+    std::function<void(int)> frame_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    long round_ = 0;
+    int running_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
 // Four frames at once: state.range(2) 0 for the CPU path, 1 for the GPU path.
 void FourFramesAtOnce(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     const bool gpu = state.range(2) == 1;
-    hostsim::Host host(ZANTH_MODULE_PATH);
+    hostsim::Host host(modulePath());
     if (!setUp(host, gpu ? "gpu" : "cpu", nullptr, state)) return;
     applySettings(host);
     hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
@@ -134,24 +200,20 @@ void FourFramesAtOnce(benchmark::State& state) {
     host.setInputLayer(input.def());
     std::vector<hostsim::World> outputs;
     for (int i = 0; i < 4; ++i) outputs.emplace_back(width, height, PF_PixelFormat_ARGB32, 64);
-    bool failed = false;
-    auto renderAll = [&] {
-        std::vector<std::thread> threads;
-        for (int i = 0; i < 4; ++i) {
-            threads.emplace_back([&, i] {
-                if (host.render(outputs[static_cast<size_t>(i)].def()) != PF_Err_NONE) failed = true;
-            });
+    std::atomic<bool> failed{false};
+    {
+        FourRenderThreads threads([&](int i) {
+            if (host.render(outputs[static_cast<size_t>(i)].def()) != PF_Err_NONE) failed = true;
+        });
+        threads.renderAll();  // each thread's first frame (and context) out of the timing
+        for (auto _ : state) {
+            threads.renderAll();
+            if (failed) {
+                state.SkipWithError("render failed");
+                break;
+            }
         }
-        for (std::thread& t : threads) t.join();
-    };
-    renderAll();  // each thread's first frame (and context) out of the timing
-    for (auto _ : state) {
-        renderAll();
-        if (failed) {
-            state.SkipWithError("render failed");
-            break;
-        }
-    }
+    }  // the threads end here, taking their contexts with them, before set-down
     state.SetLabel(gpu ? "gpu path" : "cpu path");
     state.counters["megapixels"] = 4 * width * static_cast<double>(height) / 1e6;
     host.globalSetdown();
@@ -160,7 +222,7 @@ void FourFramesAtOnce(benchmark::State& state) {
 void GpuLlvmpipe(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    hostsim::Host host(ZANTH_MODULE_PATH);
+    hostsim::Host host(modulePath());
     if (!setUp(host, "gpu", nullptr, state)) return;
     applySettings(host);
     hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);

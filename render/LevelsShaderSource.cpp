@@ -102,4 +102,24 @@ const char* const kLevelsFragmentSource =
     "   colourOut = hostOrder == 1 ? c.argb : c;\n"
     "}\n";
 
+// The 8-bit frame pass. The table is 256 x 1: texel k holds what the levels
+// program makes of the byte k in every channel, as (R, G, B, A). The source
+// holds the host's bytes (alpha, red, green, blue) in (r, g, b, a); each is
+// turned back into its byte (exact: bytes become k / 255 on the way in), looks
+// up its own channel's map and is written where it came from, so the result
+// is in the host's order. Only exact texels are fetched.
+const char* const kLevelsLookupFragmentSource =
+    "#version 330\n"
+    "out vec4 colourOut;\n"
+    "uniform sampler2D source;\n"
+    "uniform sampler2D table;\n"
+    "void main() {\n"
+    "   vec4 texel = texelFetch(source, ivec2(gl_FragCoord.xy), 0);\n"
+    "   ivec4 index = clamp(ivec4(texel * 255.0 + 0.5), 0, 255);\n"
+    "   colourOut = vec4(texelFetch(table, ivec2(index.r, 0), 0).a,\n"
+    "                    texelFetch(table, ivec2(index.g, 0), 0).r,\n"
+    "                    texelFetch(table, ivec2(index.b, 0), 0).g,\n"
+    "                    texelFetch(table, ivec2(index.a, 0), 0).b);\n"
+    "}\n";
+
 }  // namespace Ombrix::Levels

@@ -1,9 +1,11 @@
-// GLSL sources of the levels program.
+// GLSL sources of the levels program and of the 8-bit lookup pass.
 #pragma once
 
 namespace Ombrix::Levels {
 
 extern const char* const kLevelsVertexSource;
 extern const char* const kLevelsFragmentSource;
+// The 8-bit frame pass: every byte through a table the levels program drew.
+extern const char* const kLevelsLookupFragmentSource;
 
 }  // namespace Ombrix::Levels

@@ -57,17 +57,17 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
         context.makeCurrent();
         checkSizeLimits(width, height);
 
-        // One pass: the levels program reads each input texel and writes the
-        // output renderbuffer (8 bits a channel) in the host's order, which is
-        // read back straight into the output world.
+        // The levels program draws the frame's 256-entry table; one pass takes
+        // each input texel through it and writes the output renderbuffer (8
+        // bits a channel) in the host's order, which is read back straight
+        // into the output world.
         OpenglRenderTarget& target = OpenglRenderTarget::forContext(context);
         target.prepare(width, height, false, OutputPrecision::Bytes8);
         TransferFormat format;
         const unsigned int texture = target.inputTexture();  // kept while frames keep this size
         uploadWorldInto(texture, kPixelFormat8, input, format, target.transferScratch());
         if (!target.beginOutput()) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        const bool drawn = pass->draw(context, texture, {double(width), double(height)}, settings, true);
-        glBindTexture(GL_TEXTURE_2D, 0);  // the kept texture stays bound nowhere between frames
+        const bool drawn = pass->drawBytes(context, texture, settings);  // leaves no texture bound
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
         readBackWorld(width, height, output, kPixelFormat8, format, target.transferScratch());
     }

@@ -337,9 +337,10 @@ TEST_F(RenderCommand, SizeChangesBetweenFrames) {
         ASSERT_EQ(render(input, output), PF_Err_NONE);
         expectModel(input, output, settings);
     }
-    // Framebuffers are made for the first size and again for each new size only.
+    // Framebuffers are made for the first size and again for each new size
+    // only; the byte table's, once, is kept whatever the size.
     if (ZANTH_MODULE_GL_CALLS_VISIBLE) {
-        EXPECT_EQ(counter.counts().made_(GlObject::Framebuffer), 3);
+        EXPECT_EQ(counter.counts().made_(GlObject::Framebuffer), 3 + 1);
     }
     EXPECT_HOST_CLEAN(*host);
 }
@@ -353,9 +354,11 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     GlCallCounter counter;
     ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts first = counter.counts();
-    EXPECT_EQ(first.links, 1) << "the levels program only: it writes the host's order itself";
-    // What a context keeps: the 8-bit input texture and the 8-bit output, no layer, no copy.
-    EXPECT_EQ(first.made_(GlObject::Texture), 1);
+    EXPECT_EQ(first.links, 2) << "the levels program, for the byte table, and the lookup program, which writes "
+                                 "the host's order itself";
+    // What a context keeps: the 8-bit input texture and the 8-bit output, no
+    // layer, no copy; and the byte table's ramp and table, 256 x 1 each.
+    EXPECT_EQ(first.made_(GlObject::Texture), 1 + 2);
     EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts steady = counter.counts() - first;
@@ -420,7 +423,7 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
     EXPECT_EQ(failures.load(), 0);
     if (!ZANTH_MODULE_GL_CALLS_VISIBLE) return;
     // Four threads, four contexts, each selected by its own thread only; the
-    // levels program was linked once and serves them all.
+    // levels and lookup programs were linked once each and serve them all.
     // (A context goes with its thread, so a later thread's context may come
     // to have the same handle.)
     const auto selected = counter.selected();
@@ -431,7 +434,7 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
         ++threads;
     }
     EXPECT_EQ(threads, 4u);
-    EXPECT_EQ(counter.counts().links, 1);
+    EXPECT_EQ(counter.counts().links, 2);
     EXPECT_HOST_CLEAN(*host);
 }
 
