@@ -93,6 +93,7 @@ TEST_F(RenderCommand, SetUpAndSetDownPutBackTheHostsContext) {
 struct Failure {
     const char* name;
     std::function<void(hostsim::Host&)> inject;
+    PF_Err expected;  // what the host is told
 };
 
 std::ostream& operator<<(std::ostream& out, const Failure& f) { return out << f.name; }
@@ -110,7 +111,7 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
     hostContext.makeCurrent();
     GlCallCounter counter;
     GetParam().inject(*host);
-    EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(render(input, output), GetParam().expected);
     EXPECT_TRUE(hostContext.isCurrent());
     EXPECT_HOST_CLEAN(*host);
     const GlCounts failed = counter.counts();
@@ -135,10 +136,13 @@ TEST_P(RenderFailure, GivesAHostErrorLeavesNothingAndRestoresTheHostsContext) {
 INSTANTIATE_TEST_SUITE_P(
     Render, RenderFailure,
     ::testing::Values(
-        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
+        // A refused suite reaches the host as 516; a failed allocation as itself.
+        Failure{"HandleSuiteRefused", [](hostsim::Host& h) { h.refuseSuite(kPFHandleSuite, kPFHandleSuiteVersion1); },
+                PF_Err_BAD_CALLBACK_PARAM},
         Failure{"HandleSuiteGivesNoTable",
-                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion1); }},
-        Failure{"NoHandleMemory", [](hostsim::Host&) { hostsim::failHandleAllocations(1); }}),
+                [](hostsim::Host& h) { h.giveNullSuite(kPFHandleSuite, kPFHandleSuiteVersion1); },
+                PF_Err_BAD_CALLBACK_PARAM},
+        Failure{"NoHandleMemory", [](hostsim::Host&) { hostsim::failHandleAllocations(1); }, PF_Err_OUT_OF_MEMORY}),
     [](const ::testing::TestParamInfo<Failure>& info) { return info.param.name; });
 
 TEST_F(RenderCommand, AParameterThatCannotBeReadKeepsItsLastValue) {
@@ -177,7 +181,7 @@ TEST_F(RenderCommand, ALayerBeyondTheGlLimitsIsAHostError) {
         hostsim::World input(size.first, size.second);
         hostsim::World output(size.first, size.second);
         fillBytes(output, 0x5A);
-        EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM) << size.first << " x " << size.second;
+        EXPECT_EQ(render(input, output), PF_Err_OUT_OF_MEMORY) << size.first << " x " << size.second;
         EXPECT_EQ(output.pixel8(0, 0).alpha, 0x5A) << "the output was written";
         EXPECT_TRUE(hostContext.isCurrent());
     }
@@ -422,7 +426,7 @@ TEST_F(HostTest, WithoutAnySetUpARenderIsAHostError) {
     hostsim::World input = everyValuePicture();
     hostsim::World output(256, 4);
     host->setInputLayer(input.def());
-    EXPECT_EQ(host->render(output.def()), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->render(output.def()), PF_Err_INVALID_INDEX);  // no parameter declared yet
     EXPECT_TRUE(hostContext.isCurrent());
     hostContext.release();
     EXPECT_HOST_CLEAN(*host);
