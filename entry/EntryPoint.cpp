@@ -2,11 +2,13 @@
 #include <new>
 
 #include "entry/Commands.h"
+#include "entry/ParamsPresent.h"
+#include "entry/ThrownCode.h"
 #include "entry/ProcessObjects.h"
 #include "host/entry_point.h"
 #include "params/ParameterSet.h"
 #include "render/RenderCommand.h"
-#include "ui/HistogramEditor.h"
+#include "ui/EditorInstances.h"
 
 using namespace Ombrix::Levels;
 
@@ -19,11 +21,17 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         case PF_Cmd_GLOBAL_SETUP: return globalSetup(in_data, out_data);
         case PF_Cmd_GLOBAL_SETDOWN: return globalSetdown(in_data, out_data);
         case PF_Cmd_PARAMS_SETUP: return setupParameters(in_data, out_data, params, output, gNameTable);
-        case PF_Cmd_RENDER: return renderCommand(in_data, out_data, params, output, gLevelsPass);
+        case PF_Cmd_RENDER: {
+            if (const PF_Err missing = renderParamsPresent(in_data, params)) return missing;
+            return renderCommand(in_data, out_data, params, output, gLevelsPass);
+        }
         case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
-        case PF_Cmd_EVENT:
-            return histogramEditor().handleEvent(in_data, out_data, params, output,
-                                                 static_cast<PF_EventExtra*>(extra));
+        case PF_Cmd_EVENT: {
+            if (const PF_Err missing = eventParamsPresent(in_data, params)) return missing;
+            // Each instance's control hit-tests against its own last draw.
+            return editorInstances().editorFor(in_data->effect_ref).handleEvent(in_data, out_data, params, output,
+                                                                                static_cast<PF_EventExtra*>(extra));
+        }
         default: return PF_Err_NONE;  // sequence, frame, dialog, smart-render and unknown commands
     }
 }
@@ -38,8 +46,8 @@ PF_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_
     // failure or anything else becomes a host error code.
     try {
         return dispatch(cmd, in_data, out_data, params, output, extra);
-    } catch (int) {
-        return PF_Err_BAD_CALLBACK_PARAM;
+    } catch (int code) {
+        return hostCodeForThrown(code);
     } catch (const std::bad_alloc&) {
         return PF_Err_OUT_OF_MEMORY;
     } catch (...) {

@@ -54,7 +54,8 @@ PF_Err EventSender::send(PF_EventExtra& event) {
     drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame);
     PF_Err err = PF_Err_NONE;
     try {
-        err = host_.send(PF_Cmd_EVENT, nullptr, &event);
+        err = options_.instance ? host_.sendAs(options_.instance, PF_Cmd_EVENT, nullptr, &event)
+                                : host_.send(PF_Cmd_EVENT, nullptr, &event);
     } catch (...) {
         drawbot.endEvent();
         throw;

@@ -20,6 +20,9 @@ public:
         // After a click, drag or cursor event whose out flags ask for an update
         // now, or that invalidated part of the window, the host draws again.
         bool redrawWhenAsked = true;
+        // The instance of the effect whose control this is (Host::addInstance);
+        // null: the host's first instance.
+        PF_ProgPtr instance = nullptr;
     };
 
     // Sets the Drawbot panel surface to cover the frame (right x bottom pixels).

@@ -21,6 +21,7 @@ Host* gHost = nullptr;
 std::function<void(const std::vector<std::string>&)> gViolationsLeft;
 char gEffectToken;  // the effect reference handed to the module points here
 thread_local PF_Cmd tCommand = -1;  // the command in progress on this thread (renders may run on several)
+thread_local PF_ProgPtr tInstance = nullptr;  // the instance sendAs addresses; null: the first
 
 std::string suiteLabel(const std::string& name, int32_t version) { return name + " v" + std::to_string(version); }
 
@@ -259,6 +260,7 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     for (PF_ParamDef& p : copies) pointers.push_back(&p);
     pointers.push_back(nullptr);
     in_data.num_params = static_cast<A_long>(copies.size());
+    if (tInstance) in_data.effect_ref = tInstance;
 
     // What the effect has no business writing is poisoned and checked afterwards.
     PoisonedMembers poisoned;
@@ -310,6 +312,25 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     return err;
 }
 
+PF_ProgPtr Host::addInstance() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    instances_.push_back(std::make_unique<char>('i'));
+    return static_cast<PF_ProgPtr>(instances_.back().get());
+}
+
+PF_Err Host::sendAs(PF_ProgPtr instance, PF_Cmd cmd, PF_LayerDef* output, void* extra) {
+    const PF_ProgPtr outer = tInstance;
+    tInstance = instance;
+    try {
+        const PF_Err err = send(cmd, output, extra);
+        tInstance = outer;
+        return err;
+    } catch (...) {
+        tInstance = outer;
+        throw;
+    }
+}
+
 PF_Err Host::callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutData*)>& body) {
     if (cmd == PF_Cmd_PARAMS_SETUP) forgetParams();
     tCommand = cmd;
@@ -350,6 +371,12 @@ void Host::forgetParams() {
 
 bool Host::validRef(PF_ProgPtr ref, const char* who) {
     if (ref == effect_ref_) return true;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        for (const auto& instance : instances_) {
+            if (ref == static_cast<PF_ProgPtr>(instance.get())) return true;
+        }
+    }
     violation(std::string(who) + " called with a wrong effect reference");
     return false;
 }

@@ -65,6 +65,12 @@ public:
     // Renders the input layer (parameter 0) into `output`; may be called on any thread.
     PF_Err render(PF_LayerDef* output) { return send(PF_Cmd_RENDER, output); }
 
+    // Another instance of the effect: a further effect reference that every
+    // callback accepts. The instances share the parameter store.
+    PF_ProgPtr addInstance();
+    // Sends a command for one instance (its effect reference in in_data).
+    PF_Err sendAs(PF_ProgPtr instance, PF_Cmd cmd, PF_LayerDef* output = nullptr, void* extra = nullptr);
+
     // Runs `body` as if the host were inside command `cmd`, for unit tests that
     // call the effect's code directly with the host's records.
     PF_Err callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutData*)>& body);
@@ -155,6 +161,7 @@ private:
     PF_OutData out_data_{};
     std::array<PF_UnknownCallback, kMaxTrapSlots> utils_{};  // every slot a trap
     PF_ProgPtr effect_ref_ = nullptr;
+    std::vector<std::unique_ptr<char>> instances_;  // effect references of addInstance
 
     mutable std::recursive_mutex mutex_;
     std::map<SuiteKey, const void*> suites_;

@@ -16,16 +16,26 @@ namespace {
 
 constexpr size_t kMaxTables = 24;
 
-std::mutex gNamesMutex;
-std::array<std::string, kMaxTables> gNames;
+// Made on first use: suite tables of other files are filled with traps during
+// their static initialisation, which may run before this file's.
+struct TableNames {
+    std::mutex mutex;
+    std::array<std::string, kMaxTables> names;
+};
+TableNames& tableNames() {
+    static TableNames* names = new TableNames();  // never destroyed: traps may fire while the process ends
+    return *names;
+}
 
 // The table's number, given once per name.
 size_t tableNumber(const char* name) {
-    std::lock_guard<std::mutex> lock(gNamesMutex);
+    TableNames& t = tableNames();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    auto& names = t.names;
     for (size_t i = 0; i < kMaxTables; ++i) {
-        if (gNames[i] == name) return i;
-        if (gNames[i].empty()) {
-            gNames[i] = name;
+        if (names[i] == name) return i;
+        if (names[i].empty()) {
+            names[i] = name;
             return i;
         }
     }
@@ -35,8 +45,9 @@ size_t tableNumber(const char* name) {
 void reportTrap(size_t id) {
     std::string name;
     {
-        std::lock_guard<std::mutex> lock(gNamesMutex);
-        name = gNames[id / kMaxTrapSlots];
+        TableNames& t = tableNames();
+        std::lock_guard<std::mutex> lock(t.mutex);
+        name = t.names[id / kMaxTrapSlots];
     }
     Host::current().violation("called " + name + " slot " + std::to_string(id % kMaxTrapSlots) +
                               ", which the effect has no business calling");

@@ -24,12 +24,15 @@ PF_Err AE_CALLBACK newWorld(PF_ProgPtr ref, A_long width, A_long height, PF_Bool
                             PF_EffectWorld* worldP) {
     Host& host = Host::current();
     if (!worldP || !host.validRef(ref, "PF_NewWorld")) return PF_Err_BAD_CALLBACK_PARAM;
-    if (width <= 0 || height <= 0 || width > 30000 || height > 30000) return PF_Err_BAD_CALLBACK_PARAM;
+    if (width < 0 || height < 0 || width > 30000 || height > 30000) return PF_Err_BAD_CALLBACK_PARAM;
     if (World::bytesPerPixel(format) == 0) return PF_Err_BAD_CALLBACK_PARAM;
     const int bpp = World::bytesPerPixel(format);
     const int packed = width * bpp;
     const int padding = (packed + kNewWorldRowAlign - 1) / kNewWorldRowAlign * kNewWorldRowAlign - packed + kNewWorldRowAlign;
     auto world = std::make_unique<World>(width, height, format, padding);  // always cleared
+    // A world with a side of 0 is made, as a host may make it, but has no
+    // pixels; it is still a live world that the effect must dispose of.
+    if (width == 0 || height == 0) world->def()->data = nullptr;
     *worldP = *world->def();
     {
         std::lock_guard<std::mutex> lock(gWorldsMutex);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/ae_effect.h"
+#include "params/LiveCount.h"
 
 namespace Ombrix::Levels {
 
@@ -48,8 +49,11 @@ public:
 
     LanguageIndex language() const { return language_; }
     size_t size() const { return dictionary_.size(); }
+    // Tables alive in this copy of the effect's code.
+    static int live() { return LiveCount<NameTable>::live(); }
 
 private:
+    LiveCount<NameTable> counted_;
     LanguageIndex language_;
     std::map<std::string, std::unique_ptr<NameEntry>> dictionary_;
 };

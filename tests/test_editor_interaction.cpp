@@ -104,6 +104,38 @@ TEST_P(EditorHandles, EachHandleIsGrabbedAndDraggedInItsChannel) {
 INSTANTIATE_TEST_SUITE_P(SeveralChannels, EditorHandles,
                          ::testing::Values(kChannelRGB, kChannelRed, kChannelGreen, kChannelBlue, kChannelAlpha));
 
+// A handle takes clicks only in the box of its triangle, apex row to base row:
+// not a pixel above the apex, nor below the base, nor beside it.
+TEST_F(EditorInteraction, AnOutputHandleTakesClicksOnlyWhereItIsDrawn) {
+    spreadHandles(kChannelRed);
+    const int apexY = kVy + 95;
+    struct Probe {
+        int dx, y;
+        A_intptr_t expected;
+    };
+    const Probe probes[] = {
+        {0, apexY - 1, 0}, {0, apexY - 2, 0}, {0, apexY - 3, 0},  // just above the apex
+        {0, apexY, 4},     {0, apexY + 1, 4}, {0, apexY + 5, 4},  // apex to base
+        {-5, apexY + 5, 4}, {5, apexY + 5, 4},                    // the base's ends
+        {0, apexY + 6, 0}, {-6, apexY + 3, 0}, {6, apexY + 3, 0}, // below and beside
+    };
+    for (const Probe& p : probes) {
+        SCOPED_TRACE("output black handle, x " + std::to_string(p.dx) + ", y " + std::to_string(p.y));
+        ASSERT_EQ(sender->click(kVx + 60 + p.dx, p.y), PF_Err_NONE);
+        EXPECT_EQ(askedForDrags() ? grabbed() : 0, p.expected);
+        PF_CursorType cursor = PF_Cursor_NONE;
+        ASSERT_EQ(sender->adjustCursor(kVx + 60 + p.dx, p.y, &cursor), PF_Err_NONE);
+        EXPECT_EQ(cursor == PF_Cursor_FINGER_POINTER, p.expected != 0);
+    }
+    // The output white handle the same way.
+    ASSERT_EQ(sender->click(kVx + 180, apexY - 1), PF_Err_NONE);
+    EXPECT_FALSE(askedForDrags());
+    ASSERT_EQ(sender->click(kVx + 180, apexY), PF_Err_NONE);
+    EXPECT_TRUE(askedForDrags());
+    EXPECT_EQ(grabbed(), 5);
+    EXPECT_HOST_CLEAN(*host);
+}
+
 TEST_F(EditorInteraction, EveryDragOfADragWritesTheValueWithTheChangeFlag) {
     spreadHandles(kChannelRed);
     ASSERT_EQ(sender->click(kVx + 40, 78), PF_Err_NONE);

@@ -61,6 +61,39 @@ TEST_F(EditorRelease, ADrawGivesBackEverythingItMade) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// A layer of 300 x 1 gives a 256 x 0 thumbnail: the host makes that world
+// (without pixels), and every draw must give it back.
+TEST_F(EditorRelease, AThumbnailWithoutPixelsIsDisposedOfOnEveryDraw) {
+    for (const auto& size : {std::make_pair(300, 1), std::make_pair(1, 300)}) {
+        hostsim::World thin(size.first, size.second);
+        host->setInputLayer(thin.def());
+        for (int draw = 0; draw < 3; ++draw) {
+            const hostsim::SuiteCounts worldBefore = host->suiteCounts("PF World Suite", 2);
+            ASSERT_EQ(sender->draw(), PF_Err_NONE);
+            EXPECT_EQ(host->suiteCounts("PF World Suite", 2).acquired, worldBefore.acquired + 2);  // new, then dispose
+            EXPECT_EQ(host->liveObjects("PF_EffectWorld"), 0) << size.first << " x " << size.second;
+        }
+    }
+    host->setInputLayer(layer->def());
+    expectSuitesBalanced();
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// A host service's own error reaches the host as it was returned: the custom-UI
+// suite that cannot give a drawing reference fails the draw with its code.
+TEST_F(EditorRelease, TheDrawingReferencesErrorIsTheDrawsResult) {
+    for (const PF_Err code : {PF_Err_INTERNAL_STRUCT_DAMAGED, PF_Err_OUT_OF_MEMORY, PF_Interrupt_CANCEL}) {
+        drawbot().failCall("PF_GetDrawingReference", code);
+        PF_EventExtra event;
+        EXPECT_EQ(drawWithFlags(event), code);
+        EXPECT_EQ(event.evt_out_flags, PF_EO_NEVER_UPDATE);
+        drawbot().clearFailures();
+        expectSuitesBalanced();
+        EXPECT_HOST_CLEAN(*host);
+    }
+    ASSERT_EQ(sender->draw(), PF_Err_NONE);
+}
+
 // ---- refused suites ------------------------------------------------------------------------------
 
 struct SuiteRefusal {
@@ -179,7 +212,8 @@ TEST_P(EditorFailingCall, NoExceptionReachesTheHostAndNothingIsKept) {
     const PF_Err err = drawWithFlags(event);
     drawbot().clearFailures();
     if (f.drawFails) {
-        EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+        // The custom-UI suite's own code reaches the host; Drawbot failures are 516.
+        EXPECT_EQ(err, std::string(f.function) == "PF_GetDrawingReference" ? 7 : PF_Err_BAD_CALLBACK_PARAM);
         EXPECT_EQ(event.evt_out_flags, PF_EO_NEVER_UPDATE);
     } else {
         EXPECT_EQ(err, PF_Err_NONE);  // drawing results are returned, not raised

@@ -331,7 +331,7 @@ protected:
         Result result;
         host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
             OwnedWorld world(in);
-            result.made = fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def());
+            result.made = fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world);
             EXPECT_EQ(result.made, world.made());
             result.width = world.world().width;
             result.height = world.world().height;
@@ -385,11 +385,17 @@ TEST_F(Thumbnail, NearestSamplingKeepsTheLayersProportions) {
 }
 
 TEST_F(Thumbnail, NoPixelsNoWorld) {
+    const Result none = fetch(nullptr);
+    EXPECT_FALSE(none.made);
+    EXPECT_EQ(total(none.counts.red), 0);
+    // A thumbnail with a side of 0: the host makes a world without pixels,
+    // which counts nothing and is given back (fetch checks the host is clean).
     hostsim::World line(300, 1);  // 256 x 0
-    hostsim::World column(1, 300);
-    for (const PF_EffectWorld* layer : std::vector<const PF_EffectWorld*>{nullptr, line.def(), column.def()}) {
+    hostsim::World column(1, 300);  // 0 x 256
+    for (const PF_EffectWorld* layer : std::vector<const PF_EffectWorld*>{line.def(), column.def()}) {
         const Result r = fetch(layer);
-        EXPECT_FALSE(r.made);
+        EXPECT_TRUE(r.made);
+        EXPECT_EQ(r.width * r.height, 0);
         EXPECT_EQ(total(r.counts.red), 0);
     }
     host->failCheckout(1, PF_Err_INVALID_INDEX);
@@ -413,7 +419,7 @@ TEST_F(Thumbnail, EachPixelIsTheLayerPixelUnderItsCentre) {
         host->setInputLayer(layer.def());
         host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
             OwnedWorld world(in);
-            EXPECT_TRUE(fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def()));
+            EXPECT_TRUE(fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world));
             const PF_EffectWorld& t = world.world();
             EXPECT_EQ(t.width, s.tw);
             EXPECT_EQ(t.height, s.th);
@@ -471,7 +477,7 @@ TEST_F(Thumbnail, ARefusedWorldSuiteThrowsAfterCheckingTheLayerIn) {
     host->callAs(PF_Cmd_EVENT, [&](PF_InData* in, PF_OutData*) {
         OwnedWorld world(in);
         try {
-            fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world.def());
+            fetchLayerThumbnail(in, CanvasRect(0, 0, 256, 256), world);
             ADD_FAILURE() << "no exception";
         } catch (int code) {
             EXPECT_EQ(code, 13);

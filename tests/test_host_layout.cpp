@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Parameters, HostLayout, ::testing::Values(
     AT(PF_CustomUIInfo, preview_ui_alignment, 40)));
 
 INSTANTIATE_TEST_SUITE_P(SuiteSlots, HostLayout, ::testing::Values(
-    SLOT(SPBasicSuite, AcquireSuite, 0), SLOT(SPBasicSuite, ReleaseSuite, 1), SIZE(SPBasicSuite, 7 * 8),
-    SLOT(PFAppSuite6, PF_AppGetLanguage, 2), SLOT(PFAppSuite6, PF_InvalidateRect, 9), SIZE(PFAppSuite6, 11 * 8),
+    SLOT(SPBasicSuite, AcquireSuite, 0), SLOT(SPBasicSuite, ReleaseSuite, 1), SIZE(SPBasicSuite, 56),
+    SLOT(PFAppSuite6, PF_AppGetLanguage, 2), SLOT(PFAppSuite6, PF_InvalidateRect, 9), SIZE(PFAppSuite6, 88),
     SLOT(AEGP_EffectSuite2, AEGP_DisposeEffect, 8), SLOT(AEGP_PFInterfaceSuite1, AEGP_GetNewEffectForEffect, 1),
     SLOT(PF_WorldSuite2, PF_NewWorld, 0), SLOT(PF_WorldSuite2, PF_DisposeWorld, 1),
     SLOT(PF_WorldSuite2, PF_GetPixelFormat, 2), SLOT(PF_HandleSuite1, host_new_handle, 0),
@@ -128,8 +128,8 @@ INSTANTIATE_TEST_SUITE_P(SuiteSlots, HostLayout, ::testing::Values(
     SLOT(PF_HandleSuite1, host_dispose_handle, 3), SLOT(PF_HandleSuite1, host_get_handle_size, 4),
     SLOT(PF_HandleSuite1, host_resize_handle, 5), SLOT(PF_EffectCustomUISuite1, PF_GetDrawingReference, 0),
     SLOT(DRAWBOT_DrawbotSuite1, GetSupplier, 0), SLOT(DRAWBOT_DrawbotSuite1, GetSurface, 1),
-    SLOT(DRAWBOT_SupplierSuite1, ReleaseObject, 12), SIZE(DRAWBOT_SupplierSuite1, 13 * 8),
+    SLOT(DRAWBOT_SupplierSuite1, ReleaseObject, 12), SIZE(DRAWBOT_SupplierSuite1, 104),
     SLOT(DRAWBOT_SurfaceSuite2, DrawImage, 10), SLOT(DRAWBOT_SurfaceSuite2, Flush, 15),
-    SLOT(DRAWBOT_PathSuite1, Close, 5), SIZE(DRAWBOT_PathSuite1, 6 * 8)));
+    SLOT(DRAWBOT_PathSuite1, Close, 5), SIZE(DRAWBOT_PathSuite1, 48)));
 
 }  // namespace

@@ -242,7 +242,7 @@ TEST_F(RenderCommand, ALayerBeyondTheGlLimitsIsAHostError) {
         hostsim::World input(size.first, size.second);
         hostsim::World output(size.first, size.second);
         fillBytes(output, 0x5A);
-        EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM) << size.first << " x " << size.second;
+        EXPECT_EQ(render(input, output), PF_Err_OUT_OF_MEMORY) << size.first << " x " << size.second;
         EXPECT_EQ(output.pixel8(0, 0).alpha, 0x5A) << "the output was written";
         EXPECT_TRUE(hostContext.isCurrent());
     }
@@ -533,7 +533,7 @@ TEST_F(HostTest, WithoutAnySetUpARenderIsAHostError) {
     hostsim::World input = everyValuePicture();
     hostsim::World output(256, 4);
     host->setInputLayer(input.def());
-    EXPECT_EQ(host->render(output.def()), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(host->render(output.def()), PF_Err_INVALID_INDEX);  // no parameter declared yet
     EXPECT_TRUE(hostContext.isCurrent());
     hostContext.release();
     EXPECT_HOST_CLEAN(*host);

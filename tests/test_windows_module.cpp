@@ -340,4 +340,30 @@ TEST_F(WindowsHost, SetDownThenSetUpLeavesNoWindowClassOrThreadBehind) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// Every hidden window's device context is got and given back on the module's
+// window thread: set-up cycles with renders on threads that end leave the
+// process's GDI objects where they were (a DC got on a render thread and
+// released on the set-down thread stayed behind, one per thread per cycle).
+TEST_F(WindowsHost, SetUpCyclesWithRenderThreadsLeaveNoDeviceContextBehind) {
+    hostsim::World input = everyValuePicture();
+    auto cycle = [&] {
+        for (int t = 0; t < 3; ++t) {
+            std::thread([&] {
+                hostsim::World output(256, 4);
+                EXPECT_EQ(quietRender(input, output), PF_Err_NONE);
+            }).join();
+        }
+        ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+        ::testing::internal::CaptureStdout();
+        ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
+        ::testing::internal::GetCapturedStdout();
+    };
+    cycle();  // the first cycle may allocate what the system keeps for later ones
+    const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (before == 0) GTEST_SKIP() << "this system does not count GDI objects (Wine)";
+    for (int i = 0; i < 4; ++i) cycle();
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+    EXPECT_HOST_CLEAN(*host);
+}
+
 }  // namespace

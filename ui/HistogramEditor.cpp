@@ -1,6 +1,7 @@
 #include "ui/HistogramEditor.h"
 
 #include "params/ParamIndices.h"
+#include "ui/EditorDisplay.h"
 #include "ui/EffectCanvas.h"
 #include "ui/GammaMapping.h"
 #include "ui/HistogramCounting.h"
@@ -10,8 +11,6 @@
 
 namespace Ombrix::Levels {
 namespace {
-
-HistogramEditor gEditor;
 
 const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
 const CanvasColor kGrey50(0.5, 0.5, 0.5, 1.0);
@@ -42,8 +41,6 @@ double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
 
 }  // namespace
 
-HistogramEditor& histogramEditor() { return gEditor; }
-
 PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef*,
                                PF_EventExtra* event_extra) {
     if (event_extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
@@ -57,7 +54,7 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
     ChannelHistograms histograms;
     {
         OwnedWorld thumbnail(in_data);
-        if (fetchLayerThumbnail(in_data, CanvasRect(0.0, 0.0, 256.0, 256.0), thumbnail.def())) {
+        if (fetchLayerThumbnail(in_data, CanvasRect(0.0, 0.0, 256.0, 256.0), thumbnail)) {
             countHistograms(thumbnail.world(), histograms);
         } else {
             histograms.clear();
@@ -89,7 +86,8 @@ void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]) {
     const double gammaOffset = gammaHandleOffset(B, W, G);
 
     view.origin = CanvasPoint(vx, vy);
-    view.combinedView = combinedView;
+    view.combinedView = editorDisplay().combinedView;
+    view.histogramScale = editorDisplay().histogramScale;
     view.channel = channel;
     view.drawPanel(canvas, *histogram, params);
 

@@ -1,6 +1,7 @@
-// The histogram editor of the "Histogram" custom control: draws the input
-// layer's histogram with the levels handles of the chosen channel, and turns
-// clicks and drags into parameter changes.
+// The histogram editor of one instance's "Histogram" custom control: draws the
+// input layer's histogram with the levels handles of the chosen channel, and
+// turns clicks and drags into parameter changes. It keeps the geometry of its
+// control's last draw; the display mode and scale are shared (EditorDisplay).
 #pragma once
 
 #include <array>
@@ -65,10 +66,6 @@ public:
     CanvasRect frame;
     CanvasRect layoutRect;
     int channel = 0;
-    bool combinedView = false;
 };
-
-// The process-wide editor, alive from module load to unload.
-HistogramEditor& histogramEditor();
 
 }  // namespace Ombrix::Levels

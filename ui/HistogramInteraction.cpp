@@ -5,6 +5,7 @@
 #include "hostaccess/SuiteScope.h"
 #include "host/ae_suites.h"
 #include "params/ParamIndices.h"
+#include "ui/EditorDisplay.h"
 #include "ui/GammaMapping.h"
 #include "ui/HistogramEditor.h"
 
@@ -70,7 +71,7 @@ void HistogramEditor::onClick(PF_EventExtra* event_extra) {
     const float x = static_cast<float>(click.screen_point.h);
     const float y = static_cast<float>(click.screen_point.v);
     if (hitsPanel(view, x, y)) {
-        combinedView = !combinedView;
+        editorDisplay().combinedView = !editorDisplay().combinedView;
     } else if (strictlyInside(view.scaleTrack, x, y)) {
         click.send_drag = TRUE;
         click.continue_refcon[0] = kDragScale;
@@ -112,7 +113,8 @@ void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* p
     if (target == kDragScale) {
         float t = static_cast<float>((static_cast<double>(y) - view.origin.y - 5.0) / 60.0);
         t = t < 0.0f ? 0.0f : std::min(t, 1.0f);
-        view.histogramScale = 1.0f - t;
+        editorDisplay().histogramScale = 1.0f - t;
+        view.histogramScale = editorDisplay().histogramScale;
         return;
     }
     if (target < kDragInputBlack || target > kDragOutputWhite) return;

@@ -14,7 +14,7 @@ struct HistogramView {
     CanvasPoint origin;             // top-left corner of the histogram image
     int channel = 0;                // "Channel" popup value at the last draw
     bool combinedView = false;      // display mode at the last draw
-    float histogramScale = 0.25f;   // vertical scale of the image, 0 to 1
+    float histogramScale = 0.25f;   // vertical scale of the image at the last draw, 0 to 1
     PF_Rect scaleTrack{0, 0, 0, 0};  // the slider's track at the last draw
     PF_Rect scaleThumb{0, 0, 0, 0};  // the slider's thumb at the last draw
 

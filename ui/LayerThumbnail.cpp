@@ -9,6 +9,7 @@
 #include "host/ae_suites.h"
 #include "params/ParamIndices.h"
 #include "hostaccess/CheckedOutParam.h"
+#include "hostaccess/OwnedWorld.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -56,7 +57,7 @@ void resampleNearest(const PF_LayerDef& source, PF_PixelFormat format, double sc
 
 }  // namespace
 
-bool fetchLayerThumbnail(const PF_InData* in_data, const CanvasRect& bounds, PF_EffectWorld* world) {
+bool fetchLayerThumbnail(const PF_InData* in_data, const CanvasRect& bounds, OwnedWorld& world) {
     CheckedOutParam layer(in_data, kParamInput);
     const PF_LayerDef& source = layer.def().u.ld;
     if (source.width <= 0) return false;
@@ -70,14 +71,10 @@ bool fetchLayerThumbnail(const PF_InData* in_data, const CanvasRect& bounds, PF_
     const A_long height = static_cast<A_long>(H * scale);
 
     SuiteScope<PF_WorldSuite2> worlds(in_data, kPFWorldSuite, kPFWorldSuiteVersion2);
-    *world = PF_EffectWorld{};
-    if (worlds->PF_NewWorld(in_data->effect_ref, width, height, TRUE, PF_PixelFormat_ARGB32, world) != PF_Err_NONE) {
-        *world = PF_EffectWorld{};  // nothing was made
-        return false;
-    }
+    if (world.make(worlds.suite, width, height, TRUE, PF_PixelFormat_ARGB32) != PF_Err_NONE) return false;
     PF_PixelFormat format = PF_PixelFormat_ARGB32;
     if (worlds->PF_GetPixelFormat(&source, &format) != PF_Err_NONE) format = PF_PixelFormat_ARGB32;
-    resampleNearest(source, format, scale, *world);
+    resampleNearest(source, format, scale, world.world());
     return true;
 }
 

@@ -52,8 +52,6 @@ AEOpenGLContext::AEOpenGLContext(const AEOpenGLContext* shareWith)
     : windowClassName_(std::to_string(reinterpret_cast<uintptr_t>(this))) {
     try {
         makeWindow();
-        deviceContext_ = GetDC(window_);
-        if (!deviceContext_) throw AESDK_OpenGL_Fault(1);
         makeRenderingContext(shareWith);
         wglMakeCurrent(deviceContext_, renderingContext_);  // current already: the result is not tested
         GlBinding::registerCurrentContext(bindingHandle());
@@ -68,8 +66,10 @@ AEOpenGLContext::~AEOpenGLContext() { destroy(); }
 
 void AEOpenGLContext::makeWindow() {
     windowClassName_ = "AEOpenGL_Win_Class" + windowClassName_ + "_" + std::to_string(gWindowClassCounter++);
-    window_ = HiddenWindowThread::instance().makeWindow(windowClassName_);
-    if (!window_) throw AESDK_OpenGL_Fault(1);
+    const HiddenWindowThread::Window made = HiddenWindowThread::instance().makeWindow(windowClassName_);
+    window_ = made.window;
+    deviceContext_ = made.deviceContext;
+    if (!window_ || !deviceContext_) throw AESDK_OpenGL_Fault(1);
 }
 
 void AEOpenGLContext::makeRenderingContext(const AEOpenGLContext* shareWith) {
@@ -110,14 +110,13 @@ void AEOpenGLContext::destroy() {
         GetLastError();  // failures are read and dropped
         renderingContext_ = nullptr;
     }
-    if (deviceContext_) {
-        ReleaseDC(window_, deviceContext_);
-        deviceContext_ = nullptr;
-    }
     if (window_) {
-        // The window goes on the thread that made it, and its class with it.
-        HiddenWindowThread::instance().destroyWindow(window_, windowClassName_);
+        // The window goes on the thread that made it, with its device context
+        // and its class.
+        HiddenWindowThread::instance().destroyWindow(HiddenWindowThread::Window{window_, deviceContext_},
+                                                     windowClassName_);
         window_ = nullptr;
+        deviceContext_ = nullptr;
     }
 }
 

@@ -28,30 +28,38 @@ HiddenWindowThread& HiddenWindowThread::instance() {
     return thread;
 }
 
-HWND HiddenWindowThread::makeWindow(const std::string& className) {
+HiddenWindowThread::Window HiddenWindowThread::makeWindow(const std::string& className) {
     std::lock_guard<std::mutex> guard(calls_);
-    if (windows_ == 0 && !start()) return nullptr;
-    HWND window = nullptr;
+    if (windows_ == 0 && !start()) return Window{};
+    Window made;
     run([&] {
         const WNDCLASSEXA wc = hiddenWindowClass(className.c_str());
         if (!RegisterClassExA(&wc)) return;
-        window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, className.c_str(), "OpenGL-using FBOs in AE",
-                                 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
-        if (!window) UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
+        made.window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, className.c_str(), "OpenGL-using FBOs in AE",
+                                      0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+        // The device context is got here and given back here too, whichever
+        // thread the context that draws on it belongs to.
+        if (made.window) made.deviceContext = GetDC(made.window);
+        if (made.window && !made.deviceContext) {
+            DestroyWindow(made.window);
+            made.window = nullptr;
+        }
+        if (!made.window) UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
     });
-    if (window) {
+    if (made.window) {
         ++windows_;
     } else if (windows_ == 0) {
         stop();
     }
-    return window;
+    return made;
 }
 
-void HiddenWindowThread::destroyWindow(HWND window, const std::string& className) {
+void HiddenWindowThread::destroyWindow(const Window& made, const std::string& className) {
     std::lock_guard<std::mutex> guard(calls_);
     if (windows_ == 0) return;  // not one of ours: there is no thread that could destroy it
     run([&] {
-        DestroyWindow(window);
+        if (made.deviceContext) ReleaseDC(made.window, made.deviceContext);
+        DestroyWindow(made.window);
         UnregisterClassA(className.c_str(), GetModuleHandleA(nullptr));
         GetLastError();  // failures are read and dropped
     });

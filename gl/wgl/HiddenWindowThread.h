@@ -26,13 +26,22 @@ class HiddenWindowThread {
 public:
     static HiddenWindowThread& instance();
 
-    // Registers the window class `className` (arrow cursor, black background,
-    // DefWindowProcA) and creates a hidden 8 x 8 window of it. Returns null,
-    // having unregistered the class again, when either step fails.
-    HWND makeWindow(const std::string& className);
+    // A hidden window and its device context, both made and given back on
+    // this thread: a DC got on a render thread and released on the set-down
+    // thread would be left behind for every render thread of every cycle.
+    struct Window {
+        HWND window = nullptr;
+        HDC deviceContext = nullptr;
+    };
 
-    // Destroys the window and unregisters its class (failures ignored).
-    void destroyWindow(HWND window, const std::string& className);
+    // Registers the window class `className` (arrow cursor, black background,
+    // DefWindowProcA), creates a hidden 8 x 8 window of it and gets its device
+    // context. Returns nulls, having given back what it made, when a step fails.
+    Window makeWindow(const std::string& className);
+
+    // Releases the device context, destroys the window and unregisters its
+    // class (failures ignored).
+    void destroyWindow(const Window& made, const std::string& className);
 
     // Windows alive; the thread runs exactly while this is not 0.
     int windowCount();
