@@ -6,6 +6,7 @@
 #include "host/entry_point.h"
 #include "params/ParameterSet.h"
 #include "render/RenderCommand.h"
+#include "render/SmartRender.h"
 #include "ui/HistogramEditor.h"
 
 using namespace Ombrix::Levels;
@@ -20,11 +21,13 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         case PF_Cmd_GLOBAL_SETDOWN: return globalSetdown(in_data, out_data);
         case PF_Cmd_PARAMS_SETUP: return setupParameters(in_data, out_data, params, output, gNameTable);
         case PF_Cmd_RENDER: return renderCommand(in_data, out_data, params, output, gLevelsPass);
+        case PF_Cmd_SMART_PRE_RENDER: return smartPreRender(in_data, static_cast<PF_PreRenderExtra*>(extra));
+        case PF_Cmd_SMART_RENDER: return smartRender(in_data, static_cast<PF_SmartRenderExtra*>(extra), gLevelsPass);
         case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
         case PF_Cmd_EVENT:
             return histogramEditor().handleEvent(in_data, out_data, params, output,
                                                  static_cast<PF_EventExtra*>(extra));
-        default: return PF_Err_NONE;  // sequence, frame, dialog, smart-render and unknown commands
+        default: return PF_Err_NONE;  // sequence, frame, dialog and unknown commands
     }
 }
 
@@ -32,7 +35,9 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 
 PF_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                 PF_LayerDef* output, void* extra) {
-    if (cmd < PF_Cmd_ABOUT || cmd > PF_Cmd_EVENT) return PF_Err_NONE;
+    if (cmd < PF_Cmd_ABOUT || (cmd > PF_Cmd_EVENT && cmd != PF_Cmd_SMART_PRE_RENDER && cmd != PF_Cmd_SMART_RENDER)) {
+        return PF_Err_NONE;
+    }
     if (!in_data || !out_data) return PF_Err_BAD_CALLBACK_PARAM;
     // Nothing may unwind into the host: a thrown host code, a GL or Drawbot
     // failure or anything else becomes a host error code.
