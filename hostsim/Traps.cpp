@@ -17,15 +17,21 @@ namespace {
 constexpr size_t kMaxTables = 24;
 
 std::mutex gNamesMutex;
-std::array<std::string, kMaxTables> gNames;
+// Made on first use: tables are trapped by other files' static initialisers,
+// which may run before this file's.
+std::array<std::string, kMaxTables>& tableNames() {
+    static std::array<std::string, kMaxTables> names;
+    return names;
+}
 
 // The table's number, given once per name.
 size_t tableNumber(const char* name) {
     std::lock_guard<std::mutex> lock(gNamesMutex);
+    std::array<std::string, kMaxTables>& names = tableNames();
     for (size_t i = 0; i < kMaxTables; ++i) {
-        if (gNames[i] == name) return i;
-        if (gNames[i].empty()) {
-            gNames[i] = name;
+        if (names[i] == name) return i;
+        if (names[i].empty()) {
+            names[i] = name;
             return i;
         }
     }
@@ -36,7 +42,7 @@ void reportTrap(size_t id) {
     std::string name;
     {
         std::lock_guard<std::mutex> lock(gNamesMutex);
-        name = gNames[id / kMaxTrapSlots];
+        name = tableNames()[id / kMaxTrapSlots];
     }
     Host::current().violation("called " + name + " slot " + std::to_string(id % kMaxTrapSlots) +
                               ", which the effect has no business calling");
