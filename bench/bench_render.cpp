@@ -8,7 +8,11 @@
 //    made and programs linked per frame counted through glbinding;
 //  - FourFramesAtOnce: four frames rendered at once on four render threads
 //    (kept for the whole run, as a host keeps its own) through one host, per
-//    path; the time is for all four.
+//    path; the time is for all four;
+//  - DeepFrames: 16-bit frames through PF_Cmd_RENDER and float frames through
+//    smart pre-render and smart render (the pre-render counted in), on the
+//    CPU path (all threads) and the GPU path on llvmpipe; the plain 8-bit
+//    loop above is the floor to read them against.
 // Milliseconds per frame (or per four frames), wall clock. ZANTH_BENCH_MODULE
 // names another build of the module to load (an earlier one, to compare).
 #include <benchmark/benchmark.h>
@@ -20,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -253,6 +258,54 @@ void GpuLlvmpipe(benchmark::State& state) {
     host.globalSetdown();
 }
 
+// state.range(2): 16 or 32 bits a channel; state.range(3): 0 CPU path, 1 GPU path.
+void DeepFrames(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const bool deep16 = state.range(2) == 16;
+    const bool gpu = state.range(3) == 1;
+    hostsim::Host host(ZANTH_MODULE_PATH);
+    if (!setUp(host, gpu ? "gpu" : "cpu", nullptr, state)) return;
+    applySettings(host);
+    const PF_PixelFormat format = deep16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+    hostsim::World input(width, height, format, 64);
+    hostsim::World output(width, height, format, 64);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (deep16) {
+                input.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(32768 - (y * 16) % 32769),
+                                                 static_cast<A_u_short>((x * 9) % 32769),
+                                                 static_cast<A_u_short>(((x + y) * 5) % 32769),
+                                                 static_cast<A_u_short>((x * 27) % 32769)};
+            } else {
+                input.pixelFloat(x, y) = PF_PixelFloat{1.0f - static_cast<float>(y) / static_cast<float>(height),
+                                                       -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width),
+                                                       static_cast<float>((x + y) & 1023) / 1023.0f, 0.25f};
+            }
+        }
+    }
+    host.setInputLayer(input.def());
+    auto frame = [&] {
+        if (deep16) return host.render(output.def());
+        const PF_Err err = host.smartPreRender(hostsim::Host::fullRequest(width, height), 32);
+        return err != PF_Err_NONE ? err : host.smartRender(output.def());
+    };
+    if (frame() != PF_Err_NONE) {  // the first frame makes the context and programs
+        state.SkipWithError("render failed");
+        return;
+    }
+    for (auto _ : state) {
+        if (frame() != PF_Err_NONE) {
+            state.SkipWithError("render failed");
+            break;
+        }
+        benchmark::DoNotOptimize(output.memory().data());
+    }
+    state.SetLabel(std::string(deep16 ? "16-bit" : "float") + (gpu ? ", gpu path" : ", cpu path"));
+    state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+    host.globalSetdown();
+}
+
 BENCHMARK(PlainLookup)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(CpuOneThread)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(CpuAllThreads)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
@@ -265,6 +318,13 @@ BENCHMARK(FourFramesAtOnce)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+BENCHMARK(DeepFrames)
+    ->ArgsProduct({{1920}, {1080}, {16, 32}, {0, 1}})
+    ->ArgsProduct({{3840}, {2160}, {16, 32}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 #include "gl/PrintMessage.h"
 #include "host/ae_suites.h"
 #include "params/NameTable.h"
+#include "render/DeepLevelsPass.h"
 #include "render/LevelsPass.h"
 #include "render/RenderPath.h"
 
@@ -62,9 +63,11 @@ void releaseGl() {
         if (rootCurrent) {
             OpenglRenderTarget::releaseAll();
             if (gLevelsPass) gLevelsPass->releaseGl();
+            deepLevelsPass().releaseGl();
         } else {
             OpenglRenderTarget::forgetAll();
             if (gLevelsPass) gLevelsPass->forgetGl();
+            deepLevelsPass().forgetGl();
         }
         destroyAllContexts();
     }

@@ -8,6 +8,7 @@
 #include "host/entry_point.h"
 #include "params/ParameterSet.h"
 #include "render/RenderCommand.h"
+#include "render/SmartRender.h"
 #include "ui/EditorInstances.h"
 
 using namespace Ombrix::Levels;
@@ -25,6 +26,8 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
             if (const PF_Err missing = renderParamsPresent(in_data, params)) return missing;
             return renderCommand(in_data, out_data, params, output, gLevelsPass);
         }
+        case PF_Cmd_SMART_PRE_RENDER: return smartPreRender(in_data, static_cast<PF_PreRenderExtra*>(extra));
+        case PF_Cmd_SMART_RENDER: return smartRender(in_data, static_cast<PF_SmartRenderExtra*>(extra), gLevelsPass);
         case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
         case PF_Cmd_EVENT: {
             if (const PF_Err missing = eventParamsPresent(in_data, params)) return missing;
@@ -32,7 +35,7 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
             return editorInstances().editorFor(in_data->effect_ref).handleEvent(in_data, out_data, params, output,
                                                                                 static_cast<PF_EventExtra*>(extra));
         }
-        default: return PF_Err_NONE;  // sequence, frame, dialog, smart-render and unknown commands
+        default: return PF_Err_NONE;  // sequence, frame, dialog and unknown commands
     }
 }
 
@@ -40,7 +43,9 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
 
 PF_EXPORT PF_Err EntryPointFunc(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                 PF_LayerDef* output, void* extra) {
-    if (cmd < PF_Cmd_ABOUT || cmd > PF_Cmd_EVENT) return PF_Err_NONE;
+    if (cmd < PF_Cmd_ABOUT || (cmd > PF_Cmd_EVENT && cmd != PF_Cmd_SMART_PRE_RENDER && cmd != PF_Cmd_SMART_RENDER)) {
+        return PF_Err_NONE;
+    }
     if (!in_data || !out_data) return PF_Err_BAD_CALLBACK_PARAM;
     // Nothing may unwind into the host: a thrown host code, a GL or Drawbot
     // failure or anything else becomes a host error code.

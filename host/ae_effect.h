@@ -416,3 +416,102 @@ struct PF_OutData {
     PF_SoundWorld dest_snd;
     A_long out_flags2;
 };
+
+// ---- smart rendering ------------------------------------------------------------------------
+// The records of PF_Cmd_SMART_PRE_RENDER and PF_Cmd_SMART_RENDER. Members the
+// host prints as `long` are 32-bit here (the Windows `long`), so the Linux
+// build has the same layout. tests/test_host_layout.cpp holds every offset.
+typedef A_long PF_ChannelMask;
+enum : PF_ChannelMask {
+    PF_ChannelMask_ALPHA = 1,
+    PF_ChannelMask_RED = 2,
+    PF_ChannelMask_GREEN = 4,
+    PF_ChannelMask_BLUE = 8,
+    PF_ChannelMask_ARGB = 15,
+};
+typedef A_long PF_GPU_Framework;
+enum : PF_GPU_Framework { PF_GPU_Framework_NONE = 0 };
+typedef A_short PF_RenderOutputFlags;
+enum : PF_RenderOutputFlags { PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS = 1 };
+
+// 44 bytes.
+struct PF_RenderRequest {
+    PF_LRect rect;
+    PF_Field field;
+    PF_ChannelMask channel_mask;
+    PF_Boolean preserve_rgb_of_zero_alpha;
+    char unused[3];
+    A_long reserved[4];
+};
+
+// 64 bytes.
+struct PF_PreRenderInput {
+    PF_RenderRequest output_request;
+    A_short bitdepth;  // bits per channel: 8, 16 or 32
+    const void* gpu_data;
+    PF_GPU_Framework what_gpu;
+    A_u_long device_index;
+};
+
+typedef void (*PF_DeletePreRenderDataFunc)(void* pre_render_data);
+
+// 56 bytes.
+struct PF_PreRenderOutput {
+    PF_LRect result_rect;
+    PF_LRect max_result_rect;
+    PF_Boolean solid;
+    PF_Boolean reserved;
+    PF_RenderOutputFlags flags;
+    void* pre_render_data;
+    PF_DeletePreRenderDataFunc delete_pre_render_data_func;
+};
+
+// 56 bytes as far as it is known; the host writes it, so the effect hands
+// over a zeroed buffer of at least kCheckoutResultBufferBytes.
+struct PF_CheckoutResult {
+    PF_LRect result_rect;
+    PF_LRect max_result_rect;
+    PF_RationalScale par;
+    A_long solid;
+    PF_Boolean reservedB[3];
+    A_long ref_width;
+    A_long ref_height;
+};
+enum { kCheckoutResultBufferBytes = 128 };
+
+// 72 bytes.
+struct PF_SmartRenderInput {
+    PF_RenderRequest output_request;
+    A_short bitdepth;
+    void* pre_render_data;
+    const void* gpu_data;
+    PF_GPU_Framework what_gpu;
+    A_u_long device_index;
+};
+
+// Only the first slot of each callback table is known to be checkout_layer
+// (pre-render) and the first three those below (smart render).
+struct PF_PreRenderCallbacks {
+    PF_Err(AE_CALLBACK* checkout_layer)(PF_ProgPtr effect_ref, A_long index, A_long checkout_id,
+                                        const PF_RenderRequest* req, A_long what_time, A_long time_step,
+                                        A_u_long time_scale, PF_CheckoutResult* checkout_result);
+};
+
+struct PF_SmartRenderCallbacks {
+    PF_Err(AE_CALLBACK* checkout_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectWorld** pixels);
+    PF_Err(AE_CALLBACK* checkin_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_id);
+    PF_Err(AE_CALLBACK* checkout_output)(PF_ProgPtr effect_ref, PF_EffectWorld** output);
+};
+
+// 24 bytes.
+struct PF_PreRenderExtra {
+    PF_PreRenderInput* input;
+    PF_PreRenderOutput* output;
+    PF_PreRenderCallbacks* cb;
+};
+
+// 16 bytes.
+struct PF_SmartRenderExtra {
+    PF_SmartRenderInput* input;
+    PF_SmartRenderCallbacks* cb;
+};

@@ -170,6 +170,7 @@ Host::Host(const std::string& modulePath) {
 }
 
 Host::~Host() {
+    discardPreRender();  // the effect's delete function lives in the module
     module_.reset();  // unload first: the module's static objects may still call back while unloading
     gHost = nullptr;
     if (!violations_.empty() && gViolationsLeft) gViolationsLeft(violations_);
@@ -281,7 +282,10 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
 
     const PF_Cmd outer = tCommand;
     tCommand = cmd;
-    const PF_Err err = module_->entryPoint()(cmd, &in_data, &out_data, pointers.data(), output, extra);
+    // No parameter array comes with the smart commands: they check parameters out.
+    const bool smart = cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER;
+    const PF_Err err =
+        module_->entryPoint()(cmd, &in_data, &out_data, smart ? nullptr : pointers.data(), output, extra);
     tCommand = outer;
     for (const std::string& member : poisoned.changed()) {
         violation("command " + std::to_string(cmd) + " changed " + member + ", which the effect has no business writing");
@@ -303,6 +307,14 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
         out_data_.my_version != module_->registration().effectVersion) {
         violation("global set-up reported version " + std::to_string(out_data_.my_version) +
                   ", the registration record says " + std::to_string(module_->registration().effectVersion));
+    }
+    if (cmd == PF_Cmd_GLOBAL_SETUP && err == PF_Err_NONE &&
+        (static_cast<uint32_t>(out_data_.out_flags) != module_->registration().outFlags ||
+         static_cast<uint32_t>(out_data_.out_flags2) != module_->registration().outFlags2)) {
+        violation("global set-up reported flags " + std::to_string(out_data_.out_flags) + "/" +
+                  std::to_string(out_data_.out_flags2) + ", the registration record says " +
+                  std::to_string(module_->registration().outFlags) + "/" +
+                  std::to_string(module_->registration().outFlags2));
     }
     if (cmd == PF_Cmd_PARAMS_SETUP && err == PF_Err_NONE && out_data_.num_params != paramCount()) {
         violation("parameter set-up declared num_params " + std::to_string(out_data_.num_params) + " but added " +

@@ -136,7 +136,41 @@ public:
     // The command in progress on the calling thread (-1 when none).
     PF_Cmd commandInProgress() const;
 
+    // ---- smart rendering (SmartRender.cpp) -------------------------------------
+    // PF_Cmd_SMART_PRE_RENDER for `request` at `bitdepth` (8, 16 or 32). What
+    // it leaves (the output record, pre_render_data, the layer checkouts)
+    // stays with the host until the next smart render, another pre-render or
+    // discardPreRender(), which free pre_render_data through the effect's
+    // delete function, as a host does.
+    PF_Err smartPreRender(const PF_RenderRequest& request, A_short bitdepth);
+    // The output record of the last pre-render (zeroed when there was none).
+    PF_PreRenderOutput preRenderOutput() const;
+    // PF_Cmd_SMART_RENDER after the pending pre-render, at its bit depth;
+    // `output` is the world checkout_output hands out. Without a pending
+    // pre-render: no pre_render_data, no checkouts, the given bit depth.
+    PF_Err smartRender(PF_EffectWorld* output, A_short bitdepthWithoutPreRender = 8);
+    void discardPreRender();
+    // The request of a full frame of the input layer (or width x height).
+    static PF_RenderRequest fullRequest(int width, int height);
+    // checkout_layer, checkout_layer_pixels and checkout_output return `code`
+    // (0: they work again).
+    void refuseLayerCheckout(PF_Err code);
+    void refuseLayerPixels(PF_Err code);
+    void refuseOutput(PF_Err code);
+    // The input layer as checkout_layer hands it out is cut to `rect` (a host
+    // that knows the layer is transparent elsewhere); null: the whole layer.
+    void trimLayerCheckout(const PF_LRect* rect);
+    // Layer pixels checked out and not checked in (within a smart render).
+    int layerPixelsCheckedOut() const;
+    // How often the effect's delete function freed pre_render_data.
+    int preRenderDataFreed() const;
+
     // ---- callbacks, used by the C trampolines ------------------------------------
+    PF_Err checkoutLayer(PF_ProgPtr ref, A_long index, A_long id, const PF_RenderRequest* req, A_long time,
+                         A_long step, A_u_long scale, PF_CheckoutResult* result);
+    PF_Err checkoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels);
+    PF_Err checkinLayerPixels(PF_ProgPtr ref, A_long id);
+    PF_Err checkoutOutput(PF_ProgPtr ref, PF_EffectWorld** output);
     SPErr acquireSuite(const char* name, int32_t version, const void** suite);
     SPErr releaseSuite(const char* name, int32_t version);
     PF_Err addParam(PF_ProgPtr ref, A_long index, PF_ParamDefPtr def);
@@ -155,6 +189,28 @@ private:
     typedef std::pair<std::string, int32_t> SuiteKey;
 
     void installCoreSuites();
+
+    // Smart rendering: what the last pre-render left, and the smart render in progress.
+    struct PendingFrame {
+        PF_RenderRequest request{};
+        A_short bitdepth = 8;
+        PF_PreRenderOutput output{};
+        std::map<A_long, PF_LRect> checkouts;  // checkout id -> the rectangle of the layer
+    };
+    void freePending(PendingFrame& frame);
+    std::unique_ptr<PendingFrame> pending_;
+    std::unique_ptr<PendingFrame> checkingOut_;  // the pre-render in progress
+    PF_PreRenderOutput lastPreRenderOutput_{};
+    std::map<A_long, PF_EffectWorld> pixelViews_;  // the smart render's input worlds by id
+    std::map<A_long, bool> pixelsOut_;             // id -> checked out now; present: checked out once
+    PF_EffectWorld* smartOutput_ = nullptr;
+    bool outputCheckedOut_ = false;
+    PF_Err refuseLayerCheckout_ = 0;
+    PF_Err refuseLayerPixels_ = 0;
+    PF_Err refuseOutput_ = 0;
+    bool trimmed_ = false;
+    PF_LRect trim_{};
+    int preRenderDataFreed_ = 0;
 
     std::unique_ptr<Module> module_;
     PF_InData in_data_{};

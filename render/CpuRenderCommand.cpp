@@ -6,11 +6,17 @@
 
 namespace Ombrix::Levels {
 
-PF_Err renderCommandOnCpu(PF_InData* in_data, const PF_EffectWorld& input, PF_EffectWorld& output) {
+PF_Err renderCommandOnCpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
+                          PF_EffectWorld& output) {
     const LevelsSettings settings = readLevelsSettings(in_data);
     CpuRenderOptions options;
     options.threads = activeCpuThreads();
-    renderLevels8(settings, input, output, options);
+    switch (depth) {
+        case kPixelFormat8: renderLevels8(settings, input, output, options); break;
+        case kPixelFormat16: renderLevels16(settings, input, output, options); break;
+        case kPixelFormat32: renderLevelsFloat(settings, input, output, options); break;
+        default: throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    }
     return PF_Err_NONE;
 }
 

@@ -11,6 +11,7 @@
 #include "render/LevelsSettingsReader.h"
 #include "render/PixelTransfer.h"
 #include "render/RenderPath.h"
+#include "render/WorldDepth.h"
 
 using namespace gl33core;
 
@@ -37,16 +38,31 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
                      LevelsPass* pass) {
     if (!params || !params[kParamInput] || !output) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     PF_EffectWorld* input = &params[kParamInput]->u.ld;
+    if (input->width < 0 || input->height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    if (input->width == 0 || input->height == 0) return PF_Err_NONE;  // nothing to draw
+    // PF_Cmd_RENDER carries 8-bit and 16-bit worlds only.
+    const PixelFormatCode depth = frameDepth(in_data, *input, *output, nullptr);
+    return renderFrame(in_data, *input, *output, depth, pass);
+}
+
+PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth,
+                   LevelsPass* pass) {
+    PF_EffectWorld* input = &inputWorld;
+    PF_EffectWorld* output = &outputWorld;
     const int width = input->width;
     const int height = input->height;
     if (width < 0 || height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
 
     switch (activeRenderPath()) {
-        case RenderPath::Cpu: return renderCommandOnCpu(in_data, *input, *output);
+        case RenderPath::Cpu: return renderCommandOnCpu(in_data, depth, *input, *output);
         case RenderPath::Gpu: break;
         case RenderPath::None: throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // not set up
     }
+    // Float frames are rendered by the CPU renderer on both paths (see
+    // RenderCommand.h); 16-bit frames have their own GPU pass.
+    if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, depth, *input, *output);
+    if (depth == kPixelFormat16) return renderDeepOnGpu(in_data, *input, *output, pass);
 
     const LevelsSettings settings = readLevelsSettings(in_data);  // before any GL work
     SavedCurrentContext saved;

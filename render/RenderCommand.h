@@ -1,8 +1,16 @@
 // PF_Cmd_RENDER: one frame on the path chosen at global set-up (RenderPath.h):
 // the CPU render (CpuRenderCommand.h) or the GPU path.
+//
+// Depths: 8-bit frames go through the levels pass on the GPU path; 16-bit
+// frames through their own pass (DeepLevelsPass.h), exact to the host's
+// 0..32768 codes; float frames (smart render only) are rendered by the CPU
+// renderer on both paths: GLSL leaves NaN and infinity arithmetic undefined,
+// so the rule that non-finite input gives finite output (CpuLevelsRenderer.h)
+// could not be promised on a GPU, and the CPU renderer is exact.
 #pragma once
 
 #include "host/ae_effect.h"
+#include "render/PixelTransfer.h"
 
 namespace Ombrix::Levels {
 
@@ -10,7 +18,16 @@ class LevelsPass;
 
 // Returns 0 on success; host failures are thrown as int codes. `pass` is the
 // process's levels pass, null between a global set-down and the next set-up.
+// Input and output must both be 8-bit or both 16-bit (WorldDepth.h); anything
+// else is refused with the output untouched.
 PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                      LevelsPass* pass);
+
+// One frame of a known depth (both worlds checked) on the active path.
+PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, PixelFormatCode depth,
+                   LevelsPass* pass);
+
+// A 16-bit frame on the GPU path (RenderDeepGpu.cpp).
+PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

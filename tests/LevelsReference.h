@@ -120,4 +120,46 @@ inline int channelOf(const PF_Pixel8& p, Channel c) {
     return 0;
 }
 
+
+// 16-bit worlds: a host code k (0..32768; anything above is white) is the
+// sample k / 32768, so the map works at k * 255 / 32768 in the settings'
+// 0..255 units; the result comes back as lrintf(v * 32768).
+constexpr int kWhite16 = 32768;
+
+inline float sample16(int code) { return static_cast<float>(std::min(code, kWhite16)) / static_cast<float>(kWhite16); }
+inline int toCode16(float v) { return static_cast<int>(std::lrintf(v * static_cast<float>(kWhite16))); }
+
+struct CodeModel {
+    int expected;
+    bool stable;  // a nudge of the input moves the result by at most one code value
+};
+
+inline CodeModel codeModel16(int code, Channel channel, const LevelsSettings& s) {
+    const float sample = sample16(code);
+    const int expected = toCode16(channelModel(sample, channel, s));
+    const int below = toCode16(channelModel(sample * (1.0f - 1e-6f) - 1e-8f, channel, s));
+    const int above = toCode16(channelModel(sample * (1.0f + 1e-6f) + 1e-8f, channel, s));
+    return {expected, std::abs(below - expected) <= 1 && std::abs(above - expected) <= 1};
+}
+
+inline int channelOf(const PF_Pixel16& p, Channel c) {
+    switch (c) {
+        case kAlpha: return p.alpha;
+        case kRed: return p.red;
+        case kGreen: return p.green;
+        case kBlue: return p.blue;
+    }
+    return 0;
+}
+
+inline float channelOf(const PF_PixelFloat& p, Channel c) {
+    switch (c) {
+        case kAlpha: return p.alpha;
+        case kRed: return p.red;
+        case kGreen: return p.green;
+        case kBlue: return p.blue;
+    }
+    return 0.0f;
+}
+
 }  // namespace zanth_test

@@ -18,7 +18,7 @@ class EntryPoint : public HostTest {};
 
 TEST_F(EntryPoint, IgnoredCommandsReturnZeroAndChangeNothing) {
     setUpEffect();
-    for (PF_Cmd cmd : {-7, -1, 2, 5, 6, 7, 8, 9, 10, 12, 13, 16, 17, 22, 23, 24, 25, 1000}) {
+    for (PF_Cmd cmd : {-7, -1, 2, 5, 6, 7, 8, 9, 10, 12, 13, 16, 17, 22, 25, 1000}) {
         PF_OutData before;
         std::memset(&host->outData(), 0x5A, sizeof(PF_OutData));
         std::memcpy(&before, &host->outData(), sizeof(before));
@@ -44,8 +44,8 @@ TEST_F(EntryPoint, GlobalSetupReportsVersionAndExactFlags) {
     host->outData().my_version = 0;
     ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
     EXPECT_EQ(host->outData().my_version, 0x00080001u);
-    EXPECT_EQ(host->outData().out_flags, 0x00008000);
-    EXPECT_EQ(host->outData().out_flags2, 0x08000008);  // collapsed groups, threaded rendering
+    EXPECT_EQ(host->outData().out_flags, 0x02008000);  // custom UI, deep colour
+    EXPECT_EQ(host->outData().out_flags2, 0x08001408);  // collapsed groups, smart render, float, threaded
     EXPECT_EQ(host->suiteCounts("PF AE App Suite", 7).acquired, 1);
     EXPECT_HOST_CLEAN(*host);
 }

@@ -118,6 +118,34 @@ INSTANTIATE_TEST_SUITE_P(Parameters, HostLayout, ::testing::Values(
     AT(PF_CustomUIInfo, preview_ui_width, 32), AT(PF_CustomUIInfo, preview_ui_height, 36),
     AT(PF_CustomUIInfo, preview_ui_alignment, 40)));
 
+// Smart rendering: the records of PF_Cmd_SMART_PRE_RENDER and
+// PF_Cmd_SMART_RENDER and their callback slots, `long` members 32-bit.
+INSTANTIATE_TEST_SUITE_P(SmartRender, HostLayout, ::testing::Values(
+    SIZE(PF_LRect, 16), AT(PF_LRect, left, 0), AT(PF_LRect, top, 4), AT(PF_LRect, right, 8), AT(PF_LRect, bottom, 12),
+    SIZE(PF_RenderRequest, 44), AT(PF_RenderRequest, rect, 0), AT(PF_RenderRequest, field, 16),
+    AT(PF_RenderRequest, channel_mask, 20), AT(PF_RenderRequest, preserve_rgb_of_zero_alpha, 24),
+    MEMBER_SIZE(PF_RenderRequest, preserve_rgb_of_zero_alpha, 1), AT(PF_RenderRequest, unused, 25),
+    MEMBER_SIZE(PF_RenderRequest, unused, 3), AT(PF_RenderRequest, reserved, 28),
+    MEMBER_SIZE(PF_RenderRequest, reserved, 16),
+    SIZE(PF_PreRenderInput, 64), AT(PF_PreRenderInput, output_request, 0), AT(PF_PreRenderInput, bitdepth, 44),
+    MEMBER_SIZE(PF_PreRenderInput, bitdepth, 2), AT(PF_PreRenderInput, gpu_data, 48),
+    AT(PF_PreRenderInput, what_gpu, 56), AT(PF_PreRenderInput, device_index, 60),
+    SIZE(PF_PreRenderOutput, 56), AT(PF_PreRenderOutput, result_rect, 0), AT(PF_PreRenderOutput, max_result_rect, 16),
+    AT(PF_PreRenderOutput, solid, 32), AT(PF_PreRenderOutput, reserved, 33), AT(PF_PreRenderOutput, flags, 34),
+    MEMBER_SIZE(PF_PreRenderOutput, flags, 2), AT(PF_PreRenderOutput, pre_render_data, 40),
+    AT(PF_PreRenderOutput, delete_pre_render_data_func, 48),
+    SIZE(PF_CheckoutResult, 56), AT(PF_CheckoutResult, result_rect, 0), AT(PF_CheckoutResult, max_result_rect, 16),
+    AT(PF_CheckoutResult, par, 32), AT(PF_CheckoutResult, solid, 40), MEMBER_SIZE(PF_CheckoutResult, solid, 4),
+    AT(PF_CheckoutResult, reservedB, 44), AT(PF_CheckoutResult, ref_width, 48), AT(PF_CheckoutResult, ref_height, 52),
+    SIZE(PF_SmartRenderInput, 72), AT(PF_SmartRenderInput, output_request, 0), AT(PF_SmartRenderInput, bitdepth, 44),
+    AT(PF_SmartRenderInput, pre_render_data, 48), AT(PF_SmartRenderInput, gpu_data, 56),
+    AT(PF_SmartRenderInput, what_gpu, 64), AT(PF_SmartRenderInput, device_index, 68),
+    SIZE(PF_PreRenderExtra, 24), AT(PF_PreRenderExtra, input, 0), AT(PF_PreRenderExtra, output, 8),
+    AT(PF_PreRenderExtra, cb, 16),
+    SIZE(PF_SmartRenderExtra, 16), AT(PF_SmartRenderExtra, input, 0), AT(PF_SmartRenderExtra, cb, 8),
+    SLOT(PF_PreRenderCallbacks, checkout_layer, 0), SLOT(PF_SmartRenderCallbacks, checkout_layer_pixels, 0),
+    SLOT(PF_SmartRenderCallbacks, checkin_layer_pixels, 1), SLOT(PF_SmartRenderCallbacks, checkout_output, 2)));
+
 INSTANTIATE_TEST_SUITE_P(SuiteSlots, HostLayout, ::testing::Values(
     SLOT(SPBasicSuite, AcquireSuite, 0), SLOT(SPBasicSuite, ReleaseSuite, 1), SIZE(SPBasicSuite, 56),
     SLOT(PFAppSuite6, PF_AppGetLanguage, 2), SLOT(PFAppSuite6, PF_InvalidateRect, 9), SIZE(PFAppSuite6, 88),

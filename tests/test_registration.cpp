@@ -54,8 +54,9 @@ std::vector<uint8_t> expectedRecord() {
     b.property("eSVR", {13, 0, 27, 0}, 4);
     b.property("eVER", RecordBuilder::le32(0x00080001), 4);
     b.property("eINF", {0, 0}, 2);
-    b.property("eGLO", RecordBuilder::le32(0x8000), 4);
-    b.property("eGL2", RecordBuilder::le32(0x8 | 1u << 27), 4);  // collapsed groups, threaded rendering
+    b.property("eGLO", RecordBuilder::le32(0x8000 | 1u << 25), 4);  // custom UI, deep colour
+    b.property("eGL2", RecordBuilder::le32(0x8 | 1u << 10 | 1u << 12 | 1u << 27),
+               4);  // collapsed groups, smart render, float colour, threaded rendering
     b.property("aeFL", RecordBuilder::le32(8), 4);
     b.property("eMNA", RecordBuilder::pascal("Zanth_Levels"), 16);
     return b.bytes;
@@ -84,8 +85,8 @@ TEST(Registration, DecodesEveryProperty) {
     EXPECT_EQ(reg.effectVersion, 0x00080001u);
     EXPECT_EQ(reg.infoFlags, 0);
     EXPECT_EQ(reg.properties[7].value.size(), 2u);
-    EXPECT_EQ(reg.outFlags, 0x8000u);
-    EXPECT_EQ(reg.outFlags2, 0x08000008u);
+    EXPECT_EQ(reg.outFlags, 0x02008000u);
+    EXPECT_EQ(reg.outFlags2, 0x08001408u);
     EXPECT_EQ(reg.reservedInfo, 8u);
     EXPECT_EQ(reg.matchName, "Zanth_Levels");
     EXPECT_NO_THROW(hostsim::validateRegistration(reg));

@@ -5,11 +5,15 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
 #include "tests/LevelsReference.h"
 #include "tests/ToolRunner.h"
+#include "tool/DeepConversion.h"
+#include "tool/ExrIO.h"
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 
@@ -148,6 +152,88 @@ TEST(RenderTool, TestPictureWritesTheGeneratedPicture) {
     EXPECT_EQ(written.rgba, expected.rgba);
     EXPECT_EQ(runTool("testpicture").exitCode, 2);
     EXPECT_EQ(runTool("testpicture x.png --size 0x3").exitCode, 2);
+}
+
+}  // namespace
+
+// ---- deep pictures ------------------------------------------------------------------------------
+
+namespace {
+
+TEST(DeepPictures, EveryHostCodeSurvivesA16BitPng) {
+    EXPECT_EQ(zanth::png16FromHost(0), 0);
+    EXPECT_EQ(zanth::png16FromHost(32768), 65535);
+    EXPECT_EQ(zanth::hostFromPng16(65535), 32768);
+    EXPECT_EQ(zanth::hostFromPng16(0), 0);
+    for (int code = 0; code <= 32768; ++code) {
+        const uint16_t png = zanth::png16FromHost(static_cast<uint16_t>(code));
+        ASSERT_EQ(zanth::hostFromPng16(png), code) << "host code " << code << " came back changed";
+    }
+    for (int png = 1; png <= 65535; ++png) {
+        ASSERT_GE(zanth::hostFromPng16(static_cast<uint16_t>(png)), zanth::hostFromPng16(static_cast<uint16_t>(png - 1)));
+    }
+}
+
+TEST(DeepPictures, A16BitPngRendersAtItsDepthAsTheModelSays) {
+    const std::string input = tempPath("input16.png");
+    const std::string output = tempPath("output16.png");
+    std::remove(output.c_str());
+    const auto picture = runTool("testpicture \"" + input + "\" --size 301x40 --depth 16");
+    ASSERT_EQ(picture.exitCode, 0) << picture.err;
+    const auto r = runTool("render \"" + input + "\" \"" + output + "\" --set \"Gamma=2.2\" --set \"Input White=230\"");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    LevelsSettings s;
+    s.composite.gamma = 2.2;
+    s.composite.inputWhite = 230;
+    const zanth::RgbaImage in = zanth::readPng(input);
+    const zanth::RgbaImage out = zanth::readPng(output);
+    ASSERT_EQ(out.bitsPerChannel, 16);
+    ASSERT_EQ(out.rgba16.size(), in.rgba16.size());
+    const Channel order[4] = {kRed, kGreen, kBlue, kAlpha};
+    int wrong = 0;
+    for (size_t i = 0; i < in.rgba16.size(); ++i) {
+        const CodeModel model = codeModel16(zanth::hostFromPng16(in.rgba16[i]), order[i % 4], s);
+        if (model.stable && std::abs(zanth::hostFromPng16(out.rgba16[i]) - model.expected) > 1) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(DeepPictures, AnExrRendersInFloatThroughSmartRenderingAsTheModelSays) {
+    const std::string input = tempPath("input.exr");
+    const std::string output = tempPath("output.exr");
+    std::remove(output.c_str());
+    const auto picture = runTool("testpicture \"" + input + "\" --size 97x64 --depth 32");
+    ASSERT_EQ(picture.exitCode, 0) << picture.err;
+    const auto r = runTool("render \"" + input + "\" \"" + output +
+                           "\" --set \"Gamma=1.8\" --set \"Clip To Output White=off\" --set \"Red Output Black=20\"");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    LevelsSettings s;
+    s.composite.gamma = 1.8;
+    s.clipWhite = false;
+    s.red.outputBlack = 20;
+    const zanth::FloatImage in = zanth::readExr(input);
+    const zanth::FloatImage out = zanth::readExr(output);
+    ASSERT_EQ(out.rgba.size(), in.rgba.size());
+    const Channel order[4] = {kRed, kGreen, kBlue, kAlpha};
+    int wrong = 0;
+    float largest = 0.0f;
+    for (size_t i = 0; i < in.rgba.size(); ++i) {
+        const float model = channelModelUnclamped(in.rgba[i], order[i % 4], s);
+        largest = std::max(largest, out.rgba[i]);
+        if (std::fabs(out.rgba[i] - model) > 1e-6f * std::max(1.0f, std::fabs(model))) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(largest, 1.5f) << "over-bright values pass with white clipping off";
+}
+
+TEST(DeepPictures, AnExrInputNeedsAnExrOutput) {
+    const std::string input = tempPath("kind.exr");
+    const std::string output = tempPath("kind-out.png");
+    std::remove(output.c_str());
+    ASSERT_EQ(runTool("testpicture \"" + input + "\" --size 8x8 --depth 32").exitCode, 0);
+    const auto r = runTool("render \"" + input + "\" \"" + output + "\"");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(exists(output));
 }
 
 }  // namespace

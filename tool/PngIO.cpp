@@ -90,7 +90,6 @@ RgbaImage decodePng(const uint8_t* data, size_t size, const std::string& name) {
     MemoryReader reader{data, size, 8};
     RgbaImage image;
     std::vector<png_bytep> rows;
-    volatile bool tooDeep = false;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         throw UsageError(name + " is not a readable PNG picture (" + problem + ")");
@@ -101,26 +100,36 @@ RgbaImage decodePng(const uint8_t* data, size_t size, const std::string& name) {
     png_read_info(png, info);
     const png_byte depth = png_get_bit_depth(png, info);
     const png_byte type = png_get_color_type(png, info);
+    if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
     if (depth == 16) {
-        tooDeep = true;
+        png_set_filler(png, 0xFFFF, PNG_FILLER_AFTER);
+        png_set_swap(png);  // PNG stores big-endian values; rgba16 holds them natively (little-endian hosts)
     } else {
-        if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-        if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-        if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
-        if (type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
         png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-        png_set_interlace_handling(png);
-        png_read_update_info(png, info);
-        image.width = static_cast<int>(png_get_image_width(png, info));
-        image.height = static_cast<int>(png_get_image_height(png, info));
-        image.rgba.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
-        rows.resize(static_cast<size_t>(image.height));
-        for (int y = 0; y < image.height; ++y) rows[static_cast<size_t>(y)] = &image.rgba[static_cast<size_t>(y) * image.width * 4];
-        png_read_image(png, rows.data());
-        png_read_end(png, nullptr);
     }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    image.width = static_cast<int>(png_get_image_width(png, info));
+    image.height = static_cast<int>(png_get_image_height(png, info));
+    const size_t values = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4;
+    rows.resize(static_cast<size_t>(image.height));
+    if (depth == 16) {
+        image.bitsPerChannel = 16;
+        image.rgba16.resize(values);
+        for (int y = 0; y < image.height; ++y) {
+            rows[static_cast<size_t>(y)] =
+                reinterpret_cast<png_bytep>(&image.rgba16[static_cast<size_t>(y) * image.width * 4]);
+        }
+    } else {
+        image.rgba.resize(values);
+        for (int y = 0; y < image.height; ++y) rows[static_cast<size_t>(y)] = &image.rgba[static_cast<size_t>(y) * image.width * 4];
+    }
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
-    if (tooDeep) throw UsageError(name + " has 16-bit channels; only 8-bit pictures are read");
     return image;
 }
 
@@ -145,18 +154,22 @@ std::vector<uint8_t> encodePng(const RgbaImage& image) {
         png_destroy_write_struct(&png, nullptr);
         throw std::runtime_error("out of memory encoding a PNG picture");
     }
+    const bool deep = image.bitsPerChannel == 16;
     std::vector<png_bytep> rows(static_cast<size_t>(image.height));
     for (int y = 0; y < image.height; ++y) {
-        rows[static_cast<size_t>(y)] = const_cast<png_bytep>(&image.rgba[static_cast<size_t>(y) * image.width * 4]);
+        const size_t at = static_cast<size_t>(y) * image.width * 4;
+        rows[static_cast<size_t>(y)] = deep ? reinterpret_cast<png_bytep>(const_cast<uint16_t*>(&image.rgba16[at]))
+                                            : const_cast<png_bytep>(&image.rgba[at]);
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         throw std::runtime_error("cannot encode a PNG picture: " + problem);
     }
     png_set_write_fn(png, &bytes, appendToVector, flushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
+                 deep ? 16 : 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
+    if (deep) png_set_swap(png);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);

@@ -1,4 +1,4 @@
-// Reading and writing 8-bit PNG pictures for the tool.
+// Reading and writing 8-bit and 16-bit PNG pictures for the tool.
 #pragma once
 
 #include <cstddef>
@@ -8,11 +8,15 @@
 
 namespace zanth {
 
-// Straight (not premultiplied) RGBA, 4 bytes a pixel, rows packed.
+// Straight (not premultiplied) RGBA, rows packed: 4 bytes a pixel in `rgba`
+// (8 bits a channel), or 4 PNG values of 0..65535 a pixel in `rgba16` (16
+// bits a channel; `rgba` stays empty).
 struct RgbaImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgba;
+    int bitsPerChannel = 8;  // 8 or 16
+    std::vector<uint16_t> rgba16;
 };
 
 // The bytes a PNG's header needs: the signature and the IHDR chunk's start.
@@ -31,16 +35,17 @@ PngSize readPngSize(const uint8_t* header, size_t size, const std::string& name)
 // kMaxPictureSide).
 void checkPictureSize(const PngSize& size, const std::string& name);
 
-// Decodes an 8-bit PNG (RGBA, RGB, grey or grey+alpha; palette pictures are
-// expanded; alpha 255 where there is none). 16-bit pictures are refused, and so
-// are sizes the effect cannot render, before anything is decoded. Throws
-// UsageError naming `name` and the problem.
+// Decodes a PNG (RGBA, RGB, grey or grey+alpha; palette pictures are
+// expanded; opaque alpha where there is none) at its depth: 16-bit pictures
+// into rgba16, everything else into rgba. Sizes the effect cannot render are
+// refused before anything is decoded. Throws UsageError naming `name` and the
+// problem.
 RgbaImage decodePng(const uint8_t* data, size_t size, const std::string& name);
 
 // Reads the file's header first, then decodes it as decodePng does.
 RgbaImage readPng(const std::string& path);
 
-// Encodes an 8-bit RGBA PNG. Throws std::runtime_error on failure.
+// Encodes an RGBA PNG of the image's depth. Throws std::runtime_error on failure.
 std::vector<uint8_t> encodePng(const RgbaImage& image);
 
 // Encodes the picture, then writes it through an OutputFile: a failure never

@@ -45,4 +45,41 @@ RgbaImage generateTestPicture(int width, int height) {
     return image;
 }
 
+RgbaImage generateTestPicture16(int width, int height) {
+    const RgbaImage base = generateTestPicture(width, height);
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    image.bitsPerChannel = 16;
+    image.rgba16.resize(base.rgba.size());
+    for (size_t i = 0; i < base.rgba.size(); ++i) image.rgba16[i] = static_cast<uint16_t>(base.rgba[i] * 257);
+    for (int y = height - height / 8; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint16_t* p = &image.rgba16[(static_cast<size_t>(y) * width + x) * 4];
+            const uint16_t v = static_cast<uint16_t>(width > 1 ? 65535LL * x / (width - 1) : 0);
+            p[0] = p[1] = p[2] = v;
+            p[3] = 65535;
+        }
+    }
+    return image;
+}
+
+FloatImage generateFloatTestPicture(int width, int height) {
+    const RgbaImage base = generateTestPicture(width, height);
+    FloatImage image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(base.rgba.size());
+    for (size_t i = 0; i < base.rgba.size(); ++i) image.rgba[i] = static_cast<float>(base.rgba[i]) / 255.0f;
+    for (int y = height - height / 8; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            float* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
+            const float v = width > 1 ? -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width - 1) : 0.0f;
+            p[0] = p[1] = p[2] = v;
+            p[3] = 1.0f;
+        }
+    }
+    return image;
+}
+
 }  // namespace zanth

@@ -54,12 +54,17 @@ const Subcommand kSubcommands[] = {
      "write nothing; a host error code from the effect exits with 1.\n",
      runEditor, true},
     {"render", "render a picture through the effect",
-     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose]\n\n"
-     "Reads INPUT.png (8-bit RGBA, RGB or grey; alpha 255 where it has none) into the host's 8-bit\n"
-     "alpha-first world, runs global and parameter set-up, sets parameters by English name (\"Input\n"
+     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose]\n"
+     "       zanth-levels render INPUT.exr OUTPUT.exr [--set \"NAME=VALUE\"]... [--verbose]\n\n"
+     "Reads INPUT.png (RGBA, RGB or grey; opaque where it has no alpha) into the host's alpha-first\n"
+     "world at its depth: 8-bit pictures into an 8-bit world, 16-bit pictures into a 16-bit world (PNG\n"
+     "0..65535 taken to the host's 0..32768 and back, rounded; every host value survives), both rendered\n"
+     "through PF_Cmd_RENDER. An OpenEXR INPUT.exr (RGBA, half or float) goes into a float world as it is,\n"
+     "linear and unclamped, through smart pre-render and smart render, and OUTPUT.exr is written with\n"
+     "float channels. Runs global and parameter set-up, sets parameters by English name (\"Input\n"
      "Black\", \"Red Gamma\", \"Clip To Output White\", ...; Channel takes 1-5 or RGB/Red/Green/Blue/Alpha,\n"
      "checkboxes 0/1/on/off, sliders a decimal number in their valid range), renders one frame through\n"
-     "the effect and writes OUTPUT.png: 8-bit RGBA, straight alpha.\n\n"
+     "the effect and writes OUTPUT.png: RGBA of the input's depth, straight alpha.\n\n"
      "Pictures up to 16384 x 16384 pixels are rendered; larger ones are refused from their header.\n"
      "OUTPUT.png is written whole or not at all, through a temporary file beside it that a failure or\n"
      "an interruption removes; an existing file keeps its permissions. A device or a pipe is written\n"
@@ -69,9 +74,12 @@ const Subcommand kSubcommands[] = {
      "effect exits with 1. No failure leaves an output file behind.\n",
      runRender, true},
     {"testpicture", "write the generated test picture",
-     "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT]\n\n"
+     "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT] [--depth 8|16]\n"
+     "       zanth-levels testpicture OUTPUT.exr [--size WIDTHxHEIGHT] --depth 32\n\n"
      "Writes the generated test picture (default 480x270): red, green, blue and grey ramps, a hue sweep\n"
-     "whose alpha fades to the right, and a white block in the top-left corner that shows orientation.\n",
+     "whose alpha fades to the right, and a white block in the top-left corner that shows orientation.\n"
+     "--depth 16 writes a 16-bit PNG whose bottom eighth is a fine grey ramp; --depth 32 an OpenEXR\n"
+     "picture in linear float whose bottom eighth runs from -0.5 to 4.\n",
      runTestPicture, false},
 };
 

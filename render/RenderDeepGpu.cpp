@@ -1,0 +1,45 @@
+// A 16-bit frame on the GPU path (DeepLevelsPass.h).
+#include <glbinding/gl33core/gl.h>
+
+#include <algorithm>
+
+#include "gl/AEOpenGLContext.h"
+#include "gl/ContextRegistry.h"
+#include "render/DeepLevelsPass.h"
+#include "render/LevelsSettingsReader.h"
+#include "render/RenderCommand.h"
+
+using namespace gl33core;
+
+namespace Ombrix::Levels {
+
+PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, LevelsPass* pass) {
+    // Only what both worlds have is rendered: a larger output keeps the rest.
+    const int width = std::min(input.width, output.width);
+    const int height = std::min(input.height, output.height);
+    if (width <= 0 || height <= 0) return PF_Err_NONE;
+    const LevelsSettings settings = readLevelsSettings(in_data);  // before any GL work
+    SavedCurrentContext saved;
+    {
+        GlWorkLock lock;
+        if (!pass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
+        AEOpenGLContext& context = contextForCurrentThread();
+        context.makeCurrent();
+        GLint textureSize = 0;
+        GLint renderbufferSize = 0;
+        GLint viewport[2] = {0, 0};
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureSize);
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferSize);
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+        if (std::max(width, height) > std::min({textureSize, renderbufferSize}) || width > viewport[0] ||
+            height > viewport[1]) {
+            throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
+        }
+        TransferScratch scratch;
+        deepLevelsPass().render(sanitised(settings), input, output, width, height, scratch);
+    }
+    saved.restore();
+    return PF_Err_NONE;
+}
+
+}  // namespace Ombrix::Levels

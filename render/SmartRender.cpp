@@ -1,0 +1,192 @@
+#include "render/SmartRender.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "params/ParamIndices.h"
+#include "render/CpuLevelsRenderer.h"
+#include "render/LevelsSettingsReader.h"
+#include "render/RenderCommand.h"
+#include "render/WorldDepth.h"
+
+namespace Ombrix::Levels {
+namespace {
+
+constexpr uint32_t kPreRenderMagic = 0x5A4C5052;  // 'ZLPR'
+
+// What pre-render hands to smart render through the host.
+struct PreRenderData {
+    uint32_t magic = kPreRenderMagic;
+    A_long checkoutId = kInputCheckoutId;
+    PF_LRect inputRect{};   // where the checked-out input lies in the layer
+    PF_LRect resultRect{};  // where the output lies in the layer
+};
+
+void deletePreRenderData(void* data) {
+    auto* record = static_cast<PreRenderData*>(data);
+    if (record && record->magic == kPreRenderMagic) {
+        record->magic = 0;
+        delete record;
+    }
+}
+
+[[noreturn]] void refuse() { throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM); }
+
+bool isEmpty(const PF_LRect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+PF_LRect intersection(const PF_LRect& a, const PF_LRect& b) {
+    PF_LRect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
+    if (isEmpty(r)) r = PF_LRect{0, 0, 0, 0};
+    return r;
+}
+
+PF_LRect unionOf(const PF_LRect& a, const PF_LRect& b) {
+    if (isEmpty(a)) return b;
+    if (isEmpty(b)) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+bool depthOfBits(A_short bits, PixelFormatCode& depth) {
+    switch (bits) {
+        case 8: depth = kPixelFormat8; return true;
+        case 16: depth = kPixelFormat16; return true;
+        case 32: depth = kPixelFormat32; return true;
+        default: return false;
+    }
+}
+
+// Checks the input's pixels back in however the render ends.
+class CheckedOutPixels {
+public:
+    CheckedOutPixels(PF_SmartRenderCallbacks* cb, PF_ProgPtr ref, A_long id) : cb_(cb), ref_(ref), id_(id) {}
+    ~CheckedOutPixels() {
+        if (held_) cb_->checkin_layer_pixels(ref_, id_);  // its result cannot change anything now
+    }
+    CheckedOutPixels(const CheckedOutPixels&) = delete;
+    CheckedOutPixels& operator=(const CheckedOutPixels&) = delete;
+    PF_Err checkOut(PF_EffectWorld** world) {
+        const PF_Err err = cb_->checkout_layer_pixels(ref_, id_, world);
+        held_ = err == PF_Err_NONE;
+        return err;
+    }
+
+private:
+    PF_SmartRenderCallbacks* cb_;
+    PF_ProgPtr ref_;
+    A_long id_;
+    bool held_ = false;
+};
+
+// The part of `world` at (x, y), width x height pixels, as a world of its own.
+PF_EffectWorld part(const PF_EffectWorld& world, int x, int y, int width, int height, int pixelBytes) {
+    PF_EffectWorld view = world;
+    view.data = reinterpret_cast<PF_PixelPtr>(reinterpret_cast<char*>(world.data) +
+                                              static_cast<ptrdiff_t>(y) * world.rowbytes +
+                                              static_cast<ptrdiff_t>(x) * pixelBytes);
+    view.width = width;
+    view.height = height;
+    return view;
+}
+
+// Every pixel of `output` set to what a transparent black pixel maps to.
+void fillWithMappedTransparent(PF_InData* in_data, PixelFormatCode depth, PF_EffectWorld& output) {
+    const LevelsSettings settings = readLevelsSettings(in_data);
+    alignas(16) unsigned char zero[16] = {};
+    alignas(16) unsigned char mapped[16] = {};
+    PF_EffectWorld from{};
+    from.data = reinterpret_cast<PF_PixelPtr>(zero);
+    from.width = from.height = 1;
+    from.rowbytes = sizeof(zero);
+    PF_EffectWorld to = from;
+    to.data = reinterpret_cast<PF_PixelPtr>(mapped);
+    switch (depth) {
+        case kPixelFormat8: renderLevels8(settings, from, to); break;
+        case kPixelFormat16: renderLevels16(settings, from, to); break;
+        case kPixelFormat32: renderLevelsFloat(settings, from, to); break;
+    }
+    const int pixelBytes = bytesPerPixel(depth);
+    for (int y = 0; y < output.height; ++y) {
+        char* row = reinterpret_cast<char*>(output.data) + static_cast<ptrdiff_t>(y) * output.rowbytes;
+        for (int x = 0; x < output.width; ++x) std::copy(mapped, mapped + pixelBytes, row + x * pixelBytes);
+    }
+}
+
+}  // namespace
+
+PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
+    if (!extra || !extra->input || !extra->output || !extra->cb || !extra->cb->checkout_layer) refuse();
+    PixelFormatCode depth{};
+    if (!depthOfBits(extra->input->bitdepth, depth)) refuse();
+
+    // The host writes the checkout's result; it gets more room than the
+    // members known here.
+    alignas(8) unsigned char buffer[kCheckoutResultBufferBytes] = {};
+    auto* checkout = reinterpret_cast<PF_CheckoutResult*>(buffer);
+    const PF_Err err = extra->cb->checkout_layer(in_data->effect_ref, kParamInput, kInputCheckoutId,
+                                                 &extra->input->output_request, in_data->current_time,
+                                                 in_data->time_step, in_data->time_scale, checkout);
+    if (err != PF_Err_NONE) return err;
+
+    const LevelsSettings settings = readLevelsSettings(in_data);
+    const bool revealsTransparent =
+        levelsMapUnclamped(0.0f, settings.alpha, settings.clipBlack, settings.clipWhite) > 0.0f;
+
+    auto record = new PreRenderData;
+    record->inputRect = checkout->result_rect;
+    PF_PreRenderOutput& out = *extra->output;
+    out.result_rect = checkout->result_rect;
+    out.max_result_rect = checkout->max_result_rect;
+    if (revealsTransparent) {
+        const PF_LRect layer{0, 0, checkout->ref_width, checkout->ref_height};
+        out.max_result_rect = unionOf(checkout->max_result_rect, layer);
+        out.result_rect = intersection(extra->input->output_request.rect, out.max_result_rect);
+    }
+    record->resultRect = out.result_rect;
+    out.pre_render_data = record;
+    out.delete_pre_render_data_func = deletePreRenderData;
+    return PF_Err_NONE;
+}
+
+PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* pass) {
+    if (!extra || !extra->input || !extra->cb || !extra->cb->checkout_layer_pixels ||
+        !extra->cb->checkin_layer_pixels || !extra->cb->checkout_output) {
+        refuse();
+    }
+    const auto* record = static_cast<const PreRenderData*>(extra->input->pre_render_data);
+    if (!record || record->magic != kPreRenderMagic) refuse();  // no pre-render of this effect
+    PixelFormatCode depth{};
+    if (!depthOfBits(extra->input->bitdepth, depth)) refuse();
+
+    CheckedOutPixels pixels(extra->cb, in_data->effect_ref, record->checkoutId);
+    PF_EffectWorld* input = nullptr;
+    PF_Err err = pixels.checkOut(&input);
+    if (err != PF_Err_NONE) return err;
+    if (!input) refuse();
+    PF_EffectWorld* output = nullptr;
+    err = extra->cb->checkout_output(in_data->effect_ref, &output);
+    if (err != PF_Err_NONE) return err;
+    if (!output) refuse();
+    frameDepth(in_data, *input, *output, &depth);  // refuses before anything is written
+
+    const PF_LRect& in = record->inputRect;
+    const PF_LRect& out = record->resultRect;
+    if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
+        return renderFrame(in_data, *input, *output, depth, pass);
+    }
+    // The output reaches past the input: transparent there, as it maps.
+    fillWithMappedTransparent(in_data, depth, *output);
+    const PF_LRect both = intersection(in, out);
+    const int width = std::min<int>(both.right - both.left,
+                                    std::min(input->width - (both.left - in.left), output->width - (both.left - out.left)));
+    const int height = std::min<int>(both.bottom - both.top, std::min(input->height - (both.top - in.top),
+                                                                      output->height - (both.top - out.top)));
+    if (isEmpty(both) || width <= 0 || height <= 0) return PF_Err_NONE;
+    const int pixelBytes = bytesPerPixel(depth);
+    PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
+    PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
+    return renderFrame(in_data, from, to, depth, pass);
+}
+
+}  // namespace Ombrix::Levels
