@@ -31,17 +31,43 @@ Registry& registry() {
 std::atomic<int32_t> gNextThreadNumber{0};
 thread_local int32_t tThreadNumber = -1;
 
+void releaseThreadContext(int32_t threadNumber);
+
 // One per thread that has had a context: its destructor, run as the thread
-// ends, releases that thread's context and what was kept for it.
+// ends, releases that thread's context and what was kept for it. It keeps the
+// thread's number itself: other thread-local variables may already be gone
+// when it runs (mingw-w64 frees them before running these destructors).
 struct ThreadContextRelease {
+    int32_t threadNumber;
     ~ThreadContextRelease() {
         try {
-            releaseCurrentThreadContext();
+            releaseThreadContext(threadNumber);
         } catch (...) {
             // A thread's end is no place to report anything.
         }
     }
 };
+
+void releaseThreadContext(int32_t threadNumber) {
+    if (!gRegistryAlive || threadNumber == -1) return;
+    Registry& r = registry();
+    std::lock_guard<std::recursive_mutex> guard(r.lock);
+    auto found = r.perThread.find(threadNumber);
+    if (found == r.perThread.end()) return;  // none made, or gone with a global set-down
+    std::unique_ptr<AEOpenGLContext> context = std::move(found->second);
+    r.perThread.erase(found);
+    if (!context) return;
+    SavedCurrentContext saved;
+    bool current = true;
+    try {
+        context->makeCurrent();
+    } catch (const AESDK_OpenGL_Fault&) {
+        current = false;  // its objects are only forgotten; they go with the context
+    }
+    for (auto& hook : r.endHooks) hook.second(*context, current);
+    context.reset();
+    saved.restore();
+}
 
 }  // namespace
 
@@ -68,10 +94,17 @@ AEOpenGLContext& contextForCurrentThread() {
     auto made = std::make_unique<AEOpenGLContext>(r.root.get());
     AEOpenGLContext& context = *made;
     r.perThread[tThreadNumber] = std::move(made);
+#if !defined(_WIN32)
     // Made here, after glbinding's own per-thread state, so that it is
     // destroyed before that state at the thread's end.
-    static thread_local ThreadContextRelease releaseAtThreadEnd;
+    static thread_local ThreadContextRelease releaseAtThreadEnd{tThreadNumber};
     (void)releaseAtThreadEnd;
+#endif
+    // On Windows a thread's thread-local objects are destroyed while it
+    // detaches from the module, under the loader lock, where handing its
+    // hidden window to the window thread to destroy could deadlock and was
+    // seen to finish only after the thread had been joined. There the
+    // contexts of ended threads stay until global set-down.
     return context;
 }
 
@@ -83,26 +116,7 @@ AEOpenGLContext* existingContextForCurrentThread() {
     return found == r.perThread.end() ? nullptr : found->second.get();
 }
 
-void releaseCurrentThreadContext() {
-    if (!gRegistryAlive || tThreadNumber == -1) return;
-    Registry& r = registry();
-    std::lock_guard<std::recursive_mutex> guard(r.lock);
-    auto found = r.perThread.find(tThreadNumber);
-    if (found == r.perThread.end()) return;  // none made, or gone with a global set-down
-    std::unique_ptr<AEOpenGLContext> context = std::move(found->second);
-    r.perThread.erase(found);
-    if (!context) return;
-    SavedCurrentContext saved;
-    bool current = true;
-    try {
-        context->makeCurrent();
-    } catch (const AESDK_OpenGL_Fault&) {
-        current = false;  // its objects are only forgotten; they go with the context
-    }
-    for (auto& hook : r.endHooks) hook.second(*context, current);
-    context.reset();
-    saved.restore();
-}
+void releaseCurrentThreadContext() { releaseThreadContext(tThreadNumber); }
 
 int addContextEndHook(ContextEndHook hook) {
     Registry& r = registry();

@@ -89,7 +89,11 @@ TEST_F(ContextRegistry, AThreadKeepsItsContextAndAnotherThreadGetsItsOwn) {
     ASSERT_NE(theirs, nullptr);
     EXPECT_NE(theirs, &mine);
     EXPECT_NE(theirs, rootContext());
+#if defined(_WIN32)
+    EXPECT_EQ(threadContextCount(), 2u) << "contexts stay until set-down on Windows";
+#else
     EXPECT_EQ(threadContextCount(), 1u) << "the other thread's context went with its thread";
+#endif
     EXPECT_EQ(descriptionsIn(printed), 3u) << "root, this thread's and the other's:\n" << printed;
 }
 
@@ -248,6 +252,9 @@ TEST_F(SavedContext, DestroyingTheCurrentContextLeavesNoneCurrent) {
 class ThreadContexts : public zanth_test::GlContextTest {};
 
 TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "on Windows the contexts of ended threads stay until global set-down";
+#endif
     const size_t contextsBefore = threadContextCount();
     const size_t targetsBefore = OpenglRenderTarget::count();
     std::atomic<int> failures{0};
@@ -274,6 +281,9 @@ TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
 }
 
 TEST_F(ThreadContexts, AThreadEndingAfterSetDownFindsNothingToRelease) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "on Windows a thread's end releases nothing";
+#endif
     std::atomic<bool> made{false};
     std::atomic<bool> setDown{false};
     std::thread late([&] {

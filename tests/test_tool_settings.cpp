@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/ScratchFolder.h"
 #include "tests/ToolRunner.h"
@@ -130,7 +131,11 @@ TEST(ToolHelp, RenderAndEditorListEveryName) {
 
 TEST_F(ToolSettings, TheModulesOwnOutputShowsOnlyWhenVerbose) {
     const std::string out = "\"" + (folder_ / "out.png") + "\"";
-    for (const std::string& command : {"render \"" + input_ + "\" " + out, "editor " + out, std::string("params")}) {
+    std::vector<std::string> commands = {"render \"" + input_ + "\" " + out, std::string("params")};
+#if !defined(_WIN32)
+    commands.push_back("editor " + out);  // Windows builds of the simulator draw no pixels
+#endif
+    for (const std::string& command : commands) {
         const auto quiet = runTool(command);
         ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
         EXPECT_EQ(quiet.err, "") << command;

@@ -135,6 +135,7 @@ TEST(WindowsModule, IsA64BitDllExportingOnlyEntryPointFuncAndNeedingOnlySystemDl
 // window thread still runs, so the module stays mapped under it until a
 // set-down (after the host loads it again) lets the thread end.
 TEST(WindowsModule, UnloadedWithoutSetDownItStaysLoadedWhileItsWindowThreadRuns) {
+    forcePath(Path::Gpu);  // the root context and its window are the GPU path's
     {
         hostsim::Host host(modulePath());
         ::testing::internal::CaptureStdout();
@@ -150,6 +151,7 @@ TEST(WindowsModule, UnloadedWithoutSetDownItStaysLoadedWhileItsWindowThreadRuns)
         EXPECT_TRUE(effectWindows().empty());
     }
     EXPECT_EQ(GetModuleHandleA("ZanthLevels.aex"), nullptr) << "the module stayed loaded after set-down and unload";
+    setRendererVariable(nullptr);
 }
 
 // A host process that ends without a global set-down: its threads, the
@@ -159,6 +161,7 @@ TEST(WindowsModuleDeathTest, AProcessEndingWithoutSetDownExits) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            forcePath(Path::Gpu);
             hostsim::Host host(modulePath());
             ::testing::internal::CaptureStdout();
             const PF_Err err = host.globalSetup();
@@ -173,11 +176,8 @@ TEST(WindowsModuleDeathTest, AProcessEndingWithoutSetDownExits) {
 
 class WindowsHost : public RenderTest {
 protected:
-    void SetUp() override {
-        ::testing::internal::CaptureStdout();  // the context descriptions
-        RenderTest::SetUp();
-        ::testing::internal::GetCapturedStdout();
-    }
+    // RenderTest's set-up forces the GPU path and keeps the context
+    // descriptions it prints to itself.
     void TearDown() override {
         RenderTest::TearDown();
         EXPECT_TRUE(effectWindows().empty()) << "hidden windows left after global set-down";
