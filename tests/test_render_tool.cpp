@@ -199,6 +199,9 @@ TEST(DeepPictures, A16BitPngRendersAtItsDepthAsTheModelSays) {
 }
 
 TEST(DeepPictures, AnExrRendersInFloatThroughSmartRenderingAsTheModelSays) {
+#if !defined(ZANTH_HAVE_OPENEXR)
+    GTEST_SKIP() << "this build of the tool has no OpenEXR (the Windows cross-build)";
+#endif
     const std::string input = tempPath("input.exr");
     const std::string output = tempPath("output.exr");
     std::remove(output.c_str());
@@ -227,6 +230,9 @@ TEST(DeepPictures, AnExrRendersInFloatThroughSmartRenderingAsTheModelSays) {
 }
 
 TEST(DeepPictures, AnExrInputNeedsAnExrOutput) {
+#if !defined(ZANTH_HAVE_OPENEXR)
+    GTEST_SKIP() << "this build of the tool has no OpenEXR (the Windows cross-build)";
+#endif
     const std::string input = tempPath("kind.exr");
     const std::string output = tempPath("kind-out.png");
     std::remove(output.c_str());
