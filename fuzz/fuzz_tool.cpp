@@ -36,8 +36,8 @@ std::vector<PF_ParamDef> makeDeclarations() {
         } else if (!name.empty() && i != Ombrix::Levels::kParamHistogram) {
             def.param_type = PF_Param_FLOAT_SLIDER;
             const bool gamma = name.find("Gamma") != std::string::npos;
-            def.u.fd.valid_min = gamma ? 0 : -2550000;
-            def.u.fd.valid_max = gamma ? 5 : 2550000;
+            def.u.fs_d.valid_min = gamma ? 0 : -2550000;
+            def.u.fs_d.valid_max = gamma ? 5 : 2550000;
         } else {
             def.param_type = PF_Param_GROUP_START;
         }
@@ -51,7 +51,10 @@ void fuzzPng(const uint8_t* data, size_t size) {
         zanth::checkPictureSize(header, "input");
         if (uint64_t(header.width) * header.height > kMaxFuzzPixels) return;
         const zanth::RgbaImage image = zanth::decodePng(data, size, "input");
-        if (image.rgba.size() != size_t(image.width) * size_t(image.height) * 4) __builtin_trap();
+        const size_t samples = size_t(image.width) * size_t(image.height) * 4;
+        if (image.bitsPerChannel == 16 ? image.rgba16.size() != samples : image.rgba.size() != samples) {
+            __builtin_trap();
+        }
         if (image.width < 1 || image.height < 1 || image.width > 16384 || image.height > 16384) __builtin_trap();
     } catch (const zanth::UsageError&) {
     } catch (const std::runtime_error&) {
@@ -67,7 +70,7 @@ void fuzzSetting(const uint8_t* data, size_t size) {
             zanth::parseSetting([](int index) -> const PF_ParamDef& { return defs.at(static_cast<size_t>(index)); }, text);
         const PF_ParamDef& def = defs.at(static_cast<size_t>(setting.index));
         if (def.param_type == PF_Param_FLOAT_SLIDER &&
-            (setting.value < def.u.fd.valid_min || setting.value > def.u.fd.valid_max)) {
+            (setting.value < def.u.fs_d.valid_min || setting.value > def.u.fs_d.valid_max)) {
             __builtin_trap();  // a value outside its range got through
         }
     } catch (const zanth::UsageError&) {

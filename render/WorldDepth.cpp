@@ -1,5 +1,6 @@
 #include "render/WorldDepth.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "host/ae_suites.h"
@@ -50,6 +51,11 @@ PixelFormatCode worldDepth(const PF_InData* in_data, const PF_EffectWorld& world
     if (world.width < 0 || world.height < 0) refuse();
     const long long rowbytes = std::llabs(static_cast<long long>(world.rowbytes));
     if (world.height > 0 && rowbytes < static_cast<long long>(world.width) * bytesPerPixel(depth)) refuse();
+    // Deep channels are read in place as 16-bit integers or floats: their
+    // pixels and rows must start at a whole channel. A host never hands out
+    // anything else; a forged world is refused rather than read misaligned.
+    const int channelBytes = bytesPerPixel(depth) / 4;
+    if (reinterpret_cast<uintptr_t>(world.data) % channelBytes != 0 || rowbytes % channelBytes != 0) refuse();
     return depth;
 }
 

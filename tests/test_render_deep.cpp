@@ -204,6 +204,18 @@ TEST_P(Deep16Frames, WorldsOfTheWrongDepthAreRefusedWithTheOutputUntouched) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// 16-bit rows that do not start at a whole channel (an odd row padding) are
+// refused, not read misaligned; the fuzzer found them.
+TEST_P(Deep16Frames, RowsThatDoNotStartAtAWholeChannelAreRefused) {
+    hostsim::World input(9, 3, PF_PixelFormat_ARGB64, 3);
+    fillBytes(input, 0x11);
+    hostsim::World output(9, 3, PF_PixelFormat_ARGB64);
+    fillBytes(output, 0x5A);
+    EXPECT_EQ(render(input, output), PF_Err_BAD_CALLBACK_PARAM);
+    for (uint8_t byte : output.memory()) ASSERT_EQ(byte, 0x5A);
+    EXPECT_HOST_CLEAN(*host);
+}
+
 // A host without the world suite: the depth comes from the deep flag.
 TEST_P(Deep16Frames, WithoutTheWorldSuiteTheDeepFlagDecides) {
     host->refuseSuite("PF World Suite", 2);
