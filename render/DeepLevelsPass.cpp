@@ -7,6 +7,7 @@
 #include "gl/GlName.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
+#include "render/LevelsUniforms.h"
 
 using namespace gl33core;
 
@@ -14,20 +15,6 @@ namespace Ombrix::Levels {
 namespace {
 
 constexpr int kPixelBytes = 8;
-
-void setBlock(OpenglShader& program, const char* const names[5], const ChannelLevels& levels) {
-    program.setFloat(names[0], static_cast<float>(levels.inputBlack));
-    program.setFloat(names[1], static_cast<float>(levels.inputWhite));
-    program.setFloat(names[2], static_cast<float>(levels.gamma));
-    program.setFloat(names[3], static_cast<float>(levels.outputBlack));
-    program.setFloat(names[4], static_cast<float>(levels.outputWhite));
-}
-
-const char* const kCompositeNames[5] = {"inputBlack", "inputWhite", "gamma", "outputBlack", "outputWhite"};
-const char* const kRedNames[5] = {"rInputBlack", "rInputWhite", "rGamma", "rOutputBlack", "rOutputWhite"};
-const char* const kGreenNames[5] = {"gInputBlack", "gInputWhite", "gGamma", "gOutputBlack", "gOutputWhite"};
-const char* const kBlueNames[5] = {"bInputBlack", "bInputWhite", "bGamma", "bOutputBlack", "bOutputWhite"};
-const char* const kAlphaNames[5] = {"aInputBlack", "aInputWhite", "aGamma", "aOutputBlack", "aOutputWhite"};
 
 void resetPixelStore() {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -161,13 +148,7 @@ void DeepLevelsPass::render(const LevelsSettings& settings, const PF_EffectWorld
     program_->use();
     program_->vertexAttribute3(kPositionLocation, 0, kQuadStride);
     program_->vertexAttribute2(kUvLocation, kQuadUvOffset, kQuadStride);
-    setBlock(*program_, kCompositeNames, settings.composite);
-    setBlock(*program_, kRedNames, settings.red);
-    setBlock(*program_, kGreenNames, settings.green);
-    setBlock(*program_, kBlueNames, settings.blue);
-    setBlock(*program_, kAlphaNames, settings.alpha);
-    program_->setInt("clipBlack", settings.clipBlack ? 1 : 0);
-    program_->setInt("clipWhite", settings.clipWhite ? 1 : 0);
+    setLevelsUniforms(*program_, settings);
     program_->setTexture("source", GL_TEXTURE_2D, texture.get(), 0);
     const bool drawn = program_->built();
     if (drawn) glDrawArrays(GL_TRIANGLES, 0, kQuadVertexCount);

@@ -9,25 +9,12 @@
 #include "gl/ContextRegistry.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
+#include "render/LevelsUniforms.h"
 
 using namespace gl33core;
 
 namespace Ombrix::Levels {
 namespace {
-
-void setBlock(OpenglShader& program, const char* const names[5], const ChannelLevels& levels) {
-    program.setFloat(names[0], static_cast<float>(levels.inputBlack));
-    program.setFloat(names[1], static_cast<float>(levels.inputWhite));
-    program.setFloat(names[2], static_cast<float>(levels.gamma));
-    program.setFloat(names[3], static_cast<float>(levels.outputBlack));
-    program.setFloat(names[4], static_cast<float>(levels.outputWhite));
-}
-
-const char* const kCompositeNames[5] = {"inputBlack", "inputWhite", "gamma", "outputBlack", "outputWhite"};
-const char* const kRedNames[5] = {"rInputBlack", "rInputWhite", "rGamma", "rOutputBlack", "rOutputWhite"};
-const char* const kGreenNames[5] = {"gInputBlack", "gInputWhite", "gGamma", "gOutputBlack", "gOutputWhite"};
-const char* const kBlueNames[5] = {"bInputBlack", "bInputWhite", "bGamma", "bOutputBlack", "bOutputWhite"};
-const char* const kAlphaNames[5] = {"aInputBlack", "aInputWhite", "aGamma", "aOutputBlack", "aOutputWhite"};
 
 // A 256 x 1 RGBA8 texture read texel for texel (texelFetch needs a complete
 // texture: one level, no mipmap filter), holding `bytes` or nothing yet.
@@ -101,13 +88,7 @@ bool LevelsPass::draw(const AEOpenGLContext& context, unsigned int texture, std:
                       const LevelsSettings& settings, bool hostOrder) {
     bindQuad(context, *program_);
     program_->setVec2("viewSize", viewSize);
-    setBlock(*program_, kCompositeNames, settings.composite);
-    setBlock(*program_, kRedNames, settings.red);
-    setBlock(*program_, kGreenNames, settings.green);
-    setBlock(*program_, kBlueNames, settings.blue);
-    setBlock(*program_, kAlphaNames, settings.alpha);
-    program_->setInt("clipBlack", settings.clipBlack ? 1 : 0);
-    program_->setInt("clipWhite", settings.clipWhite ? 1 : 0);
+    setLevelsUniforms(*program_, settings);
     program_->setInt("hostOrder", hostOrder ? 1 : 0);
     program_->setTexture("source", GL_TEXTURE_2D, texture, 0);
     return drawQuad(*program_);
