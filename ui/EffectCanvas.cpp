@@ -16,7 +16,7 @@ DRAWBOT_RectF32 floatRect(const PF_Rect& rect) {
 }  // namespace
 
 EffectCanvas::EffectCanvas(PF_InData* in_data, PF_OutData* out_data, PF_EventExtra* event_extra)
-    : inData(in_data), outData(out_data), eventExtra(event_extra), suites(in_data, out_data) {
+    : inData(in_data), eventExtra(event_extra), suites(in_data, out_data) {
     {
         SuiteScope<PF_EffectCustomUISuite1> customUi(inData, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1);
         const PF_Err err = customUi->PF_GetDrawingReference(eventExtra->contextH, &drawRef);

@@ -57,7 +57,6 @@ public:
 
 private:
     PF_InData* inData;
-    PF_OutData* outData;
     PF_EventExtra* eventExtra;
     HeldDrawbotSuites suites;
     DRAWBOT_DrawRef drawRef = nullptr;
