@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
+
+#include "gl/ThreadEndWatch.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -13,12 +16,18 @@ namespace {
 // outlives the registry.
 std::atomic<bool> gRegistryAlive{false};
 
+// A thread's context and the watch on the thread that made it.
+struct ThreadContext {
+    std::unique_ptr<AEOpenGLContext> context;
+    ThreadEndWatch owner;
+};
+
 struct Registry {
     Registry() { gRegistryAlive = true; }
     ~Registry() { gRegistryAlive = false; }
     std::recursive_mutex lock;
     std::unique_ptr<AEOpenGLContext> root;
-    std::map<int32_t, std::unique_ptr<AEOpenGLContext>> perThread;
+    std::map<int32_t, ThreadContext> perThread;
     std::map<int, ContextEndHook> endHooks;
     int nextHook = 0;
 };
@@ -54,7 +63,7 @@ void releaseThreadContext(int32_t threadNumber) {
     std::lock_guard<std::recursive_mutex> guard(r.lock);
     auto found = r.perThread.find(threadNumber);
     if (found == r.perThread.end()) return;  // none made, or gone with a global set-down
-    std::unique_ptr<AEOpenGLContext> context = std::move(found->second);
+    std::unique_ptr<AEOpenGLContext> context = std::move(found->second.context);
     r.perThread.erase(found);
     if (!context) return;
     SavedCurrentContext saved;
@@ -67,6 +76,16 @@ void releaseThreadContext(int32_t threadNumber) {
     for (auto& hook : r.endHooks) hook.second(*context, current);
     context.reset();
     saved.restore();
+}
+
+// Releases the contexts of threads that have ended without releasing them
+// themselves (see ThreadEndWatch.h). Under the registry lock.
+void releaseContextsOfEndedThreads(Registry& r) {
+    std::vector<int32_t> ended;
+    for (const auto& entry : r.perThread) {
+        if (entry.second.owner.ended()) ended.push_back(entry.first);
+    }
+    for (int32_t threadNumber : ended) releaseThreadContext(threadNumber);
 }
 
 }  // namespace
@@ -87,24 +106,20 @@ AEOpenGLContext* rootContext() {
 AEOpenGLContext& contextForCurrentThread() {
     Registry& r = registry();
     std::lock_guard<std::recursive_mutex> guard(r.lock);
+    releaseContextsOfEndedThreads(r);
     if (tThreadNumber == -1) tThreadNumber = gNextThreadNumber.fetch_add(1);
     auto found = r.perThread.find(tThreadNumber);
-    if (found != r.perThread.end() && found->second) return *found->second;
+    if (found != r.perThread.end() && found->second.context) return *found->second.context;
     if (!r.root) throw AESDK_OpenGL_Fault(1);
     auto made = std::make_unique<AEOpenGLContext>(r.root.get());
     AEOpenGLContext& context = *made;
-    r.perThread[tThreadNumber] = std::move(made);
+    r.perThread[tThreadNumber] = ThreadContext{std::move(made), ThreadEndWatch::currentThread()};
 #if !defined(_WIN32)
     // Made here, after glbinding's own per-thread state, so that it is
     // destroyed before that state at the thread's end.
     static thread_local ThreadContextRelease releaseAtThreadEnd{tThreadNumber};
     (void)releaseAtThreadEnd;
 #endif
-    // On Windows a thread's thread-local objects are destroyed while it
-    // detaches from the module, under the loader lock, where handing its
-    // hidden window to the window thread to destroy could deadlock and was
-    // seen to finish only after the thread had been joined. There the
-    // contexts of ended threads stay until global set-down.
     return context;
 }
 
@@ -113,7 +128,7 @@ AEOpenGLContext* existingContextForCurrentThread() {
     Registry& r = registry();
     std::lock_guard<std::recursive_mutex> guard(r.lock);
     auto found = r.perThread.find(tThreadNumber);
-    return found == r.perThread.end() ? nullptr : found->second.get();
+    return found == r.perThread.end() ? nullptr : found->second.context.get();
 }
 
 void releaseCurrentThreadContext() { releaseThreadContext(tThreadNumber); }
@@ -136,7 +151,7 @@ void removeContextEndHook(int id) {
 void destroyAllContexts() {
     Registry& r = registry();
     std::lock_guard<std::recursive_mutex> guard(r.lock);
-    for (auto& entry : r.perThread) entry.second.reset();  // ascending thread number
+    for (auto& entry : r.perThread) entry.second.context.reset();  // ascending thread number
     r.perThread.clear();
     r.root.reset();
 }

@@ -1,7 +1,9 @@
 // The process-wide registry of the effect's OpenGL contexts: the root context,
 // made at global set-up and share partner of all others, and one context per
 // rendering thread, made on that thread's first render and kept until the
-// thread ends or global set-down, whichever comes first.
+// thread ends or global set-down, whichever comes first. (On Windows a
+// context outlives its thread until the next lookup by any thread: see
+// ThreadEndWatch.h.)
 //
 // One recursive lock guards the registry. A thread holds it while it looks up
 // or makes its context and, through GlWorkLock, for the whole of its GL work:
@@ -47,7 +49,8 @@ std::size_t threadContextCount();
 // lock, with that context made current, every context-end hook gives back
 // its objects of that context; then the context is destroyed and whatever
 // was current before is current again. Runs by itself when a thread that has
-// rendered ends; a later render on the thread makes a new context.
+// rendered ends (on Windows, for that thread, in the next lookup after its
+// end); a later render on the thread makes a new context.
 void releaseCurrentThreadContext();
 
 // Hooks told about a per-thread context that is about to be destroyed at its

@@ -161,7 +161,10 @@ SPErr AE_CALLBACK spRetainObject(DRAWBOT_ObjectRef object) {
 }
 SPErr AE_CALLBACK spReleaseObject(DRAWBOT_ObjectRef object) {
     DrawbotSim& sim = DrawbotSim::current();
-    if (const SPErr err = sim.enter("ReleaseObject")) return err;
+    if (const SPErr err = sim.enter("ReleaseObject")) {
+        sim.releaseRefused(object);
+        return err;
+    }
     return sim.release(object);
 }
 const DRAWBOT_SupplierSuite1 kSupplierSuite = {
@@ -440,6 +443,25 @@ void DrawbotSim::failCall(const std::string& function, SPErr code, int nth, int 
 void DrawbotSim::clearFailures() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     failures_.clear();
+}
+
+void DrawbotSim::releaseRefused(DRAWBOT_ObjectRef ref) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    refusedReleases_.push_back(ref);
+}
+
+int DrawbotSim::collectRefusedReleases() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    int collected = 0;
+    for (const void* ref : refusedReleases_) {
+        auto found = objects_.find(ref);
+        if (found == objects_.end()) continue;  // released after all
+        host_.objectReleased(found->second->kind);
+        objects_.erase(found);
+        ++collected;
+    }
+    refusedReleases_.clear();
+    return collected;
 }
 
 SPErr DrawbotSim::enter(const char* function) {

@@ -75,6 +75,10 @@ public:
     // NewPath, NewImageFromBuffer, ReleaseObject, StrokePath, FillPath, DrawImage.
     void failCall(const std::string& function, SPErr code, int nth = 1, int times = 1);
     void clearFailures();
+    // Objects whose ReleaseObject this host refused stay alive, as the effect
+    // cannot know better than to leave them; this is the host cleaning them up
+    // later on its own. Returns how many were still alive.
+    int collectRefusedReleases();
 
     // ---- the suites' side (called by the C functions of the suite tables) -------------
     struct Object;
@@ -89,6 +93,7 @@ public:
     Object* find(DRAWBOT_ObjectRef ref, const char* kind, const char* who);
     SPErr retain(DRAWBOT_ObjectRef ref);
     SPErr release(DRAWBOT_ObjectRef ref);
+    void releaseRefused(DRAWBOT_ObjectRef ref);
     void stroke(const Object& pen, const Object& path);
     void fill(const Object& brush, const Object& path, DRAWBOT_FillType type);
     void image(const Object& image, float x, float y, float opacity);
@@ -118,6 +123,7 @@ private:
     bool drawing_ = false;
     char drawToken_ = 0, supplierToken_ = 0, surfaceToken_ = 0;
     std::map<const void*, std::unique_ptr<Object>> objects_;
+    std::vector<const void*> refusedReleases_;
     std::vector<DrawOp> operations_;
     std::map<std::string, int> calls_;
     std::map<std::string, Failure> failures_;

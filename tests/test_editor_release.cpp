@@ -260,6 +260,9 @@ TEST_F(EditorRelease, AFailingReleaseIsIgnoredAndTheDrawCarriesOn) {
     drawbot().clearFailures();
     EXPECT_EQ(liveDrawbotObjects(), 3 + kObjectsPerDraw);
     EXPECT_TRUE(host->violations().empty());  // no second release of any object
+    // Those are exactly the objects whose release the host refused.
+    EXPECT_EQ(drawbot().collectRefusedReleases(), 3 + kObjectsPerDraw);
+    EXPECT_EQ(liveDrawbotObjects(), 0);
     expectSuitesBalanced();
 }
 
