@@ -7,6 +7,7 @@
 #include <glbinding/Meta.h>
 #include <glbinding/gl33core/gl.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -122,15 +123,33 @@ TEST_F(WglContexts, OneThreadOwnsEveryHiddenWindowAndEndsWithTheLast) {
     ::testing::internal::CaptureStdout();
     createRootContext();
     contextForCurrentThread();
-    std::thread([] { contextForCurrentThread(); }).join();  // its windows outlive the thread
-    std::thread([] { contextForCurrentThread(); }).join();
+    // Two more threads make their contexts and stay until the windows are looked at.
+    std::atomic<int> made{0};
+    std::atomic<bool> done{false};
+    auto renderThread = [&] {
+        contextForCurrentThread();
+        ++made;
+        while (!done) std::this_thread::yield();
+    };
+    std::thread first(renderThread);
+    std::thread second(renderThread);
+    while (made < 2) std::this_thread::yield();
     ::testing::internal::GetCapturedStdout();
 
-    const auto windows = effectWindows();
+    auto windows = effectWindows();
+    done = true;
+    first.join();
+    second.join();
     ASSERT_EQ(windows.size(), 4u);
     const DWORD owner = windows.front().thread;
     for (const auto& w : windows) EXPECT_EQ(w.thread, owner) << w.className;
     EXPECT_NE(owner, GetCurrentThreadId()) << "the windows belong to the module's own thread";
+    EXPECT_TRUE(zanth_test::threadAlive(owner));
+
+    // The ended threads' contexts, and their windows, go at the next lookup.
+    EXPECT_EQ(effectWindows().size(), 4u);
+    contextForCurrentThread();
+    EXPECT_EQ(effectWindows().size(), 2u) << "the windows of ended threads outlived the next lookup";
     EXPECT_TRUE(zanth_test::threadAlive(owner));
 
     destroyAllContexts();  // on a thread that made only two of them
