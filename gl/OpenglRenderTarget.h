@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gl/GlName.h"
+#include "gl/PackedByteFrame.h"
 #include "gl/PixelOrderProgram.h"
 
 namespace Ombrix::Levels {
@@ -83,18 +84,23 @@ public:
     // first use. 0 when the target has no size.
     unsigned int inputTexture();
 
+    // The packed storage for 8-bit frames of this size (see PackedByteFrame),
+    // kept from frame to frame while the size stays. A target keeps either
+    // this or the buffers of prepare: asking for one deletes the other.
+    PackedByteFrame& packedFrame(int width, int height);
+
     // Host memory for pixel rows that cannot go straight between a host
     // world and GL (see PixelTransfer), kept with the target.
     std::vector<unsigned char>& transferScratch() { return transferScratch_; }
 
     // GPU memory the target keeps between frames, in bytes: the output, the
-    // kept input texture and layer copy, and the spare layers.
+    // kept input texture and layer copy, the spare layers and the packed frame.
     std::size_t keptBytes() const;
 
     // Closes every open layer (a frame left early); they are deleted.
     void discardLayers();
-    // Deletes the framebuffers, renderbuffers and kept textures; size and
-    // mode are kept.
+    // Deletes the framebuffers, renderbuffers and kept textures, the packed
+    // frame's included; size and mode are kept.
     void deleteBuffers();
     // deleteBuffers and the pixel-order program.
     void release();
@@ -148,6 +154,7 @@ private:
     std::vector<Layer> spareLayers_;  // closed layers of this size, reused by pushLayer
     GlTexture inputTexture_;          // width x height, see inputTexture()
     GlTexture layerCopyTexture_;      // width x height, see drawToOutput()
+    PackedByteFrame packedFrame_;     // see packedFrame()
     std::unique_ptr<PixelOrderProgram> pixelOrderProgram_;
     std::vector<unsigned char> transferScratch_;
 };
