@@ -7,7 +7,10 @@
 // kept from frame to frame. A frame asks its target, in order, to size itself
 // (prepare), to open a layer (begin) and, after the levels pass has drawn, to
 // move the layer through the pixel-order program into the output
-// (drawToOutput). Every operation needs the target's context current.
+// (drawToOutput). 8-bit frames of the render command take another route: the
+// target keeps their packed storage (packedFrame, see PackedByteFrame) in
+// place of the framebuffers and the output. Every operation needs the
+// target's context current.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +26,7 @@ namespace Ombrix::Levels {
 class AEOpenGLContext;
 
 // The output renderbuffer's storage. Float32 (GL_RGBA32F) serves read-backs
-// of any depth. A frame read back as bytes uses Bytes8 (GL_RGBA8): the layers
+// of any depth. Output read back as bytes can use Bytes8 (GL_RGBA8): the layers
 // hold 8 bits a channel, so the bytes are the same, and reading them takes a
 // fraction of the time that converting float storage to bytes takes.
 enum class OutputPrecision { Float32, Bytes8 };

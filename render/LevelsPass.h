@@ -64,9 +64,9 @@ public:
     bool drawBytes(const AEOpenGLContext& context, const PackedByteFrame& frame, const LevelsSettings& settings);
 
     // Global set-down, with a context of the share group current: deletes
-    // every context's ramp, table and table buffer in that context, then, with the root
-    // current again, the programs and the quad's buffer; framebuffers and
-    // vertex arrays die with their contexts.
+    // every context's ramp, table and table buffer in that context, then,
+    // with the root current again, the programs and the quad's buffer;
+    // framebuffers and vertex arrays die with their contexts.
     void releaseGl();
     // Gives up every GL name without a GL call.
     void forgetGl();

@@ -415,8 +415,9 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     const GlCounts first = counter.counts();
     EXPECT_EQ(first.links, 2) << "the levels program, for the byte table, and the lookup program, which writes "
                                  "the host's order itself";
-    // What a context keeps: the 8-bit input texture and the 8-bit output, no
-    // layer, no copy; and the byte table's ramp and table, 256 x 1 each.
+    // What a context keeps: the packed input texture and output (a frame 256
+    // pixels wide has no tail), no layer, no copy; and the byte table's ramp
+    // and table, 1 x 256 each, and its buffer.
     EXPECT_EQ(first.made_(GlObject::Texture), 1 + 2);
     EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
