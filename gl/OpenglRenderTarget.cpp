@@ -245,6 +245,12 @@ unsigned int OpenglRenderTarget::inputTexture() {
     return inputTexture_.get();
 }
 
+PackedByteFrame& OpenglRenderTarget::packedFrame(int width, int height) {
+    if (mainFramebuffer_) deleteBuffers();  // a frame of the other kind came before
+    packedFrame_.resize(width, height);
+    return packedFrame_;
+}
+
 unsigned int OpenglRenderTarget::layerCopyTexture() {
     if (!layerCopyTexture_) layerCopyTexture_ = makeTexture(width_, height_, GL_RGBA32F);
     return layerCopyTexture_.get();
@@ -256,11 +262,12 @@ std::size_t OpenglRenderTarget::keptBytes() const {
     if (outputRenderbuffer_) perPixel += precision_ == OutputPrecision::Bytes8 ? 4 : 16;
     if (inputTexture_) perPixel += precision_ == OutputPrecision::Bytes8 ? 4 : 16;
     if (layerCopyTexture_) perPixel += 16;
+    std::size_t bytes = packedFrame_.keptBytes();
     const std::size_t samples = multisampled_ && !spareLayers_.empty() ? static_cast<std::size_t>(sampleCount()) : 1;
     for (const Layer& layer : spareLayers_) {
         perPixel += samples * (4 + (layer.hasDepth ? 4 : layer.hasStencil ? 1 : 0));
     }
-    return perPixel * pixels;
+    return bytes + perPixel * pixels;
 }
 
 void OpenglRenderTarget::closeTopLayer() {
@@ -305,6 +312,7 @@ void OpenglRenderTarget::deleteKept() {
     spareLayers_.clear();
     inputTexture_.reset();
     layerCopyTexture_.reset();
+    packedFrame_.release();
 }
 
 void OpenglRenderTarget::deleteBuffers() {
@@ -326,6 +334,7 @@ void OpenglRenderTarget::releaseShared() {
     mainFramebuffer_.forget();
     multisampleFramebuffer_.forget();
     if (pixelOrderProgram_) pixelOrderProgram_->forgetVertexArray();
+    packedFrame_.forgetFramebuffers();
     release();
 }
 
@@ -344,6 +353,7 @@ void OpenglRenderTarget::forget() {
     }
     inputTexture_.forget();
     layerCopyTexture_.forget();
+    packedFrame_.forget();
     if (pixelOrderProgram_) pixelOrderProgram_->forget();
     pixelOrderProgram_.reset();
 }

@@ -7,7 +7,10 @@
 // kept from frame to frame. A frame asks its target, in order, to size itself
 // (prepare), to open a layer (begin) and, after the levels pass has drawn, to
 // move the layer through the pixel-order program into the output
-// (drawToOutput). Every operation needs the target's context current.
+// (drawToOutput). 8-bit frames of the render command take another route: the
+// target keeps their packed storage (packedFrame, see PackedByteFrame) in
+// place of the framebuffers and the output. Every operation needs the
+// target's context current.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include "gl/GlName.h"
+#include "gl/PackedByteFrame.h"
 #include "gl/PixelOrderProgram.h"
 
 namespace Ombrix::Levels {
@@ -22,7 +26,7 @@ namespace Ombrix::Levels {
 class AEOpenGLContext;
 
 // The output renderbuffer's storage. Float32 (GL_RGBA32F) serves read-backs
-// of any depth. A frame read back as bytes uses Bytes8 (GL_RGBA8): the layers
+// of any depth. Output read back as bytes can use Bytes8 (GL_RGBA8): the layers
 // hold 8 bits a channel, so the bytes are the same, and reading them takes a
 // fraction of the time that converting float storage to bytes takes.
 enum class OutputPrecision { Float32, Bytes8 };
@@ -83,18 +87,23 @@ public:
     // first use. 0 when the target has no size.
     unsigned int inputTexture();
 
+    // The packed storage for 8-bit frames of this size (see PackedByteFrame),
+    // kept from frame to frame while the size stays. A target keeps either
+    // this or the buffers of prepare: asking for one deletes the other.
+    PackedByteFrame& packedFrame(int width, int height);
+
     // Host memory for pixel rows that cannot go straight between a host
     // world and GL (see PixelTransfer), kept with the target.
     std::vector<unsigned char>& transferScratch() { return transferScratch_; }
 
     // GPU memory the target keeps between frames, in bytes: the output, the
-    // kept input texture and layer copy, and the spare layers.
+    // kept input texture and layer copy, the spare layers and the packed frame.
     std::size_t keptBytes() const;
 
     // Closes every open layer (a frame left early); they are deleted.
     void discardLayers();
-    // Deletes the framebuffers, renderbuffers and kept textures; size and
-    // mode are kept.
+    // Deletes the framebuffers, renderbuffers and kept textures, the packed
+    // frame's included; size and mode are kept.
     void deleteBuffers();
     // deleteBuffers and the pixel-order program.
     void release();
@@ -148,6 +157,7 @@ private:
     std::vector<Layer> spareLayers_;  // closed layers of this size, reused by pushLayer
     GlTexture inputTexture_;          // width x height, see inputTexture()
     GlTexture layerCopyTexture_;      // width x height, see drawToOutput()
+    PackedByteFrame packedFrame_;     // see packedFrame()
     std::unique_ptr<PixelOrderProgram> pixelOrderProgram_;
     std::vector<unsigned char> transferScratch_;
 };

@@ -123,4 +123,11 @@ void OpenglShader::setTexture(const char* name, GLenum target, unsigned int text
     if (location != -1) glUniform1i(location, static_cast<GLint>(unit));
 }
 
+void OpenglShader::setUniformBuffer(const char* blockName, unsigned int buffer, unsigned int binding) {
+    if (!program_) return;
+    glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer);
+    const GLuint index = glGetUniformBlockIndex(program_.get(), blockName);
+    if (index != GL_INVALID_INDEX) glUniformBlockBinding(program_.get(), index, binding);
+}
+
 }  // namespace Ombrix::Levels

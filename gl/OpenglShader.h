@@ -52,6 +52,9 @@ public:
     // Binds `texture` to `target` on texture unit `unit` (also when the
     // sampler does not exist) and points the sampler at that unit.
     void setTexture(const char* name, gl::GLenum target, unsigned int texture, unsigned int unit);
+    // Binds `buffer` (whole) to uniform-buffer binding point `binding` (also
+    // when the block does not exist) and points the block at that binding.
+    void setUniformBuffer(const char* blockName, unsigned int buffer, unsigned int binding);
 
     // Deletes the program now (a context sharing it must be current).
     void releaseGl() { program_.reset(); }

@@ -7,6 +7,7 @@
 
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
+#include "gl/PackedByteFrame.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
 #include "render/LevelsUniforms.h"
@@ -16,7 +17,13 @@ using namespace gl33core;
 namespace Ombrix::Levels {
 namespace {
 
-// A 256 x 1 RGBA8 texture read texel for texel (texelFetch needs a complete
+// Entries of the table buffer lie this far apart (a uint array in the std140
+// layout), each holding one table texel.
+constexpr int kTableEntryBytes = 16;
+// Binding point of the table buffer.
+constexpr unsigned int kTableBinding = 0;
+
+// A 1 x 256 RGBA8 texture read texel for texel (texelFetch needs a complete
 // texture: one level, no mipmap filter), holding `bytes` or nothing yet.
 GlTexture makeTableTexture(const uint8_t* bytes) {
     GlTexture texture = GlTexture::make();
@@ -26,8 +33,8 @@ GlTexture makeTableTexture(const uint8_t* bytes) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    // Rows of 1024 bytes: the default unpack state reads them as they are.
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), LevelsPass::kTableSize, 1, 0, GL_RGBA,
+    // Rows of 4 bytes: the default unpack state reads them as they are.
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), 1, LevelsPass::kTableSize, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, bytes);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
@@ -36,12 +43,14 @@ GlTexture makeTableTexture(const uint8_t* bytes) {
 }  // namespace
 
 void LevelsPass::ByteTable::release() {
+    buffer.reset();
     framebuffer.reset();
     table.reset();
     ramp.reset();
 }
 
 void LevelsPass::ByteTable::forget() {
+    buffer.forget();
     framebuffer.forget();
     table.forget();
     ramp.forget();
@@ -103,6 +112,10 @@ LevelsPass::ByteTable& LevelsPass::byteTable(const AEOpenGLContext& context) {
     }
     entry.ramp = makeTableTexture(ramp.data());
     entry.table = makeTableTexture(nullptr);
+    entry.buffer = GlBuffer::make();
+    glBindBuffer(GL_UNIFORM_BUFFER, entry.buffer.get());
+    glBufferData(GL_UNIFORM_BUFFER, kTableEntryBytes * kTableSize, nullptr, GL_STREAM_COPY);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
     entry.framebuffer = GlFramebuffer::make();
     GLint drawFramebuffer = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
@@ -112,31 +125,59 @@ LevelsPass::ByteTable& LevelsPass::byteTable(const AEOpenGLContext& context) {
     return entry;
 }
 
-bool LevelsPass::drawBytes(const AEOpenGLContext& context, unsigned int texture, const LevelsSettings& settings) {
-    ByteTable& entry = byteTable(context);
+bool LevelsPass::drawTable(const AEOpenGLContext& context, ByteTable& entry, const LevelsSettings& settings) {
+    // The levels program over the ramp, in the host's order, into the table's
+    // own framebuffer.
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, entry.framebuffer.get());
+    glViewport(0, 0, 1, kTableSize);
+    if (!draw(context, entry.ramp.get(), {1.0, double(kTableSize)}, settings, true)) return false;
 
-    // The table: the levels program over the ramp, into the table's own
-    // framebuffer; the caller's framebuffer and viewport are put back.
+    // Texel k into entry k of the buffer: rows of one texel, 16 bytes apart.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, entry.framebuffer.get());
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, entry.buffer.get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, kTableEntryBytes / 4);
+    glReadPixels(0, 0, 1, kTableSize, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    return true;
+}
+
+bool LevelsPass::drawBytes(const AEOpenGLContext& context, const PackedByteFrame& frame,
+                           const LevelsSettings& settings) {
+    ByteTable& entry = byteTable(context);
     GLint drawFramebuffer = 0;
+    GLint readFramebuffer = 0;
+    GLint packAlignment = 4;
+    GLint packRowLength = 0;
+    GLint packBuffer = 0;
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glGetIntegerv(GL_PACK_ROW_LENGTH, &packRowLength);
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, entry.framebuffer.get());
-    glViewport(0, 0, kTableSize, 1);
-    const bool tableDrawn = draw(context, entry.ramp.get(), {double(kTableSize), 1.0}, settings, false);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 
-    bool drawn = false;
-    if (tableDrawn) {
+    bool drawn = drawTable(context, entry, settings);
+    for (int index = 0; drawn && index < PackedByteFrame::kPartCount; ++index) {
+        const PackedByteFrame::Part& part = frame.part(index);
+        if (part.columns == 0) continue;
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, part.framebuffer.get());
+        glViewport(0, 0, part.texelsWide(), frame.height());
         bindQuad(context, *lookupProgram_);
-        lookupProgram_->setTexture("source", GL_TEXTURE_2D, texture, 0);
-        lookupProgram_->setTexture("table", GL_TEXTURE_2D, entry.table.get(), 1);
+        lookupProgram_->setTexture("source", GL_TEXTURE_2D, part.input.get(), 0);
+        lookupProgram_->setUniformBuffer("ByteTable", entry.buffer.get(), kTableBinding);
         drawn = drawQuad(*lookupProgram_);
     }
-    // The kept textures stay bound nowhere between frames.
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, 0);
+
+    // The caller's state back; the kept objects stay bound nowhere between frames.
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    glPixelStorei(GL_PACK_ROW_LENGTH, packRowLength);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glBindBufferBase(GL_UNIFORM_BUFFER, kTableBinding, 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return drawn;
@@ -162,6 +203,7 @@ void LevelsPass::releaseGl() {
     }
     byteTables_.forEach([](ByteTable& entry) {
         entry.framebuffer.forget();  // dies with its context
+        entry.buffer.reset();
         entry.table.reset();
         entry.ramp.reset();
     });

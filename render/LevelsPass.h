@@ -5,17 +5,19 @@
 // delete its GL objects (releaseGl).
 //
 // 8-bit frames have 256 values a channel, so the levels program runs once per
-// value instead of once per pixel: drawBytes draws it over a kept 256 x 1 ramp
-// of the bytes 0..255 into a kept 256 x 1 8-bit table, then a small program
-// takes every byte of the frame through the table. The table holds exactly
+// value instead of once per pixel: drawBytes draws it over a kept 1 x 256 ramp
+// of the bytes 0..255 into a kept 1 x 256 8-bit table, in the host's order,
+// copies the table (on the GPU) into a kept uniform buffer, then a small
+// program takes every byte of the frame, kept in packed form (four pixels a
+// fragment, see PackedByteFrame), through the table. The table holds exactly
 // the bytes that the levels program writes for each value, so the frame is
 // the same, byte for byte, as drawn pixel by pixel.
 //
 // The programs and the quad's buffer are shared by all contexts and made once,
 // in the context of the first draw; vertex arrays and framebuffers are not
-// shared, so each context gets its own, and its own ramp and table (drawn into
-// and sampled in that context only). Used only under the context registry's
-// lock.
+// shared, so each context gets its own, and its own ramp, table and table
+// buffer (drawn into and read in that context only). Used only under the
+// context registry's lock.
 #pragma once
 
 #include <memory>
@@ -29,6 +31,7 @@
 namespace Ombrix::Levels {
 
 class AEOpenGLContext;
+class PackedByteFrame;
 
 class LevelsPass {
 public:
@@ -50,18 +53,20 @@ public:
     bool draw(const AEOpenGLContext& context, unsigned int texture, std::pair<double, double> viewSize,
               const LevelsSettings& settings, bool hostOrder = false);
 
-    // The same result as draw(..., hostOrder = true) for a texture of 8 bits
-    // a channel (host bytes, uploaded as they are), through the table: first
-    // the table of `settings` is drawn in `context` (its own framebuffer and
-    // viewport, both put back afterwards), then the frame. Texture units 0
-    // and 1 are left with no texture bound, unit 0 active. Returns false,
-    // having drawn no frame, when a program could not be built.
-    bool drawBytes(const AEOpenGLContext& context, unsigned int texture, const LevelsSettings& settings);
+    // The same result as draw(..., hostOrder = true), for the host pixels
+    // uploaded into `frame`'s input textures, written into its output
+    // renderbuffers through the table: first the table of `settings` is drawn
+    // in `context` and copied into the table buffer, then every part of the
+    // frame, each into its own framebuffer. The caller's framebuffers,
+    // viewport and pixel-pack state are put back; texture unit 0 (left active)
+    // has no texture bound and uniform-buffer binding 0 no buffer. Returns
+    // false, having drawn no frame, when a program could not be built.
+    bool drawBytes(const AEOpenGLContext& context, const PackedByteFrame& frame, const LevelsSettings& settings);
 
     // Global set-down, with a context of the share group current: deletes
-    // every context's ramp and table in that context, then, with the root
-    // current again, the programs and the quad's buffer; framebuffers and
-    // vertex arrays die with their contexts.
+    // every context's ramp, table and table buffer in that context, then,
+    // with the root current again, the programs and the quad's buffer;
+    // framebuffers and vertex arrays die with their contexts.
     void releaseGl();
     // Gives up every GL name without a GL call.
     void forgetGl();
@@ -70,12 +75,14 @@ public:
     bool lookupProgramBuilt() const { return lookupProgram_->built(); }
 
 private:
-    // What a context keeps for 8-bit frames: the ramp (RGBA8, texel k = k in
-    // every channel), the table (RGBA8) and the framebuffer that draws it.
+    // What a context keeps for 8-bit frames: the ramp (RGBA8, texel (0, k) =
+    // k in every channel), the table (RGBA8, host order), the framebuffer that
+    // draws it and the uniform buffer that the frame pass reads it from.
     struct ByteTable {
         GlTexture ramp;
         GlTexture table;
         GlFramebuffer framebuffer;
+        GlBuffer buffer;
         void release();  // with its context current
         void forget();
     };
@@ -86,6 +93,8 @@ private:
     // Draws the bound quad (when the program is built) and unbinds it.
     bool drawQuad(OpenglShader& program);
     ByteTable& byteTable(const AEOpenGLContext& context);
+    // Draws the table of `settings` and copies it into the table buffer.
+    bool drawTable(const AEOpenGLContext& context, ByteTable& entry, const LevelsSettings& settings);
 
     PerContext<GlVertexArray> vertexArrays_;  // released with their contexts
     PerContext<ByteTable> byteTables_;        // likewise

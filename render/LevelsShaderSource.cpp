@@ -102,24 +102,32 @@ const char* const kLevelsFragmentSource =
     "   colourOut = hostOrder == 1 ? c.argb : c;\n"
     "}\n";
 
-// The 8-bit frame pass. The table is 256 x 1: texel k holds what the levels
-// program makes of the byte k in every channel, as (R, G, B, A). The source
-// holds the host's bytes (alpha, red, green, blue) in (r, g, b, a); each is
-// turned back into its byte (exact: bytes become k / 255 on the way in), looks
-// up its own channel's map and is written where it came from, so the result
-// is in the host's order. Only exact texels are fetched.
+// The 8-bit frame pass, four host pixels a fragment. The source is an
+// integer texture holding each host pixel as one 32-bit word, its bytes as
+// they lie in host memory (alpha, red, green, blue), four pixels in a texel
+// (one in a single-channel texture, whose missing components read as 0 and 1
+// and are dropped on output). The table's entry k holds, at each byte
+// position, what the levels program makes of the byte k at that position of
+// a host pixel, the entries 16 bytes apart (the std140 layout of a uint
+// array). Each byte of a word takes the same byte position of its own entry,
+// so the result is in the host's order and the machine's byte order does not
+// matter. Only exact texels are fetched.
 const char* const kLevelsLookupFragmentSource =
     "#version 330\n"
-    "out vec4 colourOut;\n"
-    "uniform sampler2D source;\n"
-    "uniform sampler2D table;\n"
+    "out uvec4 colourOut;\n"
+    "uniform usampler2D source;\n"
+    "layout(std140) uniform ByteTable {\n"
+    "   uint entries[256];\n"
+    "};\n"
+    "uint mapPixel(uint p) {\n"
+    "   return (entries[p & 255u] & 0xFFu)\n"
+    "        | (entries[(p >> 8u) & 255u] & 0xFF00u)\n"
+    "        | (entries[(p >> 16u) & 255u] & 0xFF0000u)\n"
+    "        | (entries[p >> 24u] & 0xFF000000u);\n"
+    "}\n"
     "void main() {\n"
-    "   vec4 texel = texelFetch(source, ivec2(gl_FragCoord.xy), 0);\n"
-    "   ivec4 index = clamp(ivec4(texel * 255.0 + 0.5), 0, 255);\n"
-    "   colourOut = vec4(texelFetch(table, ivec2(index.r, 0), 0).a,\n"
-    "                    texelFetch(table, ivec2(index.g, 0), 0).r,\n"
-    "                    texelFetch(table, ivec2(index.b, 0), 0).g,\n"
-    "                    texelFetch(table, ivec2(index.a, 0), 0).b);\n"
+    "   uvec4 texel = texelFetch(source, ivec2(gl_FragCoord.xy), 0);\n"
+    "   colourOut = uvec4(mapPixel(texel.r), mapPixel(texel.g), mapPixel(texel.b), mapPixel(texel.a));\n"
     "}\n";
 
 }  // namespace Ombrix::Levels

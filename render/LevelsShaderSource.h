@@ -5,7 +5,8 @@ namespace Ombrix::Levels {
 
 extern const char* const kLevelsVertexSource;
 extern const char* const kLevelsFragmentSource;
-// The 8-bit frame pass: every byte through a table the levels program drew.
+// The 8-bit frame pass: every byte of packed host pixels through a table the
+// levels program drew.
 extern const char* const kLevelsLookupFragmentSource;
 
 }  // namespace Ombrix::Levels

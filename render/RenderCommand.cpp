@@ -9,6 +9,7 @@
 #include "render/CpuRenderCommand.h"
 #include "render/LevelsPass.h"
 #include "render/LevelsSettingsReader.h"
+#include "render/PackedTransfer.h"
 #include "render/PixelTransfer.h"
 #include "render/RenderPath.h"
 #include "render/WorldDepth.h"
@@ -74,18 +75,15 @@ PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorl
         checkSizeLimits(width, height);
 
         // The levels program draws the frame's 256-entry table; one pass takes
-        // each input texel through it and writes the output renderbuffer (8
-        // bits a channel) in the host's order, which is read back straight
-        // into the output world.
+        // every input pixel through it, four pixels a fragment, in the packed
+        // storage the target keeps for this size (see PackedByteFrame), which
+        // is read back straight into the output world.
         OpenglRenderTarget& target = OpenglRenderTarget::forContext(context);
-        target.prepare(width, height, false, OutputPrecision::Bytes8);
-        TransferFormat format;
-        const unsigned int texture = target.inputTexture();  // kept while frames keep this size
-        uploadWorldInto(texture, kPixelFormat8, input, format, target.transferScratch());
-        if (!target.beginOutput()) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        const bool drawn = pass->drawBytes(context, texture, settings);  // leaves no texture bound
+        const PackedByteFrame& frame = target.packedFrame(width, height);
+        uploadPacked(frame, input, target.transferScratch());
+        const bool drawn = pass->drawBytes(context, frame, settings);  // leaves no texture bound
         if (!drawn) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-        readBackWorld(width, height, output, kPixelFormat8, format, target.transferScratch());
+        readBackPacked(frame, output, target.transferScratch());
     }
     saved.restore();
     return PF_Err_NONE;

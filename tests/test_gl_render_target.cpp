@@ -136,6 +136,40 @@ TEST_F(RenderTarget, AFrameDrawnStraightIntoTheOutputKeepsEightBytesAPixel) {
     }
 }
 
+TEST_F(RenderTarget, APackedFrameKeepsEightBytesAPixelAndNoOtherBuffers) {
+    const std::pair<int, int> sizes[] = {{1920, 1080}, {257, 129}, {1, 643}, {643, 1}, {7, 3}, {1, 1}, {6, 5}};
+    for (const auto& size : sizes) {
+        target.prepare(size.first, size.second, false, OutputPrecision::Bytes8);
+        ASSERT_NE(target.inputTexture(), 0u);
+        const PackedByteFrame& frame = target.packedFrame(size.first, size.second);
+        EXPECT_EQ(target.mainFramebuffer(), 0u) << "the buffers of prepare are deleted";
+        EXPECT_EQ(target.keptBytes(), 8u * size.first * size.second) << size.first << " x " << size.second;
+        const PackedByteFrame::Part& body = frame.part(PackedByteFrame::kBody);
+        const PackedByteFrame::Part& tail = frame.part(PackedByteFrame::kTail);
+        EXPECT_EQ(body.columns + tail.columns, size.first);
+        EXPECT_EQ(tail.columns, size.first % 4);
+        EXPECT_EQ(tail.firstColumn, body.columns);
+        for (const PackedByteFrame::Part* part : {&body, &tail}) {
+            EXPECT_EQ(static_cast<bool>(part->input), part->columns > 0);
+            if (part->columns == 0) continue;
+            GLint internal = 0;
+            GLint texelsWide = 0;
+            glBindTexture(GL_TEXTURE_2D, part->input.get());
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texelsWide);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            EXPECT_EQ(internal, static_cast<GLint>(part == &body ? GL_RGBA32UI : GL_R32UI));
+            EXPECT_EQ(texelsWide, part->texelsWide());
+            glBindFramebuffer(GL_FRAMEBUFFER, part->framebuffer.get());
+            EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GL_FRAMEBUFFER_COMPLETE);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        }
+    }
+    // And back: prepare deletes the packed frame.
+    target.prepare(8, 8, false, OutputPrecision::Bytes8);
+    EXPECT_EQ(target.keptBytes(), 4u * 8 * 8);
+}
+
 TEST_F(RenderTarget, PoppingWithNoLayerMakesNothing) {
     target.prepare(2, 2, false);
     GlCallCounter counter;

@@ -1,6 +1,7 @@
 // The levels pass's 8-bit route in a context of the test's own: a frame taken
-// through the table (drawBytes) against the same frame drawn pixel by pixel
-// by the levels program (draw, host order), byte for byte, for settings that
+// through the table (drawBytes, packed storage with both parts: four pixels a
+// texel and a tail of three) against the same frame drawn pixel by pixel by
+// the levels program (draw, host order), byte for byte, for settings that
 // reach every corner of the map; and what the route leaves bound, makes and
 // keeps.
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "gl/OpenglRenderTarget.h"
+#include "gl/PackedByteFrame.h"
 #include "render/LevelsPass.h"
 #include "render/LevelsSettings.h"
 #include "tests/GlCallCounter.h"
@@ -29,7 +31,7 @@ using zanth_test::GlCallCounter;
 using zanth_test::GlContextTest;
 using zanth_test::GlObject;
 
-constexpr int kWidth = 256;
+constexpr int kWidth = 259;  // 256 pixels four to a texel, and a tail of 3
 constexpr int kHeight = 4;
 
 // Every byte value in every channel, each channel's values in another order
@@ -56,18 +58,50 @@ std::vector<uint8_t> readOutput() {
     return bytes;
 }
 
+// The packed frame's output, both parts, as host rows (row by row: the rows
+// are no whole number of the body's texels long).
+std::vector<uint8_t> readPacked(const PackedByteFrame& frame) {
+    std::vector<uint8_t> bytes(4 * kWidth * kHeight);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int index = 0; index < PackedByteFrame::kPartCount; ++index) {
+        const PackedByteFrame::Part& part = frame.part(index);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, part.framebuffer.get());
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        for (int y = 0; y < kHeight; ++y) {
+            glReadPixels(0, y, part.texelsWide(), 1, part.pixelsPerTexel == 4 ? GL_RGBA_INTEGER : GL_RED_INTEGER,
+                         GL_UNSIGNED_INT, &bytes[4 * (kWidth * y + part.firstColumn)]);
+        }
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return bytes;
+}
+
 class ByteTable : public GlContextTest {
 protected:
     void SetUp() override {
         GlContextTest::SetUp();
         if (HasFatalFailure()) return;
         target = &OpenglRenderTarget::forContext(*context);
-        target->prepare(kWidth, kHeight, false, OutputPrecision::Bytes8);
-        texture = target->inputTexture();
+        packFrame();
+    }
+    // The bytes into the packed frame, part by part (the body's rows are no
+    // whole number of its texels long: copied row by row).
+    const PackedByteFrame& packFrame() {
+        const PackedByteFrame& frame = target->packedFrame(kWidth, kHeight);
         const std::vector<uint8_t> bytes = everyValueBytes();
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (int index = 0; index < PackedByteFrame::kPartCount; ++index) {
+            const PackedByteFrame::Part& part = frame.part(index);
+            glBindTexture(GL_TEXTURE_2D, part.input.get());
+            for (int y = 0; y < kHeight; ++y) {
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, part.texelsWide(), 1,
+                                part.pixelsPerTexel == 4 ? GL_RGBA_INTEGER : GL_RED_INTEGER, GL_UNSIGNED_INT,
+                                &bytes[4 * (kWidth * y + part.firstColumn)]);
+            }
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glBindTexture(GL_TEXTURE_2D, 0);
+        return frame;
     }
     void TearDown() override {
         if (context) {
@@ -78,21 +112,28 @@ protected:
         GlContextTest::TearDown();
     }
 
+    // The levels program pixel by pixel, in the target's 8-bit output.
     std::vector<uint8_t> pixelByPixel(const LevelsSettings& settings) {
+        target->prepare(kWidth, kHeight, false, OutputPrecision::Bytes8);
+        const unsigned int texture = target->inputTexture();
+        const std::vector<uint8_t> bytes = everyValueBytes();
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         EXPECT_TRUE(target->beginOutput());
         EXPECT_TRUE(pass.draw(*context, texture, {double(kWidth), double(kHeight)}, settings, true));
         glBindTexture(GL_TEXTURE_2D, 0);
         return readOutput();
     }
     std::vector<uint8_t> throughTheTable(const LevelsSettings& settings) {
-        EXPECT_TRUE(target->beginOutput());
-        EXPECT_TRUE(pass.drawBytes(*context, texture, settings));
-        return readOutput();
+        const PackedByteFrame& frame = packFrame();
+        EXPECT_TRUE(pass.drawBytes(*context, frame, settings));
+        return readPacked(frame);
     }
 
     LevelsPass pass;
     OpenglRenderTarget* target = nullptr;
-    unsigned int texture = 0;
 };
 
 struct TableCase {
@@ -175,9 +216,29 @@ TEST_F(ByteTable, GivesTheLevelsProgramsOwnBytesForEverySetting) {
 }
 
 TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
+    // A framebuffer of the caller's bound (the target keeps this or its
+    // packed frame: the test keeps a packed frame of its own).
+    target->prepare(kWidth, kHeight, false, OutputPrecision::Bytes8);
     ASSERT_TRUE(target->beginOutput());
     glViewport(1, 2, 30, 3);
-    ASSERT_TRUE(pass.drawBytes(*context, texture, LevelsSettings()));
+    GlBuffer packBuffer = GlBuffer::make();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffer.get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 2);
+    PackedByteFrame frame;
+    frame.resize(kWidth, kHeight);
+    ASSERT_TRUE(pass.drawBytes(*context, frame, LevelsSettings()));
+    GLint packBound = -1;
+    GLint packAlignment = 0;
+    GLint uniformBound = -1;
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBound);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, 0, &uniformBound);
+    EXPECT_EQ(static_cast<unsigned>(packBound), packBuffer.get());
+    EXPECT_EQ(packAlignment, 2);
+    EXPECT_EQ(uniformBound, 0);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    frame.release();
     GLint drawn = 0;
     GLint read = 0;
     GLint viewport[4] = {0, 0, 0, 0};
@@ -193,13 +254,9 @@ TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
     GLint active = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
     EXPECT_EQ(static_cast<GLenum>(active), GL_TEXTURE0);
-    for (int unit : {0, 1}) {
-        glActiveTexture(unit == 0 ? GL_TEXTURE0 : GL_TEXTURE1);
-        GLint bound = -1;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(bound, 0) << "unit " << unit;
-    }
-    glActiveTexture(GL_TEXTURE0);
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
     glViewport(0, 0, kWidth, kHeight);
 }
 
@@ -207,17 +264,16 @@ TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
 TEST_F(ByteTable, KeepsItsRampAndTableAndMakesNothingOnLaterFrames) {
     GlCallCounter counter;
     context->makeCurrent();  // the counter sees contexts selected after it
-    ASSERT_TRUE(target->beginOutput());
-    ASSERT_TRUE(pass.drawBytes(*context, texture, LevelsSettings()));
+    ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
     const zanth_test::GlCounts first = counter.counts();
     EXPECT_EQ(first.links, 2) << "the levels program and the lookup program";
     EXPECT_EQ(first.made_(GlObject::Texture), 2) << "the ramp and the table";
     EXPECT_EQ(first.made_(GlObject::Framebuffer), 1) << "the table's";
+    EXPECT_EQ(first.made_(GlObject::Buffer), 2) << "the table's and the quad's";
     LevelsSettings other;
     other.composite.gamma = 3.0;
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(target->beginOutput());
-        ASSERT_TRUE(pass.drawBytes(*context, texture, i % 2 ? other : LevelsSettings()));
+        ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), i % 2 ? other : LevelsSettings()));
     }
     const zanth_test::GlCounts steady = counter.counts() - first;
     EXPECT_EQ(steady.objectsMade(), 0);
@@ -227,8 +283,7 @@ TEST_F(ByteTable, KeepsItsRampAndTableAndMakesNothingOnLaterFrames) {
 TEST_F(ByteTable, ReleaseDeletesTheRampTableAndPrograms) {
     GlCallCounter counter;
     context->makeCurrent();  // the counter sees contexts selected after it
-    ASSERT_TRUE(target->beginOutput());
-    ASSERT_TRUE(pass.drawBytes(*context, texture, LevelsSettings()));
+    ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
     pass.releaseGl();
     context->makeCurrent();
     const zanth_test::GlCounts all = counter.counts();
@@ -238,8 +293,7 @@ TEST_F(ByteTable, ReleaseDeletesTheRampTableAndPrograms) {
     EXPECT_FALSE(pass.programBuilt());
     EXPECT_FALSE(pass.lookupProgramBuilt());
     // The pass draws again after a release, making what it needs anew.
-    ASSERT_TRUE(target->beginOutput());
-    EXPECT_TRUE(pass.drawBytes(*context, texture, LevelsSettings()));
+    EXPECT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
 }
 #endif
 

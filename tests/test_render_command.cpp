@@ -327,6 +327,65 @@ TEST_F(RenderCommand, AnOutputOfAnotherSizeGetsOnlyTheOverlap) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// Any width and height: pixel patterns as in everyValuePicture, for frames
+// that are not 256 pixels wide.
+hostsim::World patternPicture(int width, int height, int rowPadding) {
+    hostsim::World world(width, height, PF_PixelFormat_ARGB32, rowPadding);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            PF_Pixel8& p = world.pixel8(x, y);
+            p.alpha = static_cast<A_u_char>((x * 7 + 13 * y) % 256);
+            p.red = static_cast<A_u_char>((x + 85 + 29 * y) % 256);
+            p.green = static_cast<A_u_char>((255 - x + 41 * y) % 256);
+            p.blue = static_cast<A_u_char>((x * 3 + 170 + 53 * y) % 256);
+        }
+    }
+    return world;
+}
+
+// The GPU path keeps 8-bit frames four pixels to a texel, with the last
+// width % 4 pixels of each row apart: every width, the narrow and the flat
+// ones included, with rows of every padding, and outputs whose overlap ends
+// inside a group of four.
+TEST_F(RenderCommand, FramesOfEveryShapeAndRowDistance) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {3, 2}, {4, 1}, {5, 4}, {6, 2}, {7, 3}, {9, 9},
+                                         {1, 643}, {643, 1}, {259, 3}, {4099, 2}};
+    for (const auto& size : sizes) {
+        for (int inPadding : {0, 4, 8, 12, 3, 1}) {
+            hostsim::World input = patternPicture(size.first, size.second, inPadding);
+            const std::pair<int, int> outputs[] = {size, {size.first + 5, size.second + 1},
+                                                   {std::max(1, size.first - 1), size.second},
+                                                   {std::max(1, size.first - 2), std::max(1, size.second - 1)}};
+            for (const auto& outSize : outputs) {
+                for (int outPadding : {0, 4, 2}) {
+                    hostsim::World output(outSize.first, outSize.second, PF_PixelFormat_ARGB32, outPadding);
+                    fillBytes(output, 0x5A);
+                    const std::string what = std::to_string(size.first) + " x " + std::to_string(size.second) +
+                                             ", padding " + std::to_string(inPadding) + ", output " +
+                                             std::to_string(outSize.first) + " x " + std::to_string(outSize.second) +
+                                             ", padding " + std::to_string(outPadding);
+                    ASSERT_EQ(render(input, output), PF_Err_NONE) << what;
+                    const FrameCheck check = checkFrame(input, output, settings);
+                    ASSERT_EQ(check.wrong, 0) << what << ": " << check.firstWrong;
+                    ASSERT_GT(check.checked, 0) << what;
+                    const int columns = std::min(size.first, outSize.first);
+                    const int rows = std::min(size.second, outSize.second);
+                    for (int y = 0; y < output.height(); ++y) {
+                        for (int b = 0; b < output.rowbytes(); ++b) {
+                            if (y >= rows || b >= 4 * columns) {
+                                ASSERT_EQ(output.row(y)[b], 0x5A) << what << ": byte " << b << " of row " << y;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
 TEST_F(RenderCommand, SizeChangesBetweenFrames) {
     const LevelsSettings settings = someSettings();
     applySettings(*host, settings);
@@ -356,8 +415,9 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     const GlCounts first = counter.counts();
     EXPECT_EQ(first.links, 2) << "the levels program, for the byte table, and the lookup program, which writes "
                                  "the host's order itself";
-    // What a context keeps: the 8-bit input texture and the 8-bit output, no
-    // layer, no copy; and the byte table's ramp and table, 256 x 1 each.
+    // What a context keeps: the packed input texture and output (a frame 256
+    // pixels wide has no tail), no layer, no copy; and the byte table's ramp
+    // and table, 1 x 256 each, and its buffer.
     EXPECT_EQ(first.made_(GlObject::Texture), 1 + 2);
     EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
