@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "gl/AEOpenGLContext.h"
+#include "gl/ContextRegistry.h"
 #include "gl/GlName.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
@@ -88,13 +90,111 @@ DeepLevelsPass::DeepLevelsPass()
     program_->bindAttribute("input_uv", kUvLocation);
 }
 
-DeepLevelsPass::~DeepLevelsPass() { program_->forgetGl(); }
+DeepLevelsPass::~DeepLevelsPass() {
+    vertexBuffer_.forget();
+    program_->forgetGl();
+}
 
-void DeepLevelsPass::releaseGl() { program_->releaseGl(); }
-void DeepLevelsPass::forgetGl() { program_->forgetGl(); }
+void DeepLevelsPass::DeepFrame::release() {
+    vertexArray.reset();
+    framebuffer.reset();
+    output.reset();
+    input.reset();
+    width = height = 0;
+}
 
-void DeepLevelsPass::render(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
-                            int width, int height, TransferScratch& scratch) {
+void DeepLevelsPass::DeepFrame::forget() {
+    vertexArray.forget();
+    framebuffer.forget();
+    output.forget();
+    input.forget();
+    width = height = 0;
+}
+
+void DeepLevelsPass::releaseGl() {
+    // Each context's objects go in that context; the framebuffer and vertex
+    // array of one that cannot be made current die with it, and its texture
+    // and renderbuffer (shared) go from the root.
+    AEOpenGLContext* root = rootContext();
+    frames_.forEachWithContext([](const AEOpenGLContext& context, DeepFrame& frame) {
+        try {
+            context.makeCurrent();
+            frame.release();
+        } catch (const AESDK_OpenGL_Fault&) {
+        }
+    });
+    try {
+        if (root) root->makeCurrent();
+    } catch (const AESDK_OpenGL_Fault&) {
+        // The last context made current shares the objects: they go from there.
+    }
+    frames_.forEach([](DeepFrame& frame) {
+        frame.framebuffer.forget();
+        frame.vertexArray.forget();
+        frame.output.reset();
+        frame.input.reset();
+    });
+    frames_.forgetAll();
+    vertexBuffer_.reset();
+    program_->releaseGl();
+}
+
+void DeepLevelsPass::forgetGl() {
+    frames_.forgetAll();
+    vertexBuffer_.forget();
+    program_->forgetGl();
+}
+
+long long DeepLevelsPass::keptBytes(const AEOpenGLContext& context) {
+    const DeepFrame& frame = frames_.get(context);
+    return 2LL * kPixelBytes * frame.width * frame.height;
+}
+
+bool DeepLevelsPass::prepare(DeepFrame& frame, int width, int height) {
+    if (!frame.framebuffer) {
+        frame.input = GlTexture::make();
+        glBindTexture(GL_TEXTURE_2D, frame.input.get());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        frame.output = GlRenderbuffer::make();
+        frame.framebuffer = GlFramebuffer::make();
+        frame.vertexArray = GlVertexArray::make();
+        frame.width = frame.height = 0;
+    }
+    if (!vertexBuffer_) {
+        vertexBuffer_ = GlBuffer::make();
+        glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_.get());
+        glBufferData(GL_ARRAY_BUFFER, sizeof(kQuadVertices), kQuadVertices, GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, frame.framebuffer.get());
+    if (frame.width != width || frame.height != height) {
+        // New storage for a new size; the names stay.
+        glBindTexture(GL_TEXTURE_2D, frame.input.get());
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA16UI), width, height, 0, GL_RGBA_INTEGER,
+                     GL_UNSIGNED_SHORT, nullptr);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindRenderbuffer(GL_RENDERBUFFER, frame.output.get());
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA16UI, width, height);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, frame.output.get());
+        const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
+        glDrawBuffers(1, &drawBuffer);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        frame.width = width;
+        frame.height = height;
+    }
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        frame.width = frame.height = 0;  // new storage next time
+        return false;
+    }
+    return true;
+}
+
+void DeepLevelsPass::render(const AEOpenGLContext& context, const LevelsSettings& settings,
+                            const PF_EffectWorld& input, PF_EffectWorld& output, int width, int height) {
     if (!input.data || !output.data || width <= 0 || height <= 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     const auto* inBase = reinterpret_cast<const uint8_t*>(input.data);
     auto* outBase = reinterpret_cast<uint8_t*>(output.data);
@@ -102,14 +202,15 @@ void DeepLevelsPass::render(const LevelsSettings& settings, const PF_EffectWorld
     const long long outRowbytes = output.rowbytes;
     const size_t packedRow = static_cast<size_t>(width) * kPixelBytes;
 
+    DeepFrame& frame = frames_.get(context);
+    if (!prepare(frame, width, height)) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    }
+    TransferScratch& scratch = frame.scratch;
+
     // The frame's input, as integers.
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA16UI), width, height, 0, GL_RGBA_INTEGER,
-                 GL_UNSIGNED_SHORT, nullptr);
+    glBindTexture(GL_TEXTURE_2D, frame.input.get());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (straightRows(inRowbytes)) {
         glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(inRowbytes / kPixelBytes));
@@ -123,33 +224,15 @@ void DeepLevelsPass::render(const LevelsSettings& settings, const PF_EffectWorld
     resetPixelStore();
 
     // The frame's output, as integers, host order.
-    GlRenderbuffer colour = GlRenderbuffer::make();
-    glBindRenderbuffer(GL_RENDERBUFFER, colour.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA16UI, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    GlFramebuffer framebuffer = GlFramebuffer::make();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour.get());
-    const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
-    glDrawBuffers(1, &drawBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    }
     glDisable(GL_BLEND);
     glViewport(0, 0, width, height);
-
-    GlVertexArray vertexArray = GlVertexArray::make();
-    GlBuffer vertexBuffer = GlBuffer::make();
-    glBindVertexArray(vertexArray.get());
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.get());
-    glBufferData(GL_ARRAY_BUFFER, sizeof(kQuadVertices), kQuadVertices, GL_STATIC_DRAW);
     program_->use();
+    glBindVertexArray(frame.vertexArray.get());
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_.get());
     program_->vertexAttribute3(kPositionLocation, 0, kQuadStride);
     program_->vertexAttribute2(kUvLocation, kQuadUvOffset, kQuadStride);
     setLevelsUniforms(*program_, settings);
-    program_->setTexture("source", GL_TEXTURE_2D, texture.get(), 0);
+    program_->setTexture("source", GL_TEXTURE_2D, frame.input.get(), 0);
     const bool drawn = program_->built();
     if (drawn) glDrawArrays(GL_TRIANGLES, 0, kQuadVertexCount);
     program_->disableAttribute(kPositionLocation);
@@ -163,7 +246,6 @@ void DeepLevelsPass::render(const LevelsSettings& settings, const PF_EffectWorld
     }
 
     // Straight back into the output rows.
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (straightRows(outRowbytes)) {
         glPixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(outRowbytes / kPixelBytes));

@@ -15,18 +15,25 @@
 // output rows: the same codes as lrintf(v * 32768) on the CPU, whatever the
 // GPU does with normalised formats.
 //
-// The program is shared by the contexts and kept; the frame's texture,
-// renderbuffer, framebuffer, vertex array and quad buffer are made and
-// deleted per frame. Used only under the context registry's lock.
+// The program and the quad's buffer are shared by the contexts and kept.
+// Each context keeps its own input texture, output renderbuffer, framebuffer
+// and vertex array (16 bytes a pixel: 8 in, 8 out), made on its first 16-bit
+// frame and given new storage only when the frame size changes, so steady
+// frames make no GL object; they go with the context (its thread's end) or
+// at global set-down. Used only under the context registry's lock.
 #pragma once
 
 #include <memory>
 
+#include "gl/GlName.h"
 #include "gl/OpenglShader.h"
+#include "gl/PerContext.h"
 #include "render/LevelsSettings.h"
 #include "render/PixelTransfer.h"
 
 namespace Ombrix::Levels {
+
+class AEOpenGLContext;
 
 class DeepLevelsPass {
 public:
@@ -36,17 +43,39 @@ public:
     DeepLevelsPass& operator=(const DeepLevelsPass&) = delete;
 
     // Renders a 16-bit frame, input and output of at least width x height
-    // pixels, with a context of the effect current. Throws int host codes.
-    void render(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output, int width,
-                int height, TransferScratch& scratch);
+    // pixels, in `context`, which is current. Throws int host codes.
+    void render(const AEOpenGLContext& context, const LevelsSettings& settings, const PF_EffectWorld& input,
+                PF_EffectWorld& output, int width, int height);
 
-    // Global set-down with a context of the share group current, or with none
-    // (forgetGl).
+    // Global set-down with a context of the share group current: deletes
+    // every context's objects in that context, then, with the root current
+    // again, the program and the quad's buffer. forgetGl gives up every name
+    // without a GL call.
     void releaseGl();
     void forgetGl();
 
+    // GPU memory a context keeps for 16-bit frames, in bytes (0 if none).
+    long long keptBytes(const AEOpenGLContext& context);
+
 private:
+    // What a context keeps for 16-bit frames of one size.
+    struct DeepFrame {
+        GlTexture input;        // GL_RGBA16UI
+        GlRenderbuffer output;  // GL_RGBA16UI
+        GlFramebuffer framebuffer;
+        GlVertexArray vertexArray;
+        int width = 0, height = 0;
+        TransferScratch scratch;  // rows that cannot go straight
+        void release();           // with its context current
+        void forget();
+    };
+    // Makes `frame` ready for width x height and binds its framebuffer;
+    // false when that is not complete.
+    bool prepare(DeepFrame& frame, int width, int height);
+
     std::unique_ptr<OpenglShader> program_;
+    GlBuffer vertexBuffer_;  // the quad; shared by the contexts
+    PerContext<DeepFrame> frames_;
 };
 
 // The process's 16-bit pass.

@@ -35,8 +35,7 @@ PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld
             height > viewport[1]) {
             throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
         }
-        TransferScratch scratch;
-        deepLevelsPass().render(sanitised(settings), input, output, width, height, scratch);
+        deepLevelsPass().render(context, sanitised(settings), input, output, width, height);
     }
     saved.restore();
     return PF_Err_NONE;

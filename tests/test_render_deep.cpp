@@ -6,9 +6,11 @@
 
 #include <functional>
 #include <sstream>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "tests/GlCallCounter.h"
 #include "tests/RenderFixture.h"
 
 namespace {
@@ -232,3 +234,65 @@ TEST_P(Deep16Frames, WithoutTheWorldSuiteTheDeepFlagDecides) {
 INSTANTIATE_TEST_SUITE_P(Render, Deep16Frames, ::testing::Values(Path::Gpu, Path::Cpu), pathTestName);
 
 }  // namespace
+
+// ---- what a 16-bit GPU frame makes -----------------------------------------------------------
+#if ZANTH_MODULE_GL_CALLS_VISIBLE
+
+class Deep16Gpu : public RenderTest {};
+
+// The input texture, the output and the framebuffer are kept per context:
+// steady frames make and delete nothing, and a new size gets new storage in
+// the same objects.
+TEST_F(Deep16Gpu, SteadyFramesAndNewSizesMakeNoObject) {
+    std::vector<int> codes;
+    for (int k = 0; k <= kWhite16; k += 37) codes.push_back(k);
+    GlCallCounter counter;
+    hostsim::World first = picture16(codes, 257, 0);
+    hostsim::World firstOut(first.width(), first.height(), PF_PixelFormat_ARGB64);
+    ASSERT_EQ(render(first, firstOut), PF_Err_NONE);
+    const GlCounts made = counter.counts();
+    EXPECT_GT(made.objectsMade(), 0);
+    for (int width : {257, 31, 1, 257}) {
+        hostsim::World input = picture16(codes, width, width == 31 ? 6 : 0);
+        hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB64);
+        ASSERT_EQ(render(input, output), PF_Err_NONE) << width;
+        for (int y = 0; y < input.height(); ++y) {
+            for (int x = 0; x < input.width(); ++x) {
+                ASSERT_EQ(output.pixel16(x, y).red, input.pixel16(x, y).red) << width << " at " << x << "," << y;
+                ASSERT_EQ(output.pixel16(x, y).alpha, input.pixel16(x, y).alpha) << width << " at " << x << "," << y;
+            }
+        }
+    }
+    const GlCounts steady = counter.counts() - made;
+    EXPECT_EQ(steady.objectsMade(), 0);
+    EXPECT_EQ(steady.links, 0);
+    EXPECT_EQ(steady.deleted_(GlObject::Texture) + steady.deleted_(GlObject::Renderbuffer) +
+                  steady.deleted_(GlObject::Framebuffer),
+              0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// A thread's end and global set-down delete what 16-bit frames kept.
+TEST_F(Deep16Gpu, ThreadEndAndSetDownDeleteWhatTheFramesKept) {
+    std::vector<int> codes;
+    for (int k = 0; k <= kWhite16; k += 101) codes.push_back(k);
+    hostsim::World input = picture16(codes, 45, 0);
+    hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB64);
+    GlCallCounter counter;
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    std::thread other([&] {
+        hostsim::World theirs(input.width(), input.height(), PF_PixelFormat_ARGB64);
+        EXPECT_EQ(render(input, theirs), PF_Err_NONE);
+    });
+    other.join();
+    ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
+    const GlCounts all = counter.counts();
+    // Framebuffers and vertex arrays go with their contexts; the rest is deleted.
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Buffer, GlObject::Program,
+                          GlObject::Shader}) {
+        EXPECT_EQ(all.made_(kind), all.deleted_(kind)) << "kind " << static_cast<int>(kind);
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+#endif
