@@ -1,5 +1,7 @@
 #include "gl/OpenglRenderTarget.h"
 
+#include "gl/ExactTexture.h"
+
 #include <glbinding/gl33core/gl.h>
 
 #include <algorithm>
@@ -29,23 +31,12 @@ PerContext<OpenglRenderTarget>& targets() {
     return store;
 }
 
-// Sampling state of every texture the target makes: texels are read one for
-// one (the programs fetch exact texels), never blended with a neighbour.
-void setExactSampling() {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-}
-
-// A clamped 2-D texture of RGBA storage (GL_RGBA8 or GL_RGBA32F), left bound.
+// A texture of RGBA storage (GL_RGBA8 or GL_RGBA32F) read texel for texel
+// (the programs fetch exact texels), left bound.
 GlTexture makeTexture(int width, int height, GLenum internalFormat) {
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    setExactSampling();
     const GLenum type = internalFormat == GL_RGBA8 ? GL_UNSIGNED_BYTE : GL_FLOAT;
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), width, height, 0, GL_RGBA, type, nullptr);
+    GlTexture texture = makeExactTexture(internalFormat, width, height, GL_RGBA, type);
+    glBindTexture(GL_TEXTURE_2D, texture.get());
     return texture;
 }
 

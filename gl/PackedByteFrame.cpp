@@ -2,25 +2,17 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include "gl/ExactTexture.h"
+
 using namespace gl33core;
 
 namespace Ombrix::Levels {
 namespace {
 
-// An integer texture read texel for texel: integer formats take no linear
-// filtering, and texelFetch needs a complete texture (one level).
+// An integer texture read texel for texel (integer formats take no linear
+// filtering anyway).
 GlTexture makeInputTexture(GLenum internalFormat, GLenum format, int width, int height) {
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), width, height, 0, format, GL_UNSIGNED_INT,
-                 nullptr);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
+    return makeExactTexture(internalFormat, width, height, format, GL_UNSIGNED_INT);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
+#include "gl/ExactTexture.h"
 #include "gl/GlName.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
@@ -152,12 +153,7 @@ long long DeepLevelsPass::keptBytes(const AEOpenGLContext& context) {
 
 bool DeepLevelsPass::prepare(DeepFrame& frame, int width, int height) {
     if (!frame.framebuffer) {
-        frame.input = GlTexture::make();
-        glBindTexture(GL_TEXTURE_2D, frame.input.get());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glBindTexture(GL_TEXTURE_2D, 0);
+        frame.input = makeExactTexture(GL_RGBA16UI, 1, 1, GL_RGBA_INTEGER, GL_UNSIGNED_SHORT);
         frame.output = GlRenderbuffer::make();
         frame.framebuffer = GlFramebuffer::make();
         frame.vertexArray = GlVertexArray::make();

@@ -7,6 +7,7 @@
 
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
+#include "gl/ExactTexture.h"
 #include "gl/PackedByteFrame.h"
 #include "gl/QuadGeometry.h"
 #include "render/LevelsShaderSource.h"
@@ -23,21 +24,10 @@ constexpr int kTableEntryBytes = 16;
 // Binding point of the table buffer.
 constexpr unsigned int kTableBinding = 0;
 
-// A 1 x 256 RGBA8 texture read texel for texel (texelFetch needs a complete
-// texture: one level, no mipmap filter), holding `bytes` or nothing yet.
+// A 1 x 256 RGBA8 texture read texel for texel, holding `bytes` or nothing
+// yet. Rows of 4 bytes: the default unpack state reads them as they are.
 GlTexture makeTableTexture(const uint8_t* bytes) {
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    // Rows of 4 bytes: the default unpack state reads them as they are.
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), 1, LevelsPass::kTableSize, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, bytes);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
+    return makeExactTexture(GL_RGBA8, 1, LevelsPass::kTableSize, GL_RGBA, GL_UNSIGNED_BYTE, bytes);
 }
 
 }  // namespace

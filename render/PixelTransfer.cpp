@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gl/ExactTexture.h"
+
 using namespace gl33core;
 
 namespace Ombrix::Levels {
@@ -48,14 +50,7 @@ void resetPixelStore() {
 
 GlTexture uploadWorld(PixelFormatCode code, const PF_EffectWorld* world, TransferFormat& format) {
     checkUploadable(code, world);
-    GlTexture texture = GlTexture::make();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), world->width, world->height, 0, GL_RGBA,
-                 GL_FLOAT, nullptr);
+    GlTexture texture = makeExactTexture(GL_RGBA32F, world->width, world->height, GL_RGBA, GL_FLOAT);
     TransferScratch scratch;
     uploadWorldInto(texture.get(), code, world, format, scratch);
     return texture;
