@@ -1,5 +1,6 @@
 // Drives the built module through the host simulator from the fuzz input, as a
-// host might: commands in any order (global set-up and set-down included),
+// host might: commands in any order (global set-up and set-down included, each
+// set-up on the GPU path, the CPU path or the machine's choice),
 // parameter values of every kind (NaN, infinities, huge), frames of odd sizes
 // and row padding, custom-UI events of every kind at any position, in either
 // of two instances, and host services that refuse or fail at any point.
@@ -59,6 +60,10 @@ const SuiteName kSuites[] = {
 const char* const kDrawbotCalls[] = {"PF_GetDrawingReference", "GetSupplier", "GetSurface", "NewPen",
                                      "NewBrush", "NewPath", "NewImageFromBuffer", "ReleaseObject",
                                      "StrokePath", "FillPath", "DrawImage"};
+// The render path each global set-up asks for: the GPU path (Mesa's
+// llvmpipe, forced), the CPU path (no GL at all, so a cheap set-up) or the
+// machine's own choice.
+const char* const kRenderers[] = {"gpu", "cpu", "auto"};
 const char* const kLanguages[] = {"en_US", "zh_CN", "ja_JP", "", "zh_TW", "fr_FR", "zh_CN\x01"};
 const PF_Err kHostCodes[] = {PF_Err_OUT_OF_MEMORY, PF_Err_INTERNAL_STRUCT_DAMAGED, PF_Err_INVALID_INDEX,
                              PF_Err_BAD_CALLBACK_PARAM, PF_Interrupt_CANCEL, 7, -1};
@@ -93,6 +98,7 @@ double levelValue(FuzzedDataProvider& in) {
 class Session {
 public:
     Session() : host_(ZANTH_MODULE_PATH) {
+        setenv("ZANTH_LEVELS_RENDERER", "gpu", 1);  // the first set-up: the path with the most to get wrong
         second_ = host_.addInstance();
         first_ = std::make_unique<hostsim::EventSender>(host_, options(nullptr, 0));
         other_ = std::make_unique<hostsim::EventSender>(host_, options(second_, 120));
@@ -134,6 +140,7 @@ public:
         if (op >= 12) op = 2 + (op - 12) % 10;
         switch (op) {
             case 0: {
+                setenv("ZANTH_LEVELS_RENDERER", pick(in, kRenderers), 1);
                 host_.setLanguageTag(pick(in, kLanguages), in.ConsumeIntegralInRange<int>(0, 7) == 0);
                 const PF_Err err = host_.globalSetup();
                 if (err == PF_Err_NONE && !injected_) setUp_ = true;
