@@ -267,6 +267,8 @@ TEST_F(WindowsHost, TwoThreadsRenderAtOnceEachInAContextOfItsOwn) {
     hostsim::World input = everyValuePicture(8, 4);
     host->setInputLayer(input.def());
     std::atomic<int> failures{0};
+    std::atomic<int> finished{0};
+    std::atomic<bool> lookedAt{false};
     auto frames = [&] {
         HostGlContext hostContext;  // a host render thread with a GL context of its own
         hostContext.makeCurrent();
@@ -278,13 +280,20 @@ TEST_F(WindowsHost, TwoThreadsRenderAtOnceEachInAContextOfItsOwn) {
             if (!(WglState() == hosts)) ++failures;
         }
         hostContext.release();
+        // Alive until the windows are looked at: the next render after a
+        // thread's end would release that thread's context and window.
+        ++finished;
+        while (!lookedAt) std::this_thread::yield();
     };
     ::testing::internal::CaptureStdout();
     std::thread a(frames);
     std::thread b(frames);
+    while (finished < 2) std::this_thread::yield();
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    const auto windows = effectWindows();
+    lookedAt = true;
     a.join();
     b.join();
-    const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(failures.load(), 0);
 
     // The root and one context per render thread, each described once, each
@@ -296,7 +305,6 @@ TEST_F(WindowsHost, TwoThreadsRenderAtOnceEachInAContextOfItsOwn) {
         ++descriptions;
     }
     EXPECT_EQ(descriptions, 2u) << printed;
-    const auto windows = effectWindows();
     ASSERT_EQ(windows.size(), 3u);
     std::set<std::string> names;
     for (const auto& w : windows) {
