@@ -3,6 +3,7 @@
 #include <glbinding/gl33core/gl.h>
 
 #include <cstring>
+#include <string>
 
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
@@ -30,63 +31,40 @@ void resetPixelStore() {
 // between host memory and GL; any other rows through `scratch`.
 bool straightRows(long long rowbytes) { return rowbytes > 0 && rowbytes % kPixelBytes == 0; }
 
+// The levels program's own levelsMap (LevelsShaderSource.h) over integer
+// codes: each sample is the code held at 32768 times 1/32768, and the result
+// goes back as the integer roundEven(v * 32768), alpha first.
+std::string deepLevelsFragmentSource() {
+    return std::string(
+               "#version 330\n"
+               "out uvec4 colourOut;\n"
+               "uniform usampler2D source;\n"
+               "uniform float inputBlack, inputWhite, gamma, outputBlack, outputWhite;\n"
+               "uniform float rInputBlack, rInputWhite, rGamma, rOutputBlack, rOutputWhite;\n"
+               "uniform float gInputBlack, gInputWhite, gGamma, gOutputBlack, gOutputWhite;\n"
+               "uniform float bInputBlack, bInputWhite, bGamma, bOutputBlack, bOutputWhite;\n"
+               "uniform float aInputBlack, aInputWhite, aGamma, aOutputBlack, aOutputWhite;\n"
+               "uniform int clipBlack;\n"
+               "uniform int clipWhite;\n") +
+           kLevelsMapSource +
+           "void main() {\n"
+           "   uvec4 k = min(texelFetch(source, ivec2(gl_FragCoord.xy), 0), uvec4(32768u));\n"
+           "   vec4 c = vec4(k.gbar) * (1.0 / 32768.0);\n"
+           "   c.r = levelsMap(c.r, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
+           "   c.g = levelsMap(c.g, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
+           "   c.b = levelsMap(c.b, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
+           "   c.r = levelsMap(c.r, rInputBlack, rInputWhite, rGamma, rOutputBlack, rOutputWhite, clipBlack, clipWhite);\n"
+           "   c.g = levelsMap(c.g, gInputBlack, gInputWhite, gGamma, gOutputBlack, gOutputWhite, clipBlack, clipWhite);\n"
+           "   c.b = levelsMap(c.b, bInputBlack, bInputWhite, bGamma, bOutputBlack, bOutputWhite, clipBlack, clipWhite);\n"
+           "   c.a = levelsMap(c.a, aInputBlack, aInputWhite, aGamma, aOutputBlack, aOutputWhite, clipBlack, clipWhite);\n"
+           "   colourOut = uvec4(roundEven(c.argb * 32768.0));\n"
+           "}\n";
+}
+
 }  // namespace
 
-// The map is the levels program's own levelsMap (LevelsShaderSource.cpp),
-// written out again here so that the 8-bit program can change on its own.
-const char* const kDeepLevelsFragmentSource =
-    "#version 330\n"
-    "out uvec4 colourOut;\n"
-    "uniform usampler2D source;\n"
-    "uniform float inputBlack, inputWhite, gamma, outputBlack, outputWhite;\n"
-    "uniform float rInputBlack, rInputWhite, rGamma, rOutputBlack, rOutputWhite;\n"
-    "uniform float gInputBlack, gInputWhite, gGamma, gOutputBlack, gOutputWhite;\n"
-    "uniform float bInputBlack, bInputWhite, bGamma, bOutputBlack, bOutputWhite;\n"
-    "uniform float aInputBlack, aInputWhite, aGamma, aOutputBlack, aOutputWhite;\n"
-    "uniform int clipBlack;\n"
-    "uniform int clipWhite;\n"
-    "const float largestFloat = 3.402823466e+38;\n"
-    "float levelsMap(float value, float low_input, float high_input, float inv_gamma,\n"
-    "                float low_output, float high_output, int cb, int cw) {\n"
-    "   float v;\n"
-    "   if (high_input != low_input) {\n"
-    "      v = (value * 255.0 - low_input) / (high_input - low_input);\n"
-    "   } else {\n"
-    "      v = value * 255.0 - low_input;\n"
-    "   }\n"
-    "   if (cb == 1) {\n"
-    "      if (high_output > low_output) v = max(v, 0.0); else v = min(v, 1.0);\n"
-    "   }\n"
-    "   if (cw == 1) {\n"
-    "      if (high_output > low_output) v = min(v, 1.0); else v = max(v, 0.0);\n"
-    "   }\n"
-    "   if (inv_gamma != 1.0 && v > 0.0) {\n"
-    "      if (inv_gamma > 0.0) {\n"
-    "         v = pow(v, 1.0 / inv_gamma);\n"
-    "      } else {\n"
-    "         v = v < 1.0 ? 0.0 : (v > 1.0 ? largestFloat : 1.0);\n"
-    "      }\n"
-    "      v = min(v, largestFloat);\n"
-    "   }\n"
-    "   v = v * (high_output - low_output) + low_output;\n"
-    "   v = v / 255.0;\n"
-    "   return clamp(v, 0.0, 1.0);\n"
-    "}\n"
-    "void main() {\n"
-    "   uvec4 k = min(texelFetch(source, ivec2(gl_FragCoord.xy), 0), uvec4(32768u));\n"
-    "   vec4 c = vec4(k.gbar) * (1.0 / 32768.0);\n"
-    "   c.r = levelsMap(c.r, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
-    "   c.g = levelsMap(c.g, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
-    "   c.b = levelsMap(c.b, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"
-    "   c.r = levelsMap(c.r, rInputBlack, rInputWhite, rGamma, rOutputBlack, rOutputWhite, clipBlack, clipWhite);\n"
-    "   c.g = levelsMap(c.g, gInputBlack, gInputWhite, gGamma, gOutputBlack, gOutputWhite, clipBlack, clipWhite);\n"
-    "   c.b = levelsMap(c.b, bInputBlack, bInputWhite, bGamma, bOutputBlack, bOutputWhite, clipBlack, clipWhite);\n"
-    "   c.a = levelsMap(c.a, aInputBlack, aInputWhite, aGamma, aOutputBlack, aOutputWhite, clipBlack, clipWhite);\n"
-    "   colourOut = uvec4(roundEven(c.argb * 32768.0));\n"
-    "}\n";
-
 DeepLevelsPass::DeepLevelsPass()
-    : program_(std::make_unique<OpenglShader>(kLevelsVertexSource, kDeepLevelsFragmentSource)) {
+    : program_(std::make_unique<OpenglShader>(kLevelsVertexSource, deepLevelsFragmentSource())) {
     program_->bindAttribute("position", kPositionLocation);
     program_->bindAttribute("input_uv", kUvLocation);
 }

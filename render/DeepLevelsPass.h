@@ -81,6 +81,5 @@ private:
 // The process's 16-bit pass.
 DeepLevelsPass& deepLevelsPass();
 
-extern const char* const kDeepLevelsFragmentSource;
 
 }  // namespace Ombrix::Levels

@@ -1,6 +1,40 @@
 #include "render/LevelsShaderSource.h"
 
+// levelsMap and the constant it uses, one text for every pass that applies
+// the map (see kLevelsMapSource).
+#define ZANTH_LEVELS_MAP_SOURCE \
+    "const float largestFloat = 3.402823466e+38;\n" \
+    "float levelsMap(float value, float low_input, float high_input, float inv_gamma,\n" \
+    "                float low_output, float high_output, int cb, int cw) {\n" \
+    "   float v;\n" \
+    "   if (high_input != low_input) {\n" \
+    "      v = (value * 255.0 - low_input) / (high_input - low_input);\n" \
+    "   } else {\n" \
+    "      v = value * 255.0 - low_input;\n" \
+    "   }\n" \
+    "   if (cb == 1) {\n" \
+    "      if (high_output > low_output) v = max(v, 0.0); else v = min(v, 1.0);\n" \
+    "   }\n" \
+    "   if (cw == 1) {\n" \
+    "      if (high_output > low_output) v = min(v, 1.0); else v = max(v, 0.0);\n" \
+    "   }\n" \
+    "   if (inv_gamma != 1.0 && v > 0.0) {\n" \
+    "      if (inv_gamma > 0.0) {\n" \
+    "         v = pow(v, 1.0 / inv_gamma);\n" \
+    "      } else {\n" \
+    "         v = v < 1.0 ? 0.0 : (v > 1.0 ? largestFloat : 1.0);\n" \
+    "      }\n" \
+    "      v = min(v, largestFloat);\n" \
+    "   }\n" \
+    "   v = v * (high_output - low_output) + low_output;\n" \
+    "   v = v / 255.0;\n" \
+    "   v = clamp(v, 0.0, 1.0);\n" \
+    "   return v;\n" \
+    "}\n"
+
 namespace Ombrix::Levels {
+
+const char* const kLevelsMapSource = ZANTH_LEVELS_MAP_SOURCE;
 
 const char* const kLevelsVertexSource =
     "#version 330\n"
@@ -62,34 +96,7 @@ const char* const kLevelsFragmentSource =
     "uniform int clipBlack;\n"
     "uniform int clipWhite;\n"
     "uniform int hostOrder;\n"
-    "const float largestFloat = 3.402823466e+38;\n"
-    "float levelsMap(float value, float low_input, float high_input, float inv_gamma,\n"
-    "                float low_output, float high_output, int cb, int cw) {\n"
-    "   float v;\n"
-    "   if (high_input != low_input) {\n"
-    "      v = (value * 255.0 - low_input) / (high_input - low_input);\n"
-    "   } else {\n"
-    "      v = value * 255.0 - low_input;\n"
-    "   }\n"
-    "   if (cb == 1) {\n"
-    "      if (high_output > low_output) v = max(v, 0.0); else v = min(v, 1.0);\n"
-    "   }\n"
-    "   if (cw == 1) {\n"
-    "      if (high_output > low_output) v = min(v, 1.0); else v = max(v, 0.0);\n"
-    "   }\n"
-    "   if (inv_gamma != 1.0 && v > 0.0) {\n"
-    "      if (inv_gamma > 0.0) {\n"
-    "         v = pow(v, 1.0 / inv_gamma);\n"
-    "      } else {\n"
-    "         v = v < 1.0 ? 0.0 : (v > 1.0 ? largestFloat : 1.0);\n"
-    "      }\n"
-    "      v = min(v, largestFloat);\n"
-    "   }\n"
-    "   v = v * (high_output - low_output) + low_output;\n"
-    "   v = v / 255.0;\n"
-    "   v = clamp(v, 0.0, 1.0);\n"
-    "   return v;\n"
-    "}\n"
+    ZANTH_LEVELS_MAP_SOURCE
     "void main() {\n"
     "   vec4 c = texelFetch(source, ivec2(gl_FragCoord.xy), 0).gbar;\n"
     "   c.r = levelsMap(c.r, inputBlack, inputWhite, gamma, outputBlack, outputWhite, clipBlack, clipWhite);\n"

@@ -17,10 +17,8 @@
 using namespace gl33core;
 
 namespace Ombrix::Levels {
-namespace {
 
-// A layer larger than the context can hold would come back as garbage.
-void checkSizeLimits(int width, int height) {
+void checkGlSizeLimits(int width, int height) {
     GLint textureSize = 0;
     GLint renderbufferSize = 0;
     GLint viewport[2] = {0, 0};
@@ -32,8 +30,6 @@ void checkSizeLimits(int width, int height) {
         throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
     }
 }
-
-}  // namespace
 
 PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[], PF_LayerDef* output,
                      LevelsPass* pass) {
@@ -72,7 +68,7 @@ PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorl
         if (!pass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
         AEOpenGLContext& context = contextForCurrentThread();
         context.makeCurrent();
-        checkSizeLimits(width, height);
+        checkGlSizeLimits(width, height);
 
         // The levels program draws the frame's 256-entry table; one pass takes
         // every input pixel through it, four pixels a fragment, in the packed

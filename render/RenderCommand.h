@@ -28,6 +28,11 @@ PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& ou
                    LevelsPass* pass);
 
 // A 16-bit frame on the GPU path (RenderDeepGpu.cpp).
+// With a context of the effect current: throws PF_Err_OUT_OF_MEMORY (as an
+// int) for a frame larger than that context's textures, renderbuffers or
+// viewport can hold, which would come back as garbage.
+void checkGlSizeLimits(int width, int height);
+
 PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

@@ -1,6 +1,4 @@
 // A 16-bit frame on the GPU path (DeepLevelsPass.h).
-#include <glbinding/gl33core/gl.h>
-
 #include <algorithm>
 
 #include "gl/AEOpenGLContext.h"
@@ -8,8 +6,6 @@
 #include "render/DeepLevelsPass.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderCommand.h"
-
-using namespace gl33core;
 
 namespace Ombrix::Levels {
 
@@ -25,16 +21,7 @@ PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld
         if (!pass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
         AEOpenGLContext& context = contextForCurrentThread();
         context.makeCurrent();
-        GLint textureSize = 0;
-        GLint renderbufferSize = 0;
-        GLint viewport[2] = {0, 0};
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureSize);
-        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferSize);
-        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-        if (std::max(width, height) > std::min({textureSize, renderbufferSize}) || width > viewport[0] ||
-            height > viewport[1]) {
-            throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
-        }
+        checkGlSizeLimits(width, height);
         deepLevelsPass().render(context, sanitised(settings), input, output, width, height);
     }
     saved.restore();
