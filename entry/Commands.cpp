@@ -16,6 +16,7 @@
 #include "host/ae_suites.h"
 #include "params/NameTable.h"
 #include "render/DeepLevelsPass.h"
+#include "render/HistogramCache.h"
 #include "render/LevelsPass.h"
 #include "render/RenderPath.h"
 
@@ -127,6 +128,7 @@ PF_Err globalSetdown(PF_InData* /*in_data*/, PF_OutData* /*out_data*/) {
     delete gNameTable;
     gNameTable = nullptr;
     setActiveRenderPath(RenderPath::None, 0);
+    histogramCache().clear();
     releaseGl();
     delete gLevelsPass;
     gLevelsPass = nullptr;

@@ -22,6 +22,8 @@
 #define kPFHandleSuiteVersion1 1
 #define kPFIterateFloatSuite "PF iterateFloat Suite"
 #define kPFIterateFloatSuiteVersion1 1
+#define kPFParamUtilsSuite "PF Param Utils Suite"
+#define kPFParamUtilsSuiteVersion3 3
 
 enum { PF_APP_LANG_TAG_SIZE = 6 };
 
@@ -103,4 +105,30 @@ struct PF_iterateFloatSuite1 {
                                  PF_Err(AE_CALLBACK* pix_fn)(void* refcon, A_long x, A_long y, PF_PixelFloat* in,
                                                              PF_PixelFloat* out),
                                  PF_EffectWorld* dst);
+};
+
+// A moment or a span of the host's time: value / scale seconds.
+struct A_Time {
+    A_long value;
+    A_u_long scale;
+};
+
+typedef A_long PF_ParamIndex;
+
+// What a parameter shows over a span of time, as the host identifies it;
+// compared by its bytes.
+struct PF_State {
+    A_long reserved[4];
+};
+
+// "PF Param Utils Suite" version 3 up to PF_AreStatesIdentical, the third slot
+// (the two functions that version 3 no longer supports take no slot). The
+// effect calls PF_GetCurrentState only: of the input layer (index 0), over one
+// frame's time and duration, never all time (null start and duration).
+struct PF_ParamUtilsSuite3 {
+    PF_Err(AE_CALLBACK* PF_UpdateParamUI)(PF_ProgPtr effect_ref, PF_ParamIndex param_index, const PF_ParamDef* defP);
+    PF_Err(AE_CALLBACK* PF_GetCurrentState)(PF_ProgPtr effect_ref, PF_ParamIndex param_index, const A_Time* startPT0,
+                                            const A_Time* durationPT0, PF_State* stateP);
+    PF_Err(AE_CALLBACK* PF_AreStatesIdentical)(PF_ProgPtr effect_ref, const PF_State* state1P,
+                                               const PF_State* state2P, A_Boolean* samePB);
 };

@@ -51,6 +51,7 @@ PF_Err EventSender::send(PF_EventExtra& event) {
         poisoned.poison("PF_Context.reserved_paneP", &context.reserved_paneP, sizeof(context.reserved_paneP));
     }
     DrawbotSim& drawbot = DrawbotSim::current();
+    if (event.e_type == PF_Event_DRAW) invalidationsSeen_ = host_.invalidationCount();
     drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame);
     PF_Err err = PF_Err_NONE;
     try {
@@ -86,6 +87,13 @@ PF_Err EventSender::draw() {
     const PF_Err err = send(event);
     last_ = event;
     return err;
+}
+
+bool EventSender::redrawIfInvalidated(PF_Err* err) {
+    if (host_.invalidationCount() <= invalidationsSeen_) return false;
+    const PF_Err result = draw();
+    if (err) *err = result;
+    return true;
 }
 
 PF_Err EventSender::click(int x, int y) {

@@ -39,6 +39,10 @@ public:
     PF_Err send(PF_EventExtra& event);
 
     PF_Err draw();
+    // The host's idle time: when the control was invalidated since its last
+    // draw began (PF_InvalidateRect is a lazy redraw), it is drawn again.
+    // Returns whether it was; `err` receives that draw's result.
+    bool redrawIfInvalidated(PF_Err* err = nullptr);
     // Mouse down at (x, y) in control pixels. If the effect sets send_drag, the
     // host remembers the click's continue_refcon for the drags that follow.
     PF_Err click(int x, int y);
@@ -73,6 +77,7 @@ private:
     PF_EventExtra last_{};
     bool dragging_ = false;
     A_intptr_t dragRefcon_[4] = {0, 0, 0, 0};
+    size_t invalidationsSeen_ = 0;  // invalidations made before the latest draw began
     int redraws_ = 0;
     PF_Err lastRedraw_ = PF_Err_NONE;
 };

@@ -9,6 +9,7 @@
 
 #include "hostsim/Drawbot.h"
 #include "hostsim/HostError.h"
+#include "hostsim/ParamUtils.h"
 #include "hostsim/Poison.h"
 #include "hostsim/RenderServices.h"
 #include "hostsim/Traps.h"
@@ -197,6 +198,7 @@ void Host::installCoreSuites() {
     provideSuite(kPFAppSuite, kPFAppSuiteVersion7, &kAppSuite7);
     installWorldServices(*this);
     installRenderServices(*this);
+    installParamUtils(*this);
     installDrawbotServices(*this);
 }
 
@@ -205,6 +207,21 @@ void Host::setInputLayer(const PF_EffectWorld* world) {
     params_[0].def = PF_ParamDef{};
     params_[0].def.param_type = PF_Param_LAYER;
     if (world) params_[0].def.u.ld = *world;
+}
+
+void Host::setInputLayerFor(PF_ProgPtr instance, const PF_EffectWorld* world) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (world) {
+        instanceLayers_[instance] = *world;
+    } else {
+        instanceLayers_.erase(instance);
+    }
+}
+
+PF_EffectWorld Host::inputLayerOf(PF_ProgPtr instance) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto own = instanceLayers_.find(instance);
+    return own != instanceLayers_.end() ? own->second : params_[0].def.u.ld;
 }
 
 // ---- configuration ------------------------------------------------------------------------
@@ -251,6 +268,7 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
             copies.push_back(p.def);
             copies.back().uu.change_flags = PF_ChangeFlag_NONE;
         }
+        if (tInstance) copies[0].u.ld = inputLayerOf(tInstance);
         if (cmd == PF_Cmd_PARAMS_SETUP) {
             add_param_calls_ = 0;
             params_.resize(1);
@@ -453,6 +471,24 @@ PF_Err Host::checkoutParam(PF_ProgPtr ref, A_long index, A_long /*time*/, A_long
     }
     if (fail_checkout_ && ++checkout_calls_ == fail_checkout_) return fail_checkout_code_;
     *out = params_[static_cast<size_t>(index)].def;
+    if (out->param_type == PF_Param_LAYER) {
+        out->u.ld = inputLayerOf(ref);
+        // The UI thread must not render frames: the host's guide forbids layer
+        // checkouts in events, and in a parameter-UI update hands out a black
+        // frame of the layer's size.
+        if (tCommand == PF_Cmd_EVENT) violation("checkout_param of a layer during an event (the UI thread)");
+        if (tCommand == PF_Cmd_UPDATE_PARAMS_UI) {
+            violation("checkout_param of a layer during PF_Cmd_UPDATE_PARAMS_UI");
+            const int pixelBytes = World::bytesPerPixel(worldFormat(&out->u.ld));
+            if (out->u.ld.data && pixelBytes > 0 && out->u.ld.width > 0 && out->u.ld.height > 0) {
+                const size_t rowBytes = static_cast<size_t>(out->u.ld.width) * static_cast<size_t>(pixelBytes);
+                std::vector<uint8_t> black(rowBytes * static_cast<size_t>(out->u.ld.height), 0);
+                out->u.ld.data = reinterpret_cast<PF_PixelPtr>(black.data());
+                out->u.ld.rowbytes = static_cast<A_long>(rowBytes);
+                blackFrames_[black.data()] = std::move(black);
+            }
+        }
+    }
     ++checked_out_;
     return PF_Err_NONE;
 }
@@ -465,6 +501,7 @@ PF_Err Host::checkinParam(PF_ProgPtr ref, PF_ParamDef* def) {
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     --checked_out_;
+    if (def->param_type == PF_Param_LAYER) blackFrames_.erase(def->u.ld.data);
     return PF_Err_NONE;
 }
 
@@ -544,6 +581,12 @@ void Host::recordInvalidation(PF_ContextH context, const PF_Rect* rect) {
     entry.whole = rect == nullptr;
     if (rect) entry.rect = *rect;
     invalidations_.push_back(entry);
+    ++invalidationCount_;
+}
+
+size_t Host::invalidationCount() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return invalidationCount_;
 }
 
 std::vector<Host::Invalidation> Host::invalidations() const {

@@ -93,6 +93,24 @@ public:
     // The input layer (parameter 0); the world stays owned by the caller and
     // must outlive the commands that use it. Null: a layer without pixels.
     void setInputLayer(const PF_EffectWorld* world);
+    // The input layer of one instance alone (a layer of its own, upstream
+    // effects of its own); null: back to the shared layer of setInputLayer.
+    void setInputLayerFor(PF_ProgPtr instance, const PF_EffectWorld* world);
+    // The input layer as the instance sees it (the shared one unless it has its own).
+    PF_EffectWorld inputLayerOf(PF_ProgPtr instance) const;
+
+    // ---- what a layer shows ("PF Param Utils Suite" v3, ParamUtils.cpp) -------
+    // PF_GetCurrentState of the input layer: a value derived from the layer's
+    // pixels, its size and the time span asked about, equal for the same
+    // content and span on every thread, different when either changes. In
+    // PF_Cmd_UPDATE_PARAMS_UI it is a fresh random value, as the host's is.
+    // `code` makes every call fail with it (0: they work again).
+    void failCurrentState(PF_Err code);
+    PF_State layerState(PF_ProgPtr instance, const A_Time& start, const A_Time& duration) const;
+    PF_Err getCurrentState(PF_ProgPtr ref, PF_ParamIndex index, const A_Time* start, const A_Time* duration,
+                           PF_State* state);
+    // PF_GetCurrentState calls so far.
+    int currentStateCalls() const;
 
     // ---- suites and objects ----------------------------------------------------
     void provideSuite(const std::string& name, int32_t version, const void* table);
@@ -132,6 +150,8 @@ public:
     void recordInvalidation(PF_ContextH context, const PF_Rect* rect);
     std::vector<Invalidation> invalidations() const;
     void clearInvalidations();
+    // Every PF_InvalidateRect call so far, cleared ones included.
+    size_t invalidationCount() const;
 
     // The command in progress on the calling thread (-1 when none).
     PF_Cmd commandInProgress() const;
@@ -218,6 +238,12 @@ private:
     std::array<PF_UnknownCallback, kMaxTrapSlots> utils_{};  // every slot a trap
     PF_ProgPtr effect_ref_ = nullptr;
     std::vector<std::unique_ptr<char>> instances_;  // effect references of addInstance
+    std::map<PF_ProgPtr, PF_EffectWorld> instanceLayers_;  // instances with a layer of their own
+    // The black frames a layer checkout hands out in PF_Cmd_UPDATE_PARAMS_UI,
+    // by their pixel address, until checked in.
+    std::map<const void*, std::vector<uint8_t>> blackFrames_;
+    PF_Err failCurrentState_ = 0;
+    int currentStateCalls_ = 0;
 
     mutable std::recursive_mutex mutex_;
     std::map<SuiteKey, const void*> suites_;
@@ -231,6 +257,7 @@ private:
     std::vector<std::function<void()>> command_end_hooks_;
     std::vector<std::shared_ptr<void>> services_;
     std::vector<Invalidation> invalidations_;
+    size_t invalidationCount_ = 0;
     int checked_out_ = 0;
 
     std::string language_ = "en_US";

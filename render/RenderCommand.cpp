@@ -7,6 +7,7 @@
 #include "gl/OpenglRenderTarget.h"
 #include "params/ParamIndices.h"
 #include "render/CpuRenderCommand.h"
+#include "render/FrameHistogram.h"
 #include "render/LevelsPass.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/PackedTransfer.h"
@@ -36,10 +37,18 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     if (!params || !params[kParamInput] || !output) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     PF_EffectWorld* input = &params[kParamInput]->u.ld;
     if (input->width < 0 || input->height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    if (input->width == 0 || input->height == 0) return PF_Err_NONE;  // nothing to draw
+    FrameHistogram histogram(in_data, input->width, input->height);
+    if (input->width == 0 || input->height == 0) {  // nothing to draw; the editor shows an empty histogram
+        histogram.count(*input, kPixelFormat8);
+        histogram.publish();
+        return PF_Err_NONE;
+    }
     // PF_Cmd_RENDER carries 8-bit and 16-bit worlds only.
     const PixelFormatCode depth = frameDepth(in_data, *input, *output, nullptr);
-    return renderFrame(in_data, *input, *output, depth, pass);
+    histogram.count(*input, depth);
+    const PF_Err err = renderFrame(in_data, *input, *output, depth, pass);
+    if (err == PF_Err_NONE) histogram.publish();
+    return err;
 }
 
 PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth,

@@ -7,6 +7,10 @@
 // renderer on both paths: GLSL leaves NaN and infinity arithmetic undefined,
 // so the rule that non-finite input gives finite output (CpuLevelsRenderer.h)
 // could not be promised on a GPU, and the CPU renderer is exact.
+//
+// Every frame also counts the input layer's histogram for the histogram editor
+// before it is drawn, and keeps it once the frame has rendered
+// (FrameHistogram.h).
 #pragma once
 
 #include "host/ae_effect.h"

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "params/ParamIndices.h"
 #include "render/CpuLevelsRenderer.h"
+#include "render/FrameHistogram.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderCommand.h"
 #include "render/WorldDepth.h"
@@ -20,6 +22,8 @@ struct PreRenderData {
     A_long checkoutId = kInputCheckoutId;
     PF_LRect inputRect{};   // where the checked-out input lies in the layer
     PF_LRect resultRect{};  // where the output lies in the layer
+    A_long layerWidth = 0;  // the whole layer, for the histogram's grid
+    A_long layerHeight = 0;
 };
 
 void deletePreRenderData(void* data) {
@@ -113,6 +117,30 @@ void fillWithMappedTransparent(PF_InData* in_data, PixelFormatCode depth, PF_Eff
     }
 }
 
+// The output of a smart render from its checked-out input.
+PF_Err renderResult(PF_InData* in_data, const PreRenderData& record, PF_EffectWorld& inputWorld,
+                    PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
+    PF_EffectWorld* input = &inputWorld;
+    PF_EffectWorld* output = &outputWorld;
+    const PF_LRect& in = record.inputRect;
+    const PF_LRect& out = record.resultRect;
+    if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
+        return renderFrame(in_data, *input, *output, depth, pass);
+    }
+    // The output reaches past the input: transparent there, as it maps.
+    fillWithMappedTransparent(in_data, depth, *output);
+    const PF_LRect both = intersection(in, out);
+    const int width = std::min<int>(both.right - both.left,
+                                    std::min(input->width - (both.left - in.left), output->width - (both.left - out.left)));
+    const int height = std::min<int>(both.bottom - both.top, std::min(input->height - (both.top - in.top),
+                                                                      output->height - (both.top - out.top)));
+    if (isEmpty(both) || width <= 0 || height <= 0) return PF_Err_NONE;
+    const int pixelBytes = bytesPerPixel(depth);
+    PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
+    PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
+    return renderFrame(in_data, from, to, depth, pass);
+}
+
 }  // namespace
 
 PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
@@ -144,6 +172,8 @@ PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
         out.result_rect = intersection(extra->input->output_request.rect, out.max_result_rect);
     }
     record->resultRect = out.result_rect;
+    record->layerWidth = checkout->ref_width;
+    record->layerHeight = checkout->ref_height;
     out.pre_render_data = record;
     out.delete_pre_render_data_func = deletePreRenderData;
     return PF_Err_NONE;
@@ -170,23 +200,15 @@ PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* p
     if (!output) refuse();
     frameDepth(in_data, *input, *output, &depth);  // refuses before anything is written
 
-    const PF_LRect& in = record->inputRect;
-    const PF_LRect& out = record->resultRect;
-    if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
-        return renderFrame(in_data, *input, *output, depth, pass);
+    // A host that did not say how large the layer is gives no grid to count on.
+    std::optional<FrameHistogram> histogram;
+    if (record->layerWidth > 0 && record->layerHeight > 0) {
+        histogram.emplace(in_data, record->layerWidth, record->layerHeight);
+        histogram->count(*input, depth, record->inputRect.left, record->inputRect.top);
     }
-    // The output reaches past the input: transparent there, as it maps.
-    fillWithMappedTransparent(in_data, depth, *output);
-    const PF_LRect both = intersection(in, out);
-    const int width = std::min<int>(both.right - both.left,
-                                    std::min(input->width - (both.left - in.left), output->width - (both.left - out.left)));
-    const int height = std::min<int>(both.bottom - both.top, std::min(input->height - (both.top - in.top),
-                                                                      output->height - (both.top - out.top)));
-    if (isEmpty(both) || width <= 0 || height <= 0) return PF_Err_NONE;
-    const int pixelBytes = bytesPerPixel(depth);
-    PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
-    PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
-    return renderFrame(in_data, from, to, depth, pass);
+    const PF_Err rendered = renderResult(in_data, *record, *input, *output, depth, pass);
+    if (rendered == PF_Err_NONE && histogram) histogram->publish();
+    return rendered;
 }
 
 }  // namespace Ombrix::Levels

@@ -16,6 +16,10 @@
 // pre_render_data (the checkout id, the two rectangles); the host owns it
 // from then on and frees it through deletePreRenderData.
 //
+// Before rendering, smart render counts the input's histogram for the editor
+// (FrameHistogram.h) at the points of the layer's grid that its input holds,
+// and keeps it once the frame has rendered.
+//
 // Smart render reads the settings (checking the parameters out and in),
 // checks the input's pixels out, then the output, renders at the frame's
 // depth (WorldDepth.h: both worlds of the announced bit depth) and checks the

@@ -264,6 +264,7 @@ TEST_F(EditorDrawing, TheRgbViewShowsTheMappedChannelsAndIgnoresTheCompositeSett
 
 TEST_F(EditorDrawing, AnEmptyHistogramIsBlackAndEverythingElseIsDrawn) {
     host->setInputLayer(nullptr);
+    renderLayer();
     draw();
     for (int r = 0; r < 70; ++r) {
         for (int i = 0; i < 255; ++i) {

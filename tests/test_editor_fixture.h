@@ -4,6 +4,7 @@
 // state (display mode, histogram scale) brought to a known start.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -80,6 +81,7 @@ protected:
         setUpEffect();
         layer = std::make_unique<hostsim::World>(layerWithCounts(standardCounts()));
         host->setInputLayer(layer->def());
+        renderLayer();
         sender = std::make_unique<hostsim::EventSender>(*host);
         resetEditorState();
     }
@@ -89,6 +91,14 @@ protected:
     }
 
     hostsim::DrawbotSim& drawbot() { return hostsim::DrawbotSim::current(); }
+
+    // Renders the input layer as it is now, as the host does before the panel
+    // shows its frame: the render counts the histogram the editor draws.
+    void renderLayer() {
+        const PF_EffectWorld input = host->inputLayerOf(host->effectRef());
+        hostsim::World output(std::max<int>(input.width, 1), std::max<int>(input.height, 1));
+        ASSERT_EQ(host->render(output.def()), PF_Err_NONE);
+    }
 
     double value(int index) { return host->param(index).u.fs_d.value; }
     void setValue(int index, double v) { host->param(index).u.fs_d.value = v; }

@@ -451,6 +451,7 @@ TEST_P(EditorIgnores, ReturnsNoneAndTouchesNothing) {
     const int drawSuites = host->suiteCounts("DRAWBOT Draw Suite", 1).acquired;
     const int appSuites = host->suiteCounts("PF AE App Suite", 6).acquired;
     const int worldSuites = host->suiteCounts("PF World Suite", 2).acquired;
+    const int utilsSuites = host->suiteCounts("PF Param Utils Suite", 3).acquired;
     drawbot().resetCalls();
     host->clearInvalidations();
     const int modeBefore = modeShown();
@@ -484,7 +485,8 @@ TEST_P(EditorIgnores, ReturnsNoneAndTouchesNothing) {
     EXPECT_EQ(drawbot().calls("PF_GetDrawingReference"), 0);
     EXPECT_EQ(host->suiteCounts("DRAWBOT Draw Suite", 1).acquired, drawSuites + 2);  // modeShown's two draws
     EXPECT_EQ(host->suiteCounts("PF AE App Suite", 6).acquired, appSuites);
-    EXPECT_EQ(host->suiteCounts("PF World Suite", 2).acquired, worldSuites + 4);
+    EXPECT_EQ(host->suiteCounts("PF World Suite", 2).acquired, worldSuites);  // draws make no world
+    EXPECT_EQ(host->suiteCounts("PF Param Utils Suite", 3).acquired, utilsSuites + 2);  // one per draw
     EXPECT_TRUE(host->invalidations().empty());
     EXPECT_EQ(value(level(kChannelRGB, kSlotInputBlack)), 40.0);
     EXPECT_EQ(modeShown(), modeBefore);

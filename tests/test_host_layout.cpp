@@ -160,4 +160,10 @@ INSTANTIATE_TEST_SUITE_P(SuiteSlots, HostLayout, ::testing::Values(
     SLOT(DRAWBOT_SurfaceSuite2, DrawImage, 10), SLOT(DRAWBOT_SurfaceSuite2, Flush, 15),
     SLOT(DRAWBOT_PathSuite1, Close, 5), SIZE(DRAWBOT_PathSuite1, 48)));
 
+// What identifies the input layer's content for the histogram cache.
+INSTANTIATE_TEST_SUITE_P(ParamUtils, HostLayout, ::testing::Values(
+    SIZE(A_Time, 8), AT(A_Time, value, 0), AT(A_Time, scale, 4), SIZE(PF_State, 16),
+    SLOT(PF_ParamUtilsSuite3, PF_UpdateParamUI, 0), SLOT(PF_ParamUtilsSuite3, PF_GetCurrentState, 1),
+    SLOT(PF_ParamUtilsSuite3, PF_AreStatesIdentical, 2)));
+
 }  // namespace

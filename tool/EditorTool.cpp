@@ -1,5 +1,9 @@
-// editor: draws the effect's histogram control in the simulated host after a
-// series of clicks, drags and cursor questions, and writes it as a PNG.
+// editor: renders the picture through the effect (as the host does before it
+// shows the frame; the render counts the histogram the editor draws), then
+// draws the effect's histogram control in the simulated host after a series
+// of clicks, drags and cursor questions, and writes it as a PNG. With
+// --no-render the picture is not rendered: the editor shows its look while it
+// waits for a render.
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -119,6 +123,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
     std::vector<EditorEvent> events;
     long zoom = 1;
     bool verbose = false;
+    bool renderFirst = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](const char* what) -> std::string {
@@ -140,6 +145,8 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             events.push_back(parseEvent(value("click:X,Y, drag:X,Y or cursor:X,Y")));
         } else if (a == "--verbose") {
             verbose = true;
+        } else if (a == "--no-render") {
+            renderFirst = false;
         } else if (a.rfind("--", 0) == 0) {
             throw UsageError("unknown argument to editor: " + a);
         } else if (output.empty()) {
@@ -167,6 +174,10 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
         for (const ParamSetting& setting : parsed) applySetting(host, setting);
         hostsim::World layer = layerFrom(picture);
         host.setInputLayer(layer.def());
+        if (renderFirst) {
+            hostsim::World rendered(layer.width(), layer.height(), PF_PixelFormat_ARGB32, kLayerRowPadding);
+            check("render", host.render(rendered.def()));
+        }
         changed.clear();
 
         hostsim::EventSender::Options options;

@@ -37,9 +37,11 @@ const Subcommand kSubcommands[] = {
      runInspect, false},
     {"editor", "draw the histogram control after clicks and drags",
      "usage: zanth-levels editor OUTPUT.png [--input IMAGE.png] [--set \"NAME=VALUE\"]... [--zoom N]\n"
-     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--verbose]\n\n"
+     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--no-render] [--verbose]\n\n"
      "Runs global and parameter set-up, takes IMAGE.png (default: the picture that testpicture writes)\n"
-     "as the input layer, sets parameters by English name as render does, and sends the effect's\n"
+     "as the input layer, sets parameters by English name as render does, renders the layer once (the\n"
+     "render counts the histogram the control shows; --no-render skips it, and the control shows its\n"
+     "look while it waits for a render: no histogram) and sends the effect's\n"
      "300 x 110 histogram control a draw, then the events in order (points in the control's pixels,\n"
      "origin top-left), as the host's effect-controls panel would: a drag follows the click that started\n"
      "it, and the panel is redrawn whenever the effect asks. It then draws the control once more and\n"

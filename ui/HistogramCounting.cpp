@@ -23,24 +23,6 @@ int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 }  // namespace
 
-void countHistograms(const PF_EffectWorld& world, ChannelHistograms& histograms) {
-    histograms.clear();
-    if (!world.data || world.width <= 0 || world.height <= 0) return;
-    const long packed = 4L * world.width;
-    if (std::labs(static_cast<long>(world.rowbytes)) < packed) return;  // not a readable 8-bit world
-    const auto* base = reinterpret_cast<const uint8_t*>(world.data);
-    for (A_long j = 0; j < world.height; ++j) {
-        const uint8_t* row = base + static_cast<std::ptrdiff_t>(j) * world.rowbytes;
-        for (A_long i = 0; i < world.width; ++i) {
-            const uint8_t* p = row + 4 * static_cast<std::ptrdiff_t>(i);
-            ++histograms.alpha[p[0]];
-            ++histograms.red[p[1]];
-            ++histograms.green[p[2]];
-            ++histograms.blue[p[3]];
-        }
-    }
-}
-
 int mapLevel(int j, double inputBlack, double inputWhite, double gamma, double outputBlack, double outputWhite) {
     const int32_t t = clampByte(truncate32((j - inputBlack) / (inputWhite - inputBlack) * 255.0));
     const double u = std::pow(t / 255.0, 1.0 / gamma);

@@ -1,15 +1,11 @@
-// Counting the thumbnail's channel values, and pushing the red, green and blue
-// counts through each channel's own levels settings.
+// Pushing the red, green and blue counts of the input's histogram through each
+// channel's own levels settings.
 #pragma once
 
 #include "host/ae_effect.h"
-#include "ui/ChannelHistograms.h"
+#include "render/ChannelHistograms.h"
 
 namespace Ombrix::Levels {
-
-// Fills all four arrays with 256 counts over an 8-bit ARGB world, rows
-// `rowbytes` apart. A world without pixels gives all-zero counts.
-void countHistograms(const PF_EffectWorld& world, ChannelHistograms& histograms);
 
 // Maps each of red, green and blue through its own channel's Input Black,
 // Input White, Gamma, Output Black and Output White (the composite RGB and alpha

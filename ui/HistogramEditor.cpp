@@ -1,13 +1,14 @@
 #include "ui/HistogramEditor.h"
 
+#include <optional>
+#include <utility>
+
 #include "params/ParamIndices.h"
 #include "ui/EditorDisplay.h"
 #include "ui/EffectCanvas.h"
 #include "ui/GammaMapping.h"
-#include "ui/HistogramCounting.h"
-#include "ui/HistogramImage.h"
-#include "ui/LayerThumbnail.h"
-#include "hostaccess/OwnedWorld.h"
+#include "render/HistogramCache.h"
+#include "ui/ControlInvalidation.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -16,20 +17,6 @@ const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
 const CanvasColor kGrey50(0.5, 0.5, 0.5, 1.0);
 const CanvasColor kHollowGrey50(0.5, 0.5, 0.5, 0.0);
 const CanvasColor kHollowGrey70(0.7, 0.7, 0.7, 0.0);
-
-// Points `histogram` at the draw's record for as long as the draw runs.
-class DrawInProgress {
-public:
-    DrawInProgress(HistogramEditor& editor, const ChannelHistograms& histograms) : editor_(editor) {
-        editor_.histogram = &histograms;
-    }
-    ~DrawInProgress() { editor_.histogram = nullptr; }
-    DrawInProgress(const DrawInProgress&) = delete;
-    DrawInProgress& operator=(const DrawInProgress&) = delete;
-
-private:
-    HistogramEditor& editor_;
-};
 
 int channelValue(PF_ParamDef* params[]) {
     return (params && params[kParamChannel]) ? params[kParamChannel]->u.pd.value : 0;
@@ -49,29 +36,41 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
     // is nothing to show them from.
     if (popup < kChannelRGB || popup > kChannelAlpha) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
 
-    EffectCanvas canvas(in_data, out_data, event_extra);
-
-    ChannelHistograms histograms;
-    {
-        OwnedWorld thumbnail(in_data);
-        if (fetchLayerThumbnail(in_data, CanvasRect(0.0, 0.0, 256.0, 256.0), thumbnail)) {
-            countHistograms(thumbnail.world(), histograms);
-        } else {
-            histograms.clear();
-        }
-        thumbnail.dispose();
+    // What the layer shows now, asked before anything else: the only host
+    // call of the lookup, made with no lock of ours held.
+    const std::optional<HistogramKey> key = histogramKeyFor(in_data);
+    std::optional<CachedHistogram> found;
+    if (key) found = histogramCache().find(*key);
+    HistogramLook look = HistogramLook::Current;
+    if (found) {
+        shownHistogram = std::move(found->counts);
+        poll.found();
+    } else {
+        look = HistogramLook::Pending;
+        if (shownHistogram.red.empty()) shownHistogram.clear();  // never had one: an empty histogram
     }
 
-    frame = canvas.frameRect();
-    const DrawInProgress drawing(*this, histograms);
-    channel = popup;
-    layoutRect = CanvasRect(frame.x + 5.0, frame.y + 5.0, 290.0, frame.height - 10.0);
-    drawEditor(canvas, params);
+    {
+        EffectCanvas canvas(in_data, out_data, event_extra);
+        frame = canvas.frameRect();
+        channel = popup;
+        layoutRect = CanvasRect(frame.x + 5.0, frame.y + 5.0, 290.0, frame.height - 10.0);
+        drawEditor(canvas, params, shownHistogram, look);
+    }
+
+    // Without a key there is nothing a render could bring.
+    if (!found && key && poll.keepAsking(*key, HistogramPoll::Clock::now())) {
+        try {
+            invalidateControl(in_data, event_extra);
+        } catch (int) {  // a host without the application suite shows what it has
+        }
+    }
     event_extra->evt_out_flags = PF_EO_HANDLED_EVENT;
     return PF_Err_NONE;
 }
 
-void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]) {
+void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
+                                 HistogramLook look) {
     const int n = channelValue(params);
     const double B = levelValue(params, n, kSlotInputBlack);
     const double W = levelValue(params, n, kSlotInputWhite);
@@ -89,7 +88,7 @@ void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]) {
     view.combinedView = editorDisplay().combinedView;
     view.histogramScale = editorDisplay().histogramScale;
     view.channel = channel;
-    view.drawPanel(canvas, *histogram, params);
+    view.drawPanel(canvas, histogram, look, params);
 
     const auto place = [this, &canvas](int index, double x, double y, const CanvasColor& outline,
                                        const CanvasColor& fill) {

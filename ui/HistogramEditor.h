@@ -1,7 +1,15 @@
 // The histogram editor of one instance's "Histogram" custom control: draws the
 // input layer's histogram with the levels handles of the chosen channel, and
 // turns clicks and drags into parameter changes. It keeps the geometry of its
-// control's last draw; the display mode and scale are shared (EditorDisplay).
+// control's last draw and the histogram it last showed; the display mode and
+// scale are shared (EditorDisplay).
+//
+// The draw never checks out the layer (the UI thread must not render): the
+// histogram comes from the renders, through the process's histogram cache
+// (render/HistogramCache.h), under the key of what the layer shows at the
+// panel's time. Until a render of that key has counted it, the editor shows
+// the last histogram it showed, dimmed (HistogramLook::Pending), or an empty
+// histogram if it never showed one, and polls (HistogramPoll.h).
 #pragma once
 
 #include <array>
@@ -9,8 +17,10 @@
 
 #include "host/ae_event.h"
 #include "ui/CanvasRect.h"
-#include "ui/ChannelHistograms.h"
+#include "render/ChannelHistograms.h"
 #include "ui/EditorHandle.h"
+#include "ui/HistogramImage.h"
+#include "ui/HistogramPoll.h"
 #include "ui/HistogramView.h"
 
 namespace Ombrix::Levels {
@@ -35,7 +45,6 @@ public:
     };
 
     HistogramEditor() = default;
-    virtual ~HistogramEditor() = default;
     HistogramEditor(const HistogramEditor&) = delete;
     HistogramEditor& operator=(const HistogramEditor&) = delete;
 
@@ -48,7 +57,8 @@ public:
     // PF_Event_DRAW: draws the whole editor and records its geometry.
     PF_Err onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                   PF_EventExtra* event_extra);
-    void drawEditor(EffectCanvas& canvas, PF_ParamDef* params[]);
+    void drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
+                    HistogramLook look);
 
     void onClick(PF_EventExtra* event_extra);
     void onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
@@ -62,7 +72,8 @@ public:
 
     std::array<EditorHandle, kHandleCount> handles{};
     HistogramView view;
-    const ChannelHistograms* histogram = nullptr;  // only while a draw runs
+    ChannelHistograms shownHistogram;  // the last histogram a draw found; empty until one did
+    HistogramPoll poll;
     CanvasRect frame;
     CanvasRect layoutRect;
     int channel = 0;

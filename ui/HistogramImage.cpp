@@ -9,14 +9,17 @@ namespace Ombrix::Levels {
 namespace {
 
 // The colours of the image, converted once: black, grey 0.7, and the pure
-// colours with each of red, green and blue either 0 or 1.
+// colours with each of red, green and blue either 0 or 1; all but black
+// dimmed for the pending look.
 struct Palette {
     BgraBuffer::Pixel black = BgraBuffer::bytesOf(CanvasColor(0.0, 0.0, 0.0, 1.0));
-    BgraBuffer::Pixel grey70 = BgraBuffer::bytesOf(CanvasColor(0.7, 0.7, 0.7, 1.0));
+    BgraBuffer::Pixel grey70;
     BgraBuffer::Pixel rgb[8];
-    Palette() {
+    explicit Palette(HistogramLook look) {
+        const double on = look == HistogramLook::Pending ? kPendingBrightness : 1.0;
+        grey70 = BgraBuffer::bytesOf(CanvasColor(0.7 * on, 0.7 * on, 0.7 * on, 1.0));
         for (int bits = 0; bits < 8; ++bits) {
-            rgb[bits] = BgraBuffer::bytesOf(CanvasColor(bits & 4 ? 1.0 : 0.0, bits & 2 ? 1.0 : 0.0, bits & 1 ? 1.0 : 0.0, 1.0));
+            rgb[bits] = BgraBuffer::bytesOf(CanvasColor(bits & 4 ? on : 0.0, bits & 2 ? on : 0.0, bits & 1 ? on : 0.0, 1.0));
         }
     }
 };
@@ -61,7 +64,7 @@ const BgraBuffer::Pixel& binColor(const Palette& palette, const ChannelHistogram
 }  // namespace
 
 BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms& mapped, int channel,
-                          bool combinedView, float histogramScale) {
+                          bool combinedView, float histogramScale, HistogramLook look) {
     const int32_t maxR = largest(raw.red), maxG = largest(raw.green), maxB = largest(raw.blue);
     const int32_t maxA = largest(raw.alpha);
     const int32_t maxRGB = std::max(maxR, std::max(maxG, maxB));
@@ -74,7 +77,7 @@ BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms&
         case kChannelAlpha: M = maxA; break;
         default: break;
     }
-    const Palette palette;
+    const Palette palette(look);
     BgraBuffer image(kHistogramImageWidth, kHistogramImageHeight);
     for (int r = 0; r < kHistogramImageHeight; ++r) {
         const int level = kHistogramImageHeight - r;

@@ -2,9 +2,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "hostaccess/SuiteScope.h"
-#include "host/ae_suites.h"
 #include "params/ParamIndices.h"
+#include "ui/ControlInvalidation.h"
 #include "ui/EditorDisplay.h"
 #include "ui/GammaMapping.h"
 #include "ui/HistogramEditor.h"
@@ -93,8 +92,7 @@ void HistogramEditor::onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_Event
     const auto target = static_cast<int32_t>(static_cast<uint32_t>(drag.continue_refcon[0] & 0xFFFFFFFF));
     applyDrag(static_cast<float>(drag.screen_point.h), static_cast<float>(drag.screen_point.v), target, params);
 
-    SuiteScope<PFAppSuite6> app(in_data, kPFAppSuite, kPFAppSuiteVersion6);
-    app->PF_InvalidateRect(event_extra->contextH, &event_extra->effect_win.current_frame);
+    invalidateControl(in_data, event_extra);
     event_extra->evt_out_flags |= kHandledAndRedraw;
 }
 

@@ -15,7 +15,8 @@ A_long whole(double v) { return static_cast<A_long>(v); }
 
 }  // namespace
 
-void HistogramView::drawPanel(EffectCanvas& canvas, const ChannelHistograms& histograms, PF_ParamDef* params[]) {
+void HistogramView::drawPanel(EffectCanvas& canvas, const ChannelHistograms& histograms, HistogramLook look,
+                              PF_ParamDef* params[]) {
     const double x = origin.x;
     const double y = origin.y;
 
@@ -29,7 +30,7 @@ void HistogramView::drawPanel(EffectCanvas& canvas, const ChannelHistograms& his
 
     ChannelHistograms mapped;
     mapHistograms(params, histograms, mapped);
-    const BgraBuffer pixels = histogramImage(histograms, mapped, channel, combinedView, histogramScale);
+    const BgraBuffer pixels = histogramImage(histograms, mapped, channel, combinedView, histogramScale, look);
     std::unique_ptr<DRAWBOT_ImageP> image =
         canvas.newImage(pixels.width(), pixels.height(), pixels.rowBytes(), BgraBuffer::kLayout, pixels.data());
     canvas.drawImage(*image, static_cast<float>(x), static_cast<float>(y), 1.0f);

@@ -4,7 +4,8 @@
 
 #include "host/ae_effect.h"
 #include "ui/CanvasPoint.h"
-#include "ui/ChannelHistograms.h"
+#include "render/ChannelHistograms.h"
+#include "ui/HistogramImage.h"
 
 namespace Ombrix::Levels {
 
@@ -19,7 +20,8 @@ struct HistogramView {
     PF_Rect scaleThumb{0, 0, 0, 0};  // the slider's thumb at the last draw
 
     // Draws the panel and records the slider's rectangles.
-    void drawPanel(EffectCanvas& canvas, const ChannelHistograms& histograms, PF_ParamDef* params[]);
+    void drawPanel(EffectCanvas& canvas, const ChannelHistograms& histograms, HistogramLook look,
+                   PF_ParamDef* params[]);
 };
 
 }  // namespace Ombrix::Levels

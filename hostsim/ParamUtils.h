@@ -1,0 +1,11 @@
+// "PF Param Utils Suite" v3 as the simulated host offers it: PF_GetCurrentState
+// and PF_AreStatesIdentical (PF_UpdateParamUI and the later slots are traps).
+#pragma once
+
+namespace hostsim {
+
+class Host;
+
+void installParamUtils(Host& host);
+
+}  // namespace hostsim
