@@ -12,6 +12,7 @@
 #include "tests/HostFixture.h"
 #include "ui/BgraBuffer.h"
 #include "ui/GammaMapping.h"
+#include "render/CpuLevelsRenderer.h"
 #include "ui/HistogramCounting.h"
 #include "ui/HistogramImage.h"
 
@@ -29,6 +30,8 @@ public:
     LevelParams() : defs_(kParamCount), pointers_(kParamCount + 1, nullptr) {
         for (int i = 0; i < kParamCount; ++i) pointers_[static_cast<size_t>(i)] = &defs_[static_cast<size_t>(i)];
         defs_[kParamChannel].u.pd.value = kChannelRGB;
+        defs_[kParamClipBlack].u.bd.value = 1;
+        defs_[kParamClipWhite].u.bd.value = 1;
         for (int channel = kChannelRGB; channel <= kChannelAlpha; ++channel) {
             set(channel, kSlotInputBlack, 0);
             set(channel, kSlotInputWhite, 255);
@@ -38,6 +41,10 @@ public:
         }
     }
     void set(int channel, LevelSlot slot, double v) { defs_[static_cast<size_t>(levelParam(channel, slot))].u.fs_d.value = v; }
+    void setClip(bool clip) {
+        defs_[kParamClipBlack].u.bd.value = clip ? 1 : 0;
+        defs_[kParamClipWhite].u.bd.value = clip ? 1 : 0;
+    }
     PF_ParamDef** get() { return pointers_.data(); }
 
 private:
@@ -76,38 +83,64 @@ TEST(MapHistograms, EachChannelUsesItsOwnLevels) {
     params.set(kChannelRed, kSlotOutputBlack, 0.0);
     params.set(kChannelRed, kSlotOutputWhite, 0.0);  // all red lands in bin 0
     params.set(kChannelGreen, kSlotInputBlack, 100.0);
-    params.set(kChannelGreen, kSlotInputWhite, 100.0);  // no span: t = 0 for every entry
-    params.set(kChannelGreen, kSlotOutputBlack, 37.9);  // ... which lands in trunc(37.9)
+    params.set(kChannelGreen, kSlotInputWhite, 100.0);
+    params.set(kChannelGreen, kSlotOutputBlack, 37.9);
     params.set(kChannelBlue, kSlotInputWhite, 127.5);   // doubles the blue values, clipped at 255
     const ChannelHistograms h = ramp();
     ChannelHistograms mapped;
     mapHistograms(params.get(), h, mapped);
     EXPECT_EQ(mapped.red[0], total(h.red));
-    EXPECT_EQ(mapped.green[37], total(h.green));
     EXPECT_EQ(total(mapped.green), total(h.green));
+    // No span: a step above 100; at and below it, output black 37.9 (rounded)
+    EXPECT_EQ(mapped.green[38], std::accumulate(h.green.begin(), h.green.begin() + 101, 0));
+    EXPECT_EQ(mapped.green[255], std::accumulate(h.green.begin() + 101, h.green.end(), 0));
     EXPECT_EQ(mapped.blue[0], 300);
     EXPECT_EQ(mapped.blue[2], 299);
     EXPECT_EQ(mapped.blue[1], 0);
     EXPECT_EQ(mapped.blue[255], std::accumulate(h.blue.begin() + 128, h.blue.end(), 0));
 }
 
-TEST(MapHistograms, TruncatesAtEveryStep) {
-    // gamma 2: 128 -> sqrt(128 / 255) x 255 = 180.66 -> 180
-    EXPECT_EQ(mapLevel(128, 0, 255, 2, 0, 255), 180);
-    // gamma 0.5: 64 -> (64 / 255)^2 x 255 = 16.06 -> 16
-    EXPECT_EQ(mapLevel(64, 0, 255, 0.5, 0, 255), 16);
-    // below input black: trunc(-102) clamps to 0; above input white: 382 clamps to 255
-    EXPECT_EQ(mapLevel(10, 50, 150, 1, 0, 255), 0);
-    EXPECT_EQ(mapLevel(200, 50, 150, 1, 0, 255), 255);
-    // output range 10..20: 255 -> 20, and -5.5 truncates toward zero to -5, then clamps to 0
-    EXPECT_EQ(mapLevel(255, 0, 255, 1, 10, 20), 20);
-    EXPECT_EQ(mapLevel(0, 0, 255, 1, -5.5, 300), 0);
-    EXPECT_EQ(mapLevel(0, 0, 255, 1, 300, 400), 255);
-    // (100 - 0) / (255 - 0) x 255 = 100 exactly; with an output black of 0.9 the bin is trunc(100.5...) = 100
-    EXPECT_EQ(mapLevel(100, 0, 255, 1, 0.9, 255.9), 100);
-    // gamma 0: every value below input white goes to output black
-    EXPECT_EQ(mapLevel(254, 0, 255, 0, 0, 255), 0);
-    EXPECT_EQ(mapLevel(255, 0, 255, 0, 0, 255), 255);
+// The view shows what the render makes: every bin goes where the CPU renderer
+// sends a pixel of that value, for settings a user meets (strong gammas, equal
+// input levels, reversed and out-of-range outputs, clipping off), with the
+// composite block left at its identity as the view assumes.
+TEST(MapHistograms, EveryBinGoesWhereTheRenderSendsItsValue) {
+    struct Case {
+        double inputBlack, inputWhite, gamma, outputBlack, outputWhite;
+        bool clip;
+    };
+    const Case cases[] = {{0, 255, 1, 0, 255, true},     {0, 255, 2.2, 0, 255, true},   {12, 200, 0.3, 5, 250, true},
+                          {100, 100, 1, 0, 255, true},   {100, 100, 3, 20, 240, false}, {200, 50, 1.7, 0, 255, true},
+                          {0, 255, 9.99, 255, 0, true},  {30, 220, 0.1, -40, 300, false}, {0, 255, 1, 300, 400, true},
+                          {-50, 400, 1.4, 10, 20, false}};
+    ChannelHistograms h;
+    h.clear();
+    for (int j = 0; j < 256; ++j) h.red[static_cast<size_t>(j)] = 1 << (j % 20);  // tells the bins apart
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.inputBlack << " " << c.inputWhite << " " << c.gamma << " "
+                                          << c.outputBlack << " " << c.outputWhite << (c.clip ? " clip" : ""));
+        LevelParams params;
+        params.set(kChannelRed, kSlotInputBlack, c.inputBlack);
+        params.set(kChannelRed, kSlotInputWhite, c.inputWhite);
+        params.set(kChannelRed, kSlotGamma, c.gamma);
+        params.set(kChannelRed, kSlotOutputBlack, c.outputBlack);
+        params.set(kChannelRed, kSlotOutputWhite, c.outputWhite);
+        params.setClip(c.clip);
+        ChannelHistograms mapped;
+        mapHistograms(params.get(), h, mapped);
+
+        // The render of a ramp holding each value once.
+        hostsim::World ramp(256, 1);
+        for (int j = 0; j < 256; ++j) ramp.pixel8(j, 0) = PF_Pixel8{255, static_cast<uint8_t>(j), 0, 0};
+        hostsim::World out(256, 1);
+        LevelsSettings settings;
+        settings.red = ChannelLevels{c.inputBlack, c.inputWhite, c.gamma, c.outputBlack, c.outputWhite};
+        settings.clipBlack = settings.clipWhite = c.clip;
+        renderLevels8(sanitised(settings), *ramp.def(), *out.def());
+        std::vector<int32_t> want(256, 0);
+        for (int j = 0; j < 256; ++j) want[out.pixel8(j, 0).red] += h.red[static_cast<size_t>(j)];
+        EXPECT_EQ(mapped.red, want);
+    }
 }
 
 TEST(MapHistograms, ValuesWithoutAFiniteResultStillLandInABin) {
@@ -125,9 +158,6 @@ TEST(MapHistograms, ValuesWithoutAFiniteResultStillLandInABin) {
             EXPECT_EQ(total(mapped.red), total(h.red)) << "slot " << slot << " value " << v;
         }
     }
-    // Input white equal to input black: t is not finite, becomes the lowest
-    // integer and clamps to 0; with gamma 1 and output black 12 all goes to 12.
-    EXPECT_EQ(mapLevel(77, 60, 60, 1, 12, 255), 12);
 }
 
 // ---- the images ------------------------------------------------------------------------------------------

@@ -1,52 +1,50 @@
 #include "ui/HistogramCounting.h"
 
-#include <cmath>
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <limits>
+#include <vector>
 
 #include "params/ParamIndices.h"
+#include "render/CpuLevelsRenderer.h"
 
 namespace Ombrix::Levels {
 namespace {
 
-// Truncation toward zero into a signed 32-bit integer; a value that is not
-// finite or does not fit becomes the lowest 32-bit integer.
-int32_t truncate32(double v) {
-    if (!std::isfinite(v)) return std::numeric_limits<int32_t>::min();
-    const double t = std::trunc(v);
-    if (t < -2147483648.0 || t > 2147483647.0) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(t);
+ChannelLevels blockOf(PF_ParamDef* params[], int channel) {
+    const auto value = [params, channel](LevelSlot slot) { return params[levelParam(channel, slot)]->u.fs_d.value; };
+    ChannelLevels levels;
+    levels.inputBlack = value(kSlotInputBlack);
+    levels.inputWhite = value(kSlotInputWhite);
+    levels.gamma = value(kSlotGamma);
+    levels.outputBlack = value(kSlotOutputBlack);
+    levels.outputWhite = value(kSlotOutputWhite);
+    return sanitised(levels);
 }
 
-int32_t clampByte(int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+void mapThrough(const uint8_t (&table)[256], const std::vector<int32_t>& in, std::vector<int32_t>& out) {
+    out.assign(in.size(), 0);
+    for (size_t j = 0; j < in.size() && j < 256; ++j) out[table[j]] += in[j];
+}
 
 }  // namespace
 
-int mapLevel(int j, double inputBlack, double inputWhite, double gamma, double outputBlack, double outputWhite) {
-    const int32_t t = clampByte(truncate32((j - inputBlack) / (inputWhite - inputBlack) * 255.0));
-    const double u = std::pow(t / 255.0, 1.0 / gamma);
-    const int32_t v = truncate32(u * 255.0);
-    return clampByte(truncate32(v / 255.0 * (outputWhite - outputBlack) + outputBlack));
+LevelsSettings channelOnlySettings(PF_ParamDef* params[], int channel) {
+    LevelsSettings settings;
+    switch (channel) {
+        case kChannelRed: settings.red = blockOf(params, channel); break;
+        case kChannelGreen: settings.green = blockOf(params, channel); break;
+        case kChannelBlue: settings.blue = blockOf(params, channel); break;
+        default: break;
+    }
+    settings.clipBlack = params[kParamClipBlack]->u.bd.value != 0;
+    settings.clipWhite = params[kParamClipWhite]->u.bd.value != 0;
+    return settings;
 }
 
 void mapHistograms(PF_ParamDef* params[], const ChannelHistograms& histograms, ChannelHistograms& mapped) {
-    const auto mapOne = [params](int channel, const std::vector<int32_t>& in, std::vector<int32_t>& out) {
-        const auto value = [params, channel](LevelSlot slot) { return params[levelParam(channel, slot)]->u.fs_d.value; };
-        const double B = value(kSlotInputBlack);
-        const double Wi = value(kSlotInputWhite);
-        const double G = value(kSlotGamma);
-        const double OB = value(kSlotOutputBlack);
-        const double OW = value(kSlotOutputWhite);
-        out.assign(in.size(), 0);
-        for (size_t j = 0; j < in.size(); ++j) {
-            const size_t w = static_cast<size_t>(mapLevel(static_cast<int>(j), B, Wi, G, OB, OW));
-            if (w < out.size()) out[w] += in[j];
-        }
-    };
-    mapOne(kChannelRed, histograms.red, mapped.red);
-    mapOne(kChannelGreen, histograms.green, mapped.green);
-    mapOne(kChannelBlue, histograms.blue, mapped.blue);
+    mapThrough(LevelsTables8(channelOnlySettings(params, kChannelRed)).red, histograms.red, mapped.red);
+    mapThrough(LevelsTables8(channelOnlySettings(params, kChannelGreen)).green, histograms.green, mapped.green);
+    mapThrough(LevelsTables8(channelOnlySettings(params, kChannelBlue)).blue, histograms.blue, mapped.blue);
     mapped.alpha.clear();
 }
 
