@@ -7,7 +7,6 @@
 #include "hostsim/Drawbot.h"
 #include "tests/HostFixture.h"
 #include "ui/CanvasColor.h"
-#include "ui/CanvasMatrix.h"
 #include "ui/CanvasPoint.h"
 #include "ui/EffectCanvas.h"
 
@@ -241,23 +240,7 @@ TEST_F(Canvas, ADrawingReferenceWithoutSupplierOrSurfaceStopsTheCanvas) {
     }
 }
 
-TEST(CanvasRecords, MatrixPointAndColour) {
-    CanvasMatrix m(true);
-    EXPECT_EQ(m.m[0], 1);
-    EXPECT_EQ(m.m[5], 1);
-    EXPECT_EQ(m.m[10], 1);
-    EXPECT_EQ(m.m[15], 1);
-    EXPECT_EQ(m.m[1], 0);
-    m.setDiagonal(0.25, 0.5, 1);
-    const PF_FloatMatrix h = m.toHostMatrix();
-    EXPECT_EQ(h.mat[0][0], 0.25);
-    EXPECT_EQ(h.mat[1][1], 0.5);
-    EXPECT_EQ(h.mat[2][2], 1);
-    EXPECT_EQ(h.mat[0][1], 0);
-    EXPECT_EQ(h.mat[2][0], 0);
-    const CanvasPoint q = CanvasPoint(6, 9) / CanvasPoint(2, 3);
-    EXPECT_EQ(q.x, 3);
-    EXPECT_EQ(q.y, 3);
+TEST(CanvasRecords, ColourAndException) {
     const CanvasColor white;
     EXPECT_EQ(white.red + white.green + white.blue + white.alpha, 4);
     const DRAWBOT_Exception e(-3);

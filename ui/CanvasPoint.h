@@ -1,5 +1,4 @@
-// A point of the drawing surface, in double precision; also used as a width and
-// height pair.
+// A point of the drawing surface, in double precision.
 #pragma once
 
 namespace Ombrix::Levels {
@@ -10,11 +9,6 @@ struct CanvasPoint {
 
     CanvasPoint() = default;
     CanvasPoint(double px, double py) : x(px), y(py) {}
-
-    static CanvasPoint zero() { return CanvasPoint(); }
-
-    // Component-wise division: (x / other.x, y / other.y).
-    CanvasPoint operator/(const CanvasPoint& other) const { return CanvasPoint(x / other.x, y / other.y); }
 };
 
 }  // namespace Ombrix::Levels

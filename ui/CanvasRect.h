@@ -12,8 +12,6 @@ struct CanvasRect {
     CanvasRect() = default;
     CanvasRect(double px, double py, double w, double h) : x(px), y(py), width(w), height(h) {}
 
-    static CanvasRect zero() { return CanvasRect(); }
-
     double right() const { return x + width; }
     double bottom() const { return y + height; }
 };

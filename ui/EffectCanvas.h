@@ -21,7 +21,7 @@ public:
     // hands out no drawing reference, and DRAWBOT_Exception when the drawing
     // reference yields no supplier or surface; nothing stays acquired then.
     EffectCanvas(PF_InData* in_data, PF_OutData* out_data, PF_EventExtra* event_extra);
-    virtual ~EffectCanvas();  // gives the Drawbot suites back
+    ~EffectCanvas();  // gives the Drawbot suites back
     EffectCanvas(const EffectCanvas&) = delete;
     EffectCanvas& operator=(const EffectCanvas&) = delete;
 

@@ -28,7 +28,7 @@ double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
 
 }  // namespace
 
-PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef*,
+PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                PF_EventExtra* event_extra) {
     if (event_extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
     const int popup = channelValue(params);
@@ -43,23 +43,22 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
     if (key) found = histogramCache().find(*key);
     HistogramLook look = HistogramLook::Current;
     if (found) {
-        shownHistogram = std::move(found->counts);
-        poll.found();
+        shownHistogram_ = std::move(found->counts);
+        poll_.found();
     } else {
         look = HistogramLook::Pending;
-        if (shownHistogram.red.empty()) shownHistogram.clear();  // never had one: an empty histogram
+        if (shownHistogram_.red.empty()) shownHistogram_.clear();  // never had one: an empty histogram
     }
 
     {
         EffectCanvas canvas(in_data, out_data, event_extra);
-        frame = canvas.frameRect();
-        channel = popup;
-        layoutRect = CanvasRect(frame.x + 5.0, frame.y + 5.0, 290.0, frame.height - 10.0);
-        drawEditor(canvas, params, shownHistogram, look);
+        layout_ = EditorLayout(canvas.frameRect());
+        view_.channel = popup;
+        drawEditor(canvas, params, shownHistogram_, look);
     }
 
     // Without a key there is nothing a render could bring.
-    if (!found && key && poll.keepAsking(*key, HistogramPoll::Clock::now())) {
+    if (!found && key && poll_.keepAsking(*key, HistogramPoll::Clock::now())) {
         try {
             invalidateControl(in_data, event_extra);
         } catch (int) {  // a host without the application suite shows what it has
@@ -71,51 +70,44 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
 
 void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
                                  HistogramLook look) {
-    const int n = channelValue(params);
-    const double B = levelValue(params, n, kSlotInputBlack);
-    const double W = levelValue(params, n, kSlotInputWhite);
-    const double G = levelValue(params, n, kSlotGamma);
-    const double OB = levelValue(params, n, kSlotOutputBlack);
-    const double OW = levelValue(params, n, kSlotOutputWhite);
-    const double L = layoutRect.x;
-    const double T = layoutRect.y;
-    const double vx = L + 10.0;
-    const double vy = T;
+    const int channel = view_.channel;
+    const double inputBlack = levelValue(params, channel, kSlotInputBlack);
+    const double inputWhite = levelValue(params, channel, kSlotInputWhite);
+    const double gamma = levelValue(params, channel, kSlotGamma);
+    const double outputBlack = levelValue(params, channel, kSlotOutputBlack);
+    const double outputWhite = levelValue(params, channel, kSlotOutputWhite);
 
-    const double gammaOffset = gammaHandleOffset(B, W, G);
-
-    view.origin = CanvasPoint(vx, vy);
-    view.combinedView = editorDisplay().combinedView;
-    view.histogramScale = editorDisplay().histogramScale;
-    view.channel = channel;
-    view.drawPanel(canvas, histogram, look, params);
+    view_.combinedView = editorDisplay().combinedView;
+    view_.histogramScale = editorDisplay().histogramScale;
+    view_.drawPanel(canvas, layout_, histogram, look, params);
 
     const auto place = [this, &canvas](int index, double x, double y, const CanvasColor& outline,
                                        const CanvasColor& fill) {
-        EditorHandle& h = handles[static_cast<size_t>(index)];
+        EditorHandle& h = handles_[static_cast<size_t>(index)];
         h.anchor = CanvasPoint(x, y);
         h.outlineColor = outline;
         h.fillColor = fill;
         h.drawHandle(canvas);
     };
-    place(kInputBlackHandle, vx + B, vy + 70.0, kGrey70, kGrey70);
-    place(kGammaHandle, vx + B + gammaOffset, vy + 70.0, kGrey50, kGrey50);
-    place(kInputWhiteHandle, vx + W, vy + 70.0, kGrey70, kHollowGrey50);
+    const double inputY = layout_.inputHandleY();
+    place(kInputBlackHandle, layout_.xOfLevel(inputBlack), inputY, kGrey70, kGrey70);
+    place(kGammaHandle, layout_.xOfLevel(inputBlack) + gammaHandleOffset(inputBlack, inputWhite, gamma), inputY,
+          kGrey50, kGrey50);
+    place(kInputWhiteHandle, layout_.xOfLevel(inputWhite), inputY, kGrey70, kHollowGrey50);
 
     const BgraBuffer gradientPixels = gradientImage();
     std::unique_ptr<DRAWBOT_ImageP> gradient = canvas.newImage(
         gradientPixels.width(), gradientPixels.height(), gradientPixels.rowBytes(), BgraBuffer::kLayout,
         gradientPixels.data());
-    canvas.drawImage(*gradient, static_cast<float>(vx), static_cast<float>(vy + 83.0), 1.0f);
+    const CanvasPoint gradientAt = layout_.gradientOrigin();
+    canvas.drawImage(*gradient, static_cast<float>(gradientAt.x), static_cast<float>(gradientAt.y), 1.0f);
 
     std::unique_ptr<DRAWBOT_PenP> pen = canvas.newPen(kGrey70.toDrawbot(), 1.0f);
-    const PF_Rect outline{static_cast<A_long>(vx), static_cast<A_long>(vy + 83.0),
-                          static_cast<A_long>((L + 290.0) - 25.0),
-                          static_cast<A_long>((T + layoutRect.height) - 5.0)};
-    canvas.strokeRect(*pen, outline);
+    canvas.strokeRect(*pen, layout_.gradientOutline());
 
-    place(kOutputBlackHandle, vx + OB, vy + 95.0, kGrey70, kGrey70);
-    place(kOutputWhiteHandle, vx + OW, vy + 95.0, kGrey70, kHollowGrey70);
+    const double outputY = layout_.outputHandleY();
+    place(kOutputBlackHandle, layout_.xOfLevel(outputBlack), outputY, kGrey70, kGrey70);
+    place(kOutputWhiteHandle, layout_.xOfLevel(outputWhite), outputY, kGrey70, kHollowGrey70);
 
     canvas.releaseObject(pen);
     canvas.releaseObject(gradient);

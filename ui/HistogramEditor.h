@@ -1,8 +1,9 @@
 // The histogram editor of one instance's "Histogram" custom control: draws the
 // input layer's histogram with the levels handles of the chosen channel, and
-// turns clicks and drags into parameter changes. It keeps the geometry of its
-// control's last draw and the histogram it last showed; the display mode and
-// scale are shared (EditorDisplay).
+// turns clicks and drags into parameter changes. It keeps the layout and
+// handles of its control's last draw (clicks hit-test against what was drawn)
+// and the histogram it last showed; the display mode and scale are shared
+// (EditorDisplay).
 //
 // The draw never checks out the layer (the UI thread must not render): the
 // histogram comes from the renders, through the process's histogram cache
@@ -16,9 +17,9 @@
 #include <cstdint>
 
 #include "host/ae_event.h"
-#include "ui/CanvasRect.h"
 #include "render/ChannelHistograms.h"
 #include "ui/EditorHandle.h"
+#include "ui/EditorLayout.h"
 #include "ui/HistogramImage.h"
 #include "ui/HistogramPoll.h"
 #include "ui/HistogramView.h"
@@ -34,7 +35,9 @@ public:
     static constexpr int kHandleCount = 5;
 
     // What a click grabbed; stored in the click's continue_refcon[0], which the
-    // host hands back with every following drag.
+    // host hands back with every following drag. The handles are 1 to 5 (their
+    // index + 1); the scale slider is 99, well apart from them, and the tool
+    // reads it to tell a scale drag.
     enum DragTarget : int32_t {
         kDragInputBlack = 1,
         kDragGamma = 2,
@@ -54,9 +57,9 @@ public:
     PF_Err handleEvent(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                        PF_EventExtra* event_extra);
 
-    // PF_Event_DRAW: draws the whole editor and records its geometry.
-    PF_Err onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
-                  PF_EventExtra* event_extra);
+private:
+    // PF_Event_DRAW: draws the whole editor and records its layout.
+    PF_Err onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
     void drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
                     HistogramLook look);
 
@@ -64,19 +67,18 @@ public:
     void onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
     void onAdjustCursor(PF_EventExtra* event_extra);
 
-    // Point tests on the geometry of the last draw.
-    bool hitsPanel(const HistogramView& panel, float x, float y) const;
+    // Point tests on the last draw: the histogram or its mode buttons (not in
+    // the alpha view, which has one mode), and one handle.
+    bool hitsPanel(float x, float y) const;
     bool hitsHandle(const EditorHandle& handle, float x, float y) const;
     // Maps a drag point to the target's parameter (or to the histogram scale).
     void applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]);
 
-    std::array<EditorHandle, kHandleCount> handles{};
-    HistogramView view;
-    ChannelHistograms shownHistogram;  // the last histogram a draw found; empty until one did
-    HistogramPoll poll;
-    CanvasRect frame;
-    CanvasRect layoutRect;
-    int channel = 0;
+    std::array<EditorHandle, kHandleCount> handles_{};
+    HistogramView view_;
+    EditorLayout layout_;
+    ChannelHistograms shownHistogram_;  // the last histogram a draw found; empty until one did
+    HistogramPoll poll_;
 };
 
 }  // namespace Ombrix::Levels

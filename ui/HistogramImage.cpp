@@ -32,10 +32,11 @@ int32_t countAt(const std::vector<int32_t>& counts, int i) {
     return static_cast<size_t>(i) < counts.size() ? counts[static_cast<size_t>(i)] : 0;
 }
 
-// The colour of bin i at threshold m.
+// The colour of bin i on a row that counts above `threshold` reach.
 const BgraBuffer::Pixel& binColor(const Palette& palette, const ChannelHistograms& raw,
-                                  const ChannelHistograms& mapped, int channel, bool combined, int i, double m) {
-    const auto reaches = [i, m](const std::vector<int32_t>& counts) { return countAt(counts, i) > m; };
+                                  const ChannelHistograms& mapped, int channel, bool combined, int i,
+                                  double threshold) {
+    const auto reaches = [i, threshold](const std::vector<int32_t>& counts) { return countAt(counts, i) > threshold; };
     const auto rgb = [&palette](bool r, bool g, bool b) -> const BgraBuffer::Pixel& {
         return palette.rgb[(r ? 4 : 0) | (g ? 2 : 0) | (b ? 1 : 0)];
     };
@@ -68,22 +69,22 @@ BgraBuffer histogramImage(const ChannelHistograms& raw, const ChannelHistograms&
     const int32_t maxR = largest(raw.red), maxG = largest(raw.green), maxB = largest(raw.blue);
     const int32_t maxA = largest(raw.alpha);
     const int32_t maxRGB = std::max(maxR, std::max(maxG, maxB));
-    double M = 0.0;
+    double tallest = 0.0;  // the largest raw count of the view's channel(s)
     switch (channel) {
-        case kChannelRGB: M = maxRGB; break;
-        case kChannelRed: M = maxR; break;
-        case kChannelGreen: M = maxG; break;
-        case kChannelBlue: M = maxB; break;
-        case kChannelAlpha: M = maxA; break;
+        case kChannelRGB: tallest = maxRGB; break;
+        case kChannelRed: tallest = maxR; break;
+        case kChannelGreen: tallest = maxG; break;
+        case kChannelBlue: tallest = maxB; break;
+        case kChannelAlpha: tallest = maxA; break;
         default: break;
     }
     const Palette palette(look);
     BgraBuffer image(kHistogramImageWidth, kHistogramImageHeight);
     for (int r = 0; r < kHistogramImageHeight; ++r) {
         const int level = kHistogramImageHeight - r;
-        const double m = std::trunc(level / 70.0 * M * static_cast<double>(histogramScale));
+        const double threshold = std::trunc(level / 70.0 * tallest * static_cast<double>(histogramScale));
         for (int i = 0; i < kHistogramImageWidth; ++i) {
-            image.set(i, r, binColor(palette, raw, mapped, channel, combinedView, i, m));
+            image.set(i, r, binColor(palette, raw, mapped, channel, combinedView, i, threshold));
         }
     }
     return image;

@@ -1,6 +1,6 @@
 // The editor's event filter and its mouse handling: clicks, drags and cursor.
-#include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "params/ParamIndices.h"
 #include "ui/ControlInvalidation.h"
@@ -26,7 +26,7 @@ void writeValue(PF_ParamDef* params[], int index, double value) {
 }  // namespace
 
 PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-                                    PF_LayerDef* output, PF_EventExtra* event_extra) {
+                                    PF_LayerDef* /*output*/, PF_EventExtra* event_extra) {
     if (!event_extra) return PF_Err_BAD_CALLBACK_PARAM;
     // Only the effect window's "Histogram" control is served.
     // The context comes as a handle: the window type is (*contextH)->w_type.
@@ -39,7 +39,7 @@ PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF
         switch (event_extra->e_type) {
             case PF_Event_DO_CLICK: onClick(event_extra); return PF_Err_NONE;
             case PF_Event_DRAG: onDrag(in_data, params, event_extra); return PF_Err_NONE;
-            case PF_Event_DRAW: return onDraw(in_data, out_data, params, output, event_extra);
+            case PF_Event_DRAW: return onDraw(in_data, out_data, params, event_extra);
             case PF_Event_ADJUST_CURSOR: onAdjustCursor(event_extra); return PF_Err_NONE;
             default: return PF_Err_NONE;
         }
@@ -49,15 +49,9 @@ PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF
     }
 }
 
-bool HistogramEditor::hitsPanel(const HistogramView& panel, float x, float y) const {
-    if (panel.channel == kChannelAlpha) return false;
-    const double px = x;
-    const double py = y;
-    const double vx = panel.origin.x;
-    const double vy = panel.origin.y;
-    if (vx <= px && px <= vx + 255.0 && vy <= py && py <= vy + 70.0) return true;           // the histogram image
-    if (vx + 270.0 <= px && px <= vx + 280.0 && vy + 20.0 <= py && py <= vy + 40.0) return true;  // the mode buttons
-    return false;
+bool HistogramEditor::hitsPanel(float x, float y) const {
+    if (view_.channel == kChannelAlpha) return false;
+    return layout_.onHistogramOrButtons(x, y);
 }
 
 bool HistogramEditor::hitsHandle(const EditorHandle& handle, float x, float y) const {
@@ -69,14 +63,14 @@ void HistogramEditor::onClick(PF_EventExtra* event_extra) {
     PF_DoClickEventInfo& click = event_extra->u.do_click;
     const float x = static_cast<float>(click.screen_point.h);
     const float y = static_cast<float>(click.screen_point.v);
-    if (hitsPanel(view, x, y)) {
+    if (hitsPanel(x, y)) {
         editorDisplay().combinedView = !editorDisplay().combinedView;
-    } else if (strictlyInside(view.scaleTrack, x, y)) {
+    } else if (strictlyInside(view_.scaleTrack, x, y)) {
         click.send_drag = TRUE;
         click.continue_refcon[0] = kDragScale;
     } else {
         for (int k = 0; k < kHandleCount; ++k) {
-            if (hitsHandle(handles[static_cast<size_t>(k)], x, y)) {
+            if (hitsHandle(handles_[static_cast<size_t>(k)], x, y)) {
                 click.send_drag = TRUE;
                 click.continue_refcon[0] = k + 1;
                 break;
@@ -101,38 +95,37 @@ void HistogramEditor::onAdjustCursor(PF_EventExtra* event_extra) {
     PF_AdjustCursorEventInfo& cursor = event_extra->u.adjust_cursor;
     const float x = static_cast<float>(cursor.screen_point.h);
     const float y = static_cast<float>(cursor.screen_point.v);
-    bool hit = hitsPanel(view, x, y) || strictlyInside(view.scaleThumb, x, y);
-    for (int k = 0; k < kHandleCount && !hit; ++k) hit = hitsHandle(handles[static_cast<size_t>(k)], x, y);
+    bool hit = hitsPanel(x, y) || strictlyInside(view_.scaleThumb, x, y);
+    for (int k = 0; k < kHandleCount && !hit; ++k) hit = hitsHandle(handles_[static_cast<size_t>(k)], x, y);
     if (hit) cursor.set_cursor = PF_Cursor_FINGER_POINTER;
     event_extra->evt_out_flags |= kHandledAndRedraw;
 }
 
 void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]) {
     if (target == kDragScale) {
-        float t = static_cast<float>((static_cast<double>(y) - view.origin.y - 5.0) / 60.0);
-        t = t < 0.0f ? 0.0f : std::min(t, 1.0f);
-        editorDisplay().histogramScale = 1.0f - t;
-        view.histogramScale = editorDisplay().histogramScale;
+        editorDisplay().histogramScale = layout_.scaleAtY(y);
+        view_.histogramScale = editorDisplay().histogramScale;
         return;
     }
     if (target < kDragInputBlack || target > kDragOutputWhite) return;
     if (!params || !params[kParamChannel]) return;
-    const int n = params[kParamChannel]->u.pd.value;
-    if (n < kChannelRGB || n > kChannelAlpha) return;
+    const int channel = params[kParamChannel]->u.pd.value;
+    if (channel < kChannelRGB || channel > kChannelAlpha) return;
 
     const double px = x;
-    const double x0 = layoutRect.x + 10.0;
-    if (!(x0 <= px && px <= x0 + 255.0)) return;  // outside the histogram: the value stays where it was
+    if (!layout_.overLevels(px)) return;  // outside the histogram: the value stays where it was
+    const double level = layout_.levelAtX(px);
     switch (target) {
-        case kDragInputBlack: writeValue(params, levelParam(n, kSlotInputBlack), px - x0); break;
-        case kDragInputWhite: writeValue(params, levelParam(n, kSlotInputWhite), px - x0); break;
-        case kDragOutputBlack: writeValue(params, levelParam(n, kSlotOutputBlack), px - x0); break;
-        case kDragOutputWhite: writeValue(params, levelParam(n, kSlotOutputWhite), px - x0); break;
+        case kDragInputBlack: writeValue(params, levelParam(channel, kSlotInputBlack), level); break;
+        case kDragInputWhite: writeValue(params, levelParam(channel, kSlotInputWhite), level); break;
+        case kDragOutputBlack: writeValue(params, levelParam(channel, kSlotOutputBlack), level); break;
+        case kDragOutputWhite: writeValue(params, levelParam(channel, kSlotOutputWhite), level); break;
         case kDragGamma: {
-            const double B = params[levelParam(n, kSlotInputBlack)]->u.fs_d.value;
-            const double W = params[levelParam(n, kSlotInputWhite)]->u.fs_d.value;
-            const std::optional<double> gamma = gammaAtOffset(px - (x0 + B), B, W);
-            if (gamma) writeValue(params, levelParam(n, kSlotGamma), *gamma);
+            const double inputBlack = params[levelParam(channel, kSlotInputBlack)]->u.fs_d.value;
+            const double inputWhite = params[levelParam(channel, kSlotInputWhite)]->u.fs_d.value;
+            const std::optional<double> gamma =
+                gammaAtOffset(px - layout_.xOfLevel(inputBlack), inputBlack, inputWhite);
+            if (gamma) writeValue(params, levelParam(channel, kSlotGamma), *gamma);
             break;
         }
         default: break;

@@ -1,0 +1,72 @@
+// Where each part of the histogram editor sits, derived from the control's
+// frame alone. Drawing and hit-testing both read it, so a click lands on what
+// was drawn. All positions are in the panel's pixels; the numbers are the
+// control's design (a 300 x 110 control by default).
+#pragma once
+
+#include "host/ae_effect.h"
+#include "ui/CanvasPoint.h"
+#include "ui/CanvasRect.h"
+
+namespace Ombrix::Levels {
+
+class EditorLayout {
+public:
+    // The editor's box: kInset in from the frame's top-left, kBoxWidth wide,
+    // kInset short of the frame's bottom.
+    static constexpr double kInset = 5.0;
+    static constexpr double kBoxWidth = 290.0;
+    // The histogram image: kHistogramLeft in from the box, one column per
+    // level 0..254 (kHistogramWidth), kHistogramHeight tall.
+    static constexpr double kHistogramLeft = 10.0;
+    static constexpr double kHistogramWidth = 255.0;
+    static constexpr double kHistogramHeight = 70.0;
+    // The vertical-scale slider right of the histogram: a track as tall as
+    // the histogram and kScaleWidth wide, its thumb kThumbHeight tall moving
+    // kThumbTravel (scale 1 at the top, 0 at the bottom).
+    static constexpr double kScaleWidth = 10.0;
+    static constexpr double kThumbHeight = 10.0;
+    static constexpr double kThumbTravel = 60.0;
+    // The display-mode buttons: circles of kButtonRadius right of the slider.
+    static constexpr double kButtonRadius = 3.0;
+    // Handles: the input ones with their apex on the histogram's bottom line,
+    // the output ones below the gradient.
+    static constexpr double kInputHandleDrop = 70.0;
+    static constexpr double kOutputHandleDrop = 95.0;
+    // The black-to-white gradient under the input handles.
+    static constexpr double kGradientDrop = 83.0;
+
+    EditorLayout() = default;
+    explicit EditorLayout(const CanvasRect& frame);
+
+    const CanvasRect& box() const { return box_; }
+    // The histogram image's top-left corner; level v lies at x = left + v.
+    CanvasPoint histogramOrigin() const { return CanvasPoint(box_.x + kHistogramLeft, box_.y); }
+    double xOfLevel(double level) const { return histogramOrigin().x + level; }
+    double levelAtX(double x) const { return x - histogramOrigin().x; }
+    // Whether x lies over the level scale 0..255 (edges included).
+    bool overLevels(double x) const;
+
+    double inputHandleY() const { return box_.y + kInputHandleDrop; }
+    double outputHandleY() const { return box_.y + kOutputHandleDrop; }
+    CanvasPoint gradientOrigin() const { return CanvasPoint(histogramOrigin().x, box_.y + kGradientDrop); }
+    // The outline around the gradient and the output handles' row.
+    PF_Rect gradientOutline() const;
+
+    PF_Rect scaleTrack() const;
+    PF_Rect scaleThumb(float scale) const;
+    // The scale a drag to height y sets: the thumb's top follows the pointer
+    // (half a thumb above it), within the track.
+    float scaleAtY(double y) const;
+
+    CanvasPoint colourButtonCentre() const;
+    CanvasPoint combinedButtonCentre() const;
+    // Whether (x, y) hits the histogram image or the mode buttons (edges
+    // included): a click there switches the display mode.
+    bool onHistogramOrButtons(double x, double y) const;
+
+private:
+    CanvasRect box_;
+};
+
+}  // namespace Ombrix::Levels
