@@ -36,10 +36,10 @@ const Subcommand kSubcommands[] = {
      "--raw writes the record's exact bytes to standard output instead.\n",
      runInspect, false},
     {"editor", "draw the histogram control after clicks and drags",
-     "usage: zanth-levels editor OUTPUT.png [--input IMAGE.png] [--set \"NAME=VALUE\"]... [--zoom N]\n"
-     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--verbose]\n\n"
-     "Runs global and parameter set-up, takes IMAGE.png (default: the picture that testpicture writes)\n"
-     "as the input layer, sets parameters by English name as render does, and sends the effect's\n"
+     "usage: zanth-levels editor OUTPUT.png [--input IMAGE] [--set \"NAME=VALUE\"]... [--zoom N]\n"
+     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--verbose] [--force]\n\n"
+     "Runs global and parameter set-up, takes IMAGE (default: the picture that testpicture writes; any\n"
+     "picture render takes, at its depth: 8-bit or 16-bit PNG, OpenEXR) as the input layer, sets parameters by English name as render does, and sends the effect's\n"
      "300 x 110 histogram control a draw, then the events in order (points in the control's pixels,\n"
      "origin top-left), as the host's effect-controls panel would: a drag follows the click that started\n"
      "it, and the panel is redrawn whenever the effect asks. It then draws the control once more and\n"
@@ -54,28 +54,32 @@ const Subcommand kSubcommands[] = {
      "write nothing; a host error code from the effect exits with 1.\n",
      runEditor, true},
     {"render", "render a picture through the effect",
-     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose]\n"
-     "       zanth-levels render INPUT.exr OUTPUT.exr [--set \"NAME=VALUE\"]... [--verbose]\n\n"
+     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose] [--force]\n"
+     "       zanth-levels render INPUT.exr OUTPUT.exr [--set \"NAME=VALUE\"]... [--verbose] [--force]\n\n"
      "Reads INPUT.png (RGBA, RGB or grey; opaque where it has no alpha) into the host's alpha-first\n"
      "world at its depth: 8-bit pictures into an 8-bit world, 16-bit pictures into a 16-bit world (PNG\n"
      "0..65535 taken to the host's 0..32768 and back, rounded; every host value survives), both rendered\n"
-     "through PF_Cmd_RENDER. An OpenEXR INPUT.exr (RGBA, half or float) goes into a float world as it is,\n"
+     "through PF_Cmd_RENDER. An OpenEXR INPUT.exr (half or float) goes into a float world as it is,\n"
      "linear and unclamped, through smart pre-render and smart render, and OUTPUT.exr is written with\n"
-     "float channels. Runs global and parameter set-up, sets parameters by English name (\"Input\n"
+     "float channels and the input's data and display windows. Its R, G, B, A are read; else those of\n"
+     "the first layer (diffuse.R, ...) or part that has them; else Y as grey, written back as Y unless\n"
+     "the render coloured it (--verbose names the channels read); a file with none is refused. Runs global and parameter set-up, sets parameters by English name (\"Input\n"
      "Black\", \"Red Gamma\", \"Clip To Output White\", ...; Channel takes 1-5 or RGB/Red/Green/Blue/Alpha,\n"
      "checkboxes 0/1/on/off, sliders a decimal number in their valid range), renders one frame through\n"
      "the effect and writes OUTPUT.png: RGBA of the input's depth, straight alpha.\n\n"
-     "Pictures up to 16384 x 16384 pixels are rendered; larger ones are refused from their header.\n"
+     "Pictures up to 16384 x 16384 pixels are rendered; larger ones are refused from their header, and\n"
+     "damaged or cut-short files before the picture is decoded.\n"
      "OUTPUT.png is written whole or not at all, through a temporary file beside it that a failure or\n"
-     "an interruption removes; an existing file keeps its permissions. A device or a pipe is written\n"
-     "straight, and - is standard output. --verbose shows what the module itself prints (its OpenGL\n"
+     "a signal removes; an existing file keeps its permissions and owner; a symbolic link stays and its\n"
+     "file is written. A write-protected OUTPUT is refused (exit 2) unless --force is given. A device or\n"
+     "a pipe is written straight, and - is standard output. --verbose shows what the module itself prints (its OpenGL\n"
      "description) on standard error.\n\n"
      "An unknown name, a bad value or an unreadable input exits with 2; a host error code from the\n"
      "effect exits with 1. No failure leaves an output file behind.\n",
      runRender, true},
     {"testpicture", "write the generated test picture",
-     "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT] [--depth 8|16]\n"
-     "       zanth-levels testpicture OUTPUT.exr [--size WIDTHxHEIGHT] --depth 32\n\n"
+     "usage: zanth-levels testpicture OUTPUT.png [--size WIDTHxHEIGHT] [--depth 8|16] [--force]\n"
+     "       zanth-levels testpicture OUTPUT.exr [--size WIDTHxHEIGHT] --depth 32 [--force]\n\n"
      "Writes the generated test picture (default 480x270): red, green, blue and grey ramps, a hue sweep\n"
      "whose alpha fades to the right, and a white block in the top-left corner that shows orientation.\n"
      "--depth 16 writes a 16-bit PNG whose bottom eighth is a fine grey ramp; --depth 32 an OpenEXR\n"
