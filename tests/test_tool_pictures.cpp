@@ -401,6 +401,14 @@ TEST(ExrChannels, LayersAndPartsGiveTheirColourAndAFileWithoutIsRefused) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("it has Z, velocity.X"), std::string::npos) << r.err;
     EXPECT_FALSE(std::ifstream(folder / "none-out.exr").good());
+
+    // Luminance with chroma is colour: refused rather than rendered grey.
+    std::vector<Channel> chroma = {{"BY", ramp(w * h, 0.0f, 0.1f)}, {"RY", ramp(w * h, 0.0f, 0.1f)},
+                                   {"Y", ramp(w * h, 0.5f, 0.0f)}};
+    writeChannels(folder / "chroma.exr", 0, 0, w, h, chroma);
+    r = runTool("render " + quoted(folder / "chroma.exr") + " " + quoted(folder / "chroma-out.exr"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("luminance and chroma"), std::string::npos) << r.err;
 }
 
 #endif  // ZANTH_HAVE_OPENEXR

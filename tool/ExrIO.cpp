@@ -117,7 +117,13 @@ Choice chooseChannels(const Imf::MultiPartInputFile& file, const std::string& pa
             const std::string prefix = layer + ".";
             if (has(prefix + "R") || has(prefix + "G") || has(prefix + "B")) return Choice{i, prefix, false};
         }
-        if (has("Y")) return Choice{i, "", true};
+        if (has("Y")) {
+            // Luminance with chroma (RY, BY) is colour: read as grey it would lose it.
+            if (has("RY") || has("BY")) {
+                throw UsageError(path + " holds luminance and chroma channels (Y, RY, BY), which are not read");
+            }
+            return Choice{i, "", true};
+        }
     }
     throw UsageError(path + " has no colour channels to render (R, G, B, a layer's R, G, B, or Y); it has " +
                      (present.empty() ? std::string("no channels") : present));

@@ -8,7 +8,7 @@
 // ("diffuse.R", ...); else its luminance Y, read as grey (R = G = B = Y). The
 // alpha is the A beside them (opaque where there is none). A file without
 // any of these is refused, naming the channels it has. Channels stored at
-// less than full resolution are refused.
+// less than full resolution, and luminance with chroma (Y, RY, BY), are refused.
 //
 // A file is refused before memory is given to its picture when it ends early
 // or its table of pixel chunks is damaged.

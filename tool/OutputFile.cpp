@@ -78,14 +78,13 @@ void checkReplaceable(const std::string& path, bool force) {
     struct _stat64 info;
     const bool protectedFile = _stat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG &&
                                (info.st_mode & _S_IWRITE) == 0;
-    const std::string& file = path;
 #else
+    // Through symbolic links: the file they lead to is the one replaced.
     struct stat info;
     const bool protectedFile =
         stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && writeProtected(path, info);
-    const std::string& file = path;
 #endif
-    if (protectedFile) throw UsageError(file + " is write-protected: it is not replaced without --force");
+    if (protectedFile) throw UsageError(path + " is write-protected: it is not replaced without --force");
 }
 
 OutputFile::OutputFile(const std::string& path, bool force) : path_(path), target_(path) {
