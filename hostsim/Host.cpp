@@ -302,8 +302,8 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     tCommand = cmd;
     // No parameter array comes with the smart commands: they check parameters out.
     const bool smart = cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER;
-    const PF_Err err =
-        module_->entryPoint()(cmd, &in_data, &out_data, smart ? nullptr : pointers.data(), output, extra);
+    const PF_EntryPointFunc entry = routed_entry_ ? routed_entry_ : module_->entryPoint();
+    const PF_Err err = entry(cmd, &in_data, &out_data, smart ? nullptr : pointers.data(), output, extra);
     tCommand = outer;
     for (const std::string& member : poisoned.changed()) {
         violation("command " + std::to_string(cmd) + " changed " + member + ", which the effect has no business writing");

@@ -51,6 +51,10 @@ public:
     void withdrawBasicSuite(bool withdrawn);
     // The n-th checkout_param from now on (1-based) fails with `code`; 0 clears.
     void failCheckout(int nth, PF_Err code);
+    // Commands go to `entry` instead of the module's entry point (null: the
+    // module's again): a test's own copy of the effect's commands, linked into
+    // the test, whose counts the test can read.
+    void routeCommandsTo(PF_EntryPointFunc entry) { routed_entry_ = entry; }
 
     // ---- commands -------------------------------------------------------------
     // Sends one command with the host's records. The parameter array is built
@@ -266,6 +270,7 @@ private:
     int refuse_add_param_ = 0;
     PF_Err refuse_add_param_code_ = 0;
     PF_Err refuse_register_ui_ = 0;
+    PF_EntryPointFunc routed_entry_ = nullptr;
     int checkout_calls_ = 0;
     int fail_checkout_ = 0;
     PF_Err fail_checkout_code_ = 0;

@@ -5,11 +5,13 @@
 namespace Ombrix::Levels {
 namespace {
 
-// Checks a parameter out at the current time; false when the host refuses.
-bool checkout(PF_InData* in_data, int index, PF_ParamDef& def) {
+// Checks a parameter out at the current time; a refusal throws the host's
+// code (nothing is checked out then).
+void checkout(PF_InData* in_data, int index, PF_ParamDef& def) {
     def = PF_ParamDef{};
-    return in_data->inter.checkout_param(in_data->effect_ref, index, in_data->current_time, in_data->time_step,
-                                         in_data->time_scale, &def) == PF_Err_NONE;
+    const PF_Err err = in_data->inter.checkout_param(in_data->effect_ref, index, in_data->current_time,
+                                                     in_data->time_step, in_data->time_scale, &def);
+    if (err != PF_Err_NONE) throw static_cast<int>(err);
 }
 
 void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
@@ -24,7 +26,7 @@ void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
 
 bool readSliderValue(PF_InData* in_data, int index, double& out) {
     PF_ParamDef def;
-    if (!checkout(in_data, index, def)) return false;
+    checkout(in_data, index, def);
     bool written = true;
     switch (def.param_type) {
         case PF_Param_SLIDER: out = static_cast<double>(def.u.sd.value); break;
@@ -38,7 +40,7 @@ bool readSliderValue(PF_InData* in_data, int index, double& out) {
 
 bool readCheckbox(PF_InData* in_data, int index, bool& out) {
     PF_ParamDef def;
-    if (!checkout(in_data, index, def)) return false;
+    checkout(in_data, index, def);
     const bool written = def.param_type == PF_Param_CHECKBOX;
     if (written) out = def.u.bd.value != 0;
     in_data->inter.checkin_param(in_data->effect_ref, &def);

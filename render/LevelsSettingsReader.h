@@ -10,13 +10,17 @@ namespace Ombrix::Levels {
 
 // Reads the composite block, the red, green, blue and alpha blocks (input
 // black, input white, gamma, output black, output white each) and the two
-// clip checkboxes. A parameter that the host refuses, or whose type is not
-// one of those read, keeps its default.
+// clip checkboxes. A parameter whose type is not one of those read keeps its
+// default. A checkout the host refuses (a cancelled render, ...) ends the
+// frame: the host's code is thrown as an int, before anything is drawn, with
+// every parameter read so far checked back in. A frame drawn with a default
+// in place of the parameter's value would be a wrong frame reported as done.
 LevelsSettings readLevelsSettings(PF_InData* in_data);
 
-// One parameter: true when `out` was written. A slider is read from a float
-// slider (as is), an integer slider, or a fixed slider (the fraction dropped
-// toward minus infinity); a checkbox only from a checkbox.
+// One parameter: true when `out` was written, false when its type is not read.
+// A slider is read from a float slider (as is), an integer slider, or a fixed
+// slider (the fraction dropped toward minus infinity); a checkbox only from a
+// checkbox. A refused checkout throws the host's code as an int.
 bool readSliderValue(PF_InData* in_data, int index, double& out);
 bool readCheckbox(PF_InData* in_data, int index, bool& out);
 

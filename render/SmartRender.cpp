@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "params/LiveCount.h"
 #include "params/ParamIndices.h"
 #include "render/CpuLevelsRenderer.h"
 #include "render/FrameHistogram.h"
@@ -24,6 +25,7 @@ struct PreRenderData {
     PF_LRect resultRect{};  // where the output lies in the layer
     A_long layerWidth = 0;  // the whole layer, for the histogram's grid
     A_long layerHeight = 0;
+    LiveCount<PreRenderData> counted;
 };
 
 void deletePreRenderData(void* data) {
@@ -94,26 +96,41 @@ PF_EffectWorld part(const PF_EffectWorld& world, int x, int y, int width, int he
     return view;
 }
 
-// Every pixel of `output` set to what a transparent black pixel maps to.
-void fillWithMappedTransparent(PF_InData* in_data, PixelFormatCode depth, PF_EffectWorld& output) {
+// What a transparent black pixel maps to, at `depth` (its first
+// bytesPerPixel(depth) bytes). Reads the settings: a refused parameter throws
+// before anything is written.
+struct MappedTransparent {
+    alignas(16) unsigned char bytes[16] = {};
+};
+MappedTransparent mapTransparent(PF_InData* in_data, PixelFormatCode depth) {
     const LevelsSettings settings = readLevelsSettings(in_data);
     alignas(16) unsigned char zero[16] = {};
-    alignas(16) unsigned char mapped[16] = {};
+    MappedTransparent mapped;
     PF_EffectWorld from{};
     from.data = reinterpret_cast<PF_PixelPtr>(zero);
     from.width = from.height = 1;
     from.rowbytes = sizeof(zero);
     PF_EffectWorld to = from;
-    to.data = reinterpret_cast<PF_PixelPtr>(mapped);
+    to.data = reinterpret_cast<PF_PixelPtr>(mapped.bytes);
     switch (depth) {
         case kPixelFormat8: renderLevels8(settings, from, to); break;
         case kPixelFormat16: renderLevels16(settings, from, to); break;
         case kPixelFormat32: renderLevelsFloat(settings, from, to); break;
     }
-    const int pixelBytes = bytesPerPixel(depth);
-    for (int y = 0; y < output.height; ++y) {
+    return mapped;
+}
+
+// The pixels of `output` within width x height, but for the block `skip`
+// (output coordinates, may be empty), set to `mapped`.
+void fillAround(PF_EffectWorld& output, int width, int height, const PF_LRect& skip, const MappedTransparent& mapped,
+                int pixelBytes) {
+    for (int y = 0; y < height; ++y) {
         char* row = reinterpret_cast<char*>(output.data) + static_cast<ptrdiff_t>(y) * output.rowbytes;
-        for (int x = 0; x < output.width; ++x) std::copy(mapped, mapped + pixelBytes, row + x * pixelBytes);
+        const bool skipRow = y >= skip.top && y < skip.bottom;
+        for (int x = 0; x < width; ++x) {
+            if (skipRow && x >= skip.left && x < skip.right) continue;
+            std::copy(mapped.bytes, mapped.bytes + pixelBytes, row + static_cast<ptrdiff_t>(x) * pixelBytes);
+        }
     }
 }
 
@@ -127,21 +144,35 @@ PF_Err renderResult(PF_InData* in_data, const PreRenderData& record, PF_EffectWo
     if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
         return renderFrame(in_data, *input, *output, depth, pass);
     }
-    // The output reaches past the input: transparent there, as it maps.
-    fillWithMappedTransparent(in_data, depth, *output);
+    // The output reaches past the input: transparent there, as it maps. Only
+    // the result rectangle is written, however large the host's world is.
+    const int resultWidth = std::min<int>(out.right - out.left, output->width);
+    const int resultHeight = std::min<int>(out.bottom - out.top, output->height);
+    if (isEmpty(out) || resultWidth <= 0 || resultHeight <= 0) return PF_Err_NONE;
+    const MappedTransparent mapped = mapTransparent(in_data, depth);  // before anything is written
+    const int pixelBytes = bytesPerPixel(depth);
     const PF_LRect both = intersection(in, out);
     const int width = std::min<int>(both.right - both.left,
-                                    std::min(input->width - (both.left - in.left), output->width - (both.left - out.left)));
+                                    std::min(input->width - (both.left - in.left), resultWidth - (both.left - out.left)));
     const int height = std::min<int>(both.bottom - both.top, std::min(input->height - (both.top - in.top),
-                                                                      output->height - (both.top - out.top)));
-    if (isEmpty(both) || width <= 0 || height <= 0) return PF_Err_NONE;
-    const int pixelBytes = bytesPerPixel(depth);
-    PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
-    PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
-    return renderFrame(in_data, from, to, depth, pass);
+                                                                      resultHeight - (both.top - out.top)));
+    PF_LRect rendered{0, 0, 0, 0};
+    if (!isEmpty(both) && width > 0 && height > 0) {
+        // The input's part first: a refusal there leaves the output untouched.
+        PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
+        PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
+        const PF_Err drawn = renderFrame(in_data, from, to, depth, pass);
+        if (drawn != PF_Err_NONE) return drawn;
+        rendered = PF_LRect{both.left - out.left, both.top - out.top, both.left - out.left + width,
+                            both.top - out.top + height};
+    }
+    fillAround(*output, resultWidth, resultHeight, rendered, mapped, pixelBytes);
+    return PF_Err_NONE;
 }
 
 }  // namespace
+
+int livePreRenderRecords() { return LiveCount<PreRenderData>::live(); }
 
 PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
     if (!extra || !extra->input || !extra->output || !extra->cb || !extra->cb->checkout_layer) refuse();

@@ -24,8 +24,10 @@
 // checks the input's pixels out, then the output, renders at the frame's
 // depth (WorldDepth.h: both worlds of the announced bit depth) and checks the
 // input back in, also when a step fails. A smart render without the record of
-// a pre-render, a refused checkout or worlds of the wrong depth give a host
-// error code, leave nothing checked out and do not write the output.
+// a pre-render, a refused checkout (layer, pixels, output or a parameter) or
+// worlds of the wrong depth give a host error code, leave nothing checked out
+// and do not write the output. Only the result rectangle is written: a host's
+// output world may be larger.
 #pragma once
 
 #include "host/ae_effect.h"
@@ -38,5 +40,8 @@ constexpr A_long kInputCheckoutId = 1;
 
 PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra);
 PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* pass);
+
+// Pre-render records made and not yet freed through deletePreRenderData.
+int livePreRenderRecords();
 
 }  // namespace Ombrix::Levels

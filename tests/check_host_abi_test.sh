@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # scripts/check-host-abi, pointed at copies of host/: an unchanged copy shows
-# no difference; a copy with one member moved is reported, member by name.
+# no difference; a copy with one member moved, one constant changed or one
+# member missing is reported by name.
 set -euo pipefail
 root="$1"
 work="$(mktemp -d)"
@@ -28,6 +29,16 @@ grep -q 'DIFFERS: PF_EventExtra.evt_out_flags at: host/ 140, SDK 136' "$work/mov
 # The event record is reported before anything else.
 head -n 1 "$work/moved.txt" | grep -q 'PF_EventExtra' || { cat "$work/moved.txt"; echo "FAIL: PF_EventExtra not first"; exit 1; }
 
+# A constant given another bit is reported with both values.
+cp -r "$root/host" "$work/value"
+sed -i 's/PF_EO_UPDATE_NOW = 1L << 3,/PF_EO_UPDATE_NOW = 1L << 4,/' "$work/value/ae_event.h"
+grep -q 'PF_EO_UPDATE_NOW = 1L << 4,' "$work/value/ae_event.h" || { echo "FAIL: the constant was not changed"; exit 1; }
+if "$root/scripts/check-host-abi" "$work/value" >"$work/value.txt"; then
+    cat "$work/value.txt"; echo "FAIL: a changed constant was not reported"; exit 1
+fi
+grep -q 'DIFFERS: value of PF_EO_UPDATE_NOW: host/ 8, SDK 16' "$work/value.txt" ||
+    { cat "$work/value.txt"; echo "FAIL: the changed constant is not named"; exit 1; }
+
 # A member the copy lacks is reported as missing.
 cp -r "$root/host" "$work/renamed"
 sed -i 's/\bplugin_state\b/plugin_stateX/' "$work/renamed/ae_event.h"
@@ -36,4 +47,4 @@ if "$root/scripts/check-host-abi" "$work/renamed" >"$work/renamed.txt"; then
 fi
 grep -q 'not in the SDK headers (or named differently): PF_Context.plugin_state at' "$work/renamed.txt" ||
     { cat "$work/renamed.txt"; echo "FAIL: the missing member is not named"; exit 1; }
-echo "check-host-abi reports moved and missing members"
+echo "check-host-abi reports moved members, changed constants and missing members"

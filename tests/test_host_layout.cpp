@@ -1,13 +1,20 @@
-// The host's binary layout, member by member. The expected offsets and sizes
-// are written here from the host's documented 64-bit layouts, not computed
-// from our declarations: a member dropped, moved or resized in host/ fails a
-// row. The same table runs in the Linux build and in the Windows build under
-// Wine, so both are held to one layout.
+// The host's binary layout, member by member, and the host's values. The
+// expected offsets, sizes and values are written here from the host's
+// documented 64-bit layouts, not computed from our declarations: a member
+// dropped, moved or resized in host/, a pixel's channels reordered, or a
+// command number, flag bit, pixel-format code, event or window type changed
+// fails a row. Each value row and pixel-order row names where its expectation
+// comes from: G the host's plug-in guide, R the host's published interface as
+// recalled by more than one reader, S the effect's own design notes on the
+// host's values. The same table runs in the Linux build and in the Windows
+// build under Wine, so both are held to one layout; scripts/check-host-abi
+// compares every row with the host's own headers.
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "host/ae_suites.h"
 
@@ -28,10 +35,27 @@ void PrintTo(const Layout& l, std::ostream* os) { *os << l.what; }
     Layout { "sizeof " #record "." #member, sizeof(record::member), bytes }
 #define SLOT(table, function, slot) \
     Layout { #table "." #function " in slot", offsetof(table, function) / sizeof(void*), slot }
+// A member's offset whose expectation names its source mark (G, R or S).
+#define FIELD(record, member, offset, mark) \
+    Layout { #record "." #member " at (" #mark ")", offsetof(record, member), offset }
+
+struct Value {
+    const char* what;
+    long long actual;
+    long long expected;
+};
+// A host constant's value, with the source mark (G, R or S) of its expectation.
+#define VALUE(name, value, mark) \
+    Value { #name " (" #mark ")", static_cast<long long>(name), static_cast<long long>(value) }
 
 class HostLayout : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(HostLayout, MatchesTheHost) { EXPECT_EQ(GetParam().actual, GetParam().expected) << GetParam().what; }
+
+// One test per group of values: each value that differs is named.
+void expectHostValues(const std::vector<Value>& values) {
+    for (const Value& v : values) EXPECT_EQ(v.actual, v.expected) << v.what;
+}
 
 // PF_EventExtra comes first: whether `cbs` is a pointer decides where
 // evt_out_flags lies, which the effect writes after every event.
@@ -94,6 +118,16 @@ INSTANTIATE_TEST_SUITE_P(Worlds, HostLayout, ::testing::Values(
     AT(PF_LayerDef, origin_y, 108), AT(PF_LayerDef, reserved_long3, 112), AT(PF_LayerDef, dephault, 116),
     SIZE(PF_Pixel8, 4), SIZE(PF_Pixel16, 8), SIZE(PF_PixelFloat, 16), AT(PF_Pixel8, alpha, 0),
     AT(PF_Pixel8, red, 1), AT(PF_Pixel8, green, 2), AT(PF_Pixel8, blue, 3)));
+
+// Every pixel type's channels in memory order: alpha first at every depth.
+INSTANTIATE_TEST_SUITE_P(PixelOrder, HostLayout, ::testing::Values(
+    FIELD(PF_Pixel, alpha, 0, G), FIELD(PF_Pixel, red, 1, G), FIELD(PF_Pixel, green, 2, G), FIELD(PF_Pixel, blue, 3, G),
+    FIELD(PF_Pixel16, alpha, 0, S), FIELD(PF_Pixel16, red, 2, S), FIELD(PF_Pixel16, green, 4, S),
+    FIELD(PF_Pixel16, blue, 6, S), MEMBER_SIZE(PF_Pixel16, alpha, 2),
+    FIELD(PF_PixelFloat, alpha, 0, S), FIELD(PF_PixelFloat, red, 4, S), FIELD(PF_PixelFloat, green, 8, S),
+    FIELD(PF_PixelFloat, blue, 12, S), MEMBER_SIZE(PF_PixelFloat, alpha, 4),
+    FIELD(DRAWBOT_ColorRGBA, red, 0, R), FIELD(DRAWBOT_ColorRGBA, green, 4, R), FIELD(DRAWBOT_ColorRGBA, blue, 8, R),
+    FIELD(DRAWBOT_ColorRGBA, alpha, 12, R), SIZE(DRAWBOT_ColorRGBA, 16)));
 
 INSTANTIATE_TEST_SUITE_P(Parameters, HostLayout, ::testing::Values(
     SIZE(PF_ParamDef, 176), AT(PF_ParamDef, uu, 0), AT(PF_ParamDef, ui_flags, 4), AT(PF_ParamDef, ui_width, 8),
@@ -165,5 +199,245 @@ INSTANTIATE_TEST_SUITE_P(ParamUtils, HostLayout, ::testing::Values(
     SIZE(A_Time, 8), AT(A_Time, value, 0), AT(A_Time, scale, 4), SIZE(PF_State, 16),
     SLOT(PF_ParamUtilsSuite3, PF_UpdateParamUI, 0), SLOT(PF_ParamUtilsSuite3, PF_GetCurrentState, 1),
     SLOT(PF_ParamUtilsSuite3, PF_AreStatesIdentical, 2)));
+
+// Every Drawbot slot, so that two swapped functions fail (the Drawbot suites'
+// documented order).
+INSTANTIATE_TEST_SUITE_P(DrawbotSlots, HostLayout, ::testing::Values(
+    SLOT(DRAWBOT_SupplierSuite1, NewPen, 0),
+    SLOT(DRAWBOT_SupplierSuite1, NewBrush, 1),
+    SLOT(DRAWBOT_SupplierSuite1, SupportsText, 2),
+    SLOT(DRAWBOT_SupplierSuite1, GetDefaultFontSize, 3),
+    SLOT(DRAWBOT_SupplierSuite1, NewDefaultFont, 4),
+    SLOT(DRAWBOT_SupplierSuite1, NewImageFromBuffer, 5),
+    SLOT(DRAWBOT_SupplierSuite1, NewPath, 6),
+    SLOT(DRAWBOT_SupplierSuite1, SupportsPixelLayoutBGRA, 7),
+    SLOT(DRAWBOT_SupplierSuite1, PrefersPixelLayoutBGRA, 8),
+    SLOT(DRAWBOT_SupplierSuite1, SupportsPixelLayoutARGB, 9),
+    SLOT(DRAWBOT_SupplierSuite1, PrefersPixelLayoutARGB, 10),
+    SLOT(DRAWBOT_SupplierSuite1, RetainObject, 11),
+    SLOT(DRAWBOT_SurfaceSuite2, PushStateStack, 0),
+    SLOT(DRAWBOT_SurfaceSuite2, PopStateStack, 1),
+    SLOT(DRAWBOT_SurfaceSuite2, PaintRect, 2),
+    SLOT(DRAWBOT_SurfaceSuite2, FillPath, 3),
+    SLOT(DRAWBOT_SurfaceSuite2, StrokePath, 4),
+    SLOT(DRAWBOT_SurfaceSuite2, Clip, 5),
+    SLOT(DRAWBOT_SurfaceSuite2, GetClipBounds, 6),
+    SLOT(DRAWBOT_SurfaceSuite2, IsWithinClipBounds, 7),
+    SLOT(DRAWBOT_SurfaceSuite2, Transform, 8),
+    SLOT(DRAWBOT_SurfaceSuite2, DrawString, 9),
+    SLOT(DRAWBOT_SurfaceSuite2, SetInterpolationPolicy, 11),
+    SLOT(DRAWBOT_SurfaceSuite2, GetInterpolationPolicy, 12),
+    SLOT(DRAWBOT_SurfaceSuite2, SetAntiAliasPolicy, 13),
+    SLOT(DRAWBOT_SurfaceSuite2, GetAntiAliasPolicy, 14),
+    SLOT(DRAWBOT_SurfaceSuite2, GetTransformToScreenScale, 16),
+    SLOT(DRAWBOT_PathSuite1, MoveTo, 0),
+    SLOT(DRAWBOT_PathSuite1, LineTo, 1),
+    SLOT(DRAWBOT_PathSuite1, BezierTo, 2),
+    SLOT(DRAWBOT_PathSuite1, AddRect, 3),
+    SLOT(DRAWBOT_PathSuite1, AddArc, 4)));
+
+// Every command number.
+TEST(HostValues, Commands) {
+    expectHostValues({
+        VALUE(PF_Cmd_ABOUT, 0, S),
+        VALUE(PF_Cmd_GLOBAL_SETUP, 1, S),
+        VALUE(PF_Cmd_UNUSED_0, 2, R),
+        VALUE(PF_Cmd_GLOBAL_SETDOWN, 3, S),
+        VALUE(PF_Cmd_PARAMS_SETUP, 4, S),
+        VALUE(PF_Cmd_SEQUENCE_SETUP, 5, R),
+        VALUE(PF_Cmd_SEQUENCE_RESETUP, 6, R),
+        VALUE(PF_Cmd_SEQUENCE_FLATTEN, 7, R),
+        VALUE(PF_Cmd_SEQUENCE_SETDOWN, 8, R),
+        VALUE(PF_Cmd_DO_DIALOG, 9, R),
+        VALUE(PF_Cmd_FRAME_SETUP, 10, R),
+        VALUE(PF_Cmd_RENDER, 11, S),
+        VALUE(PF_Cmd_FRAME_SETDOWN, 12, R),
+        VALUE(PF_Cmd_USER_CHANGED_PARAM, 13, R),
+        VALUE(PF_Cmd_UPDATE_PARAMS_UI, 14, S),
+        VALUE(PF_Cmd_EVENT, 15, S),
+        VALUE(PF_Cmd_GET_EXTERNAL_DEPENDENCIES, 16, R),
+        VALUE(PF_Cmd_COMPLETELY_GENERAL, 17, R),
+        VALUE(PF_Cmd_QUERY_DYNAMIC_FLAGS, 18, R),
+        VALUE(PF_Cmd_AUDIO_RENDER, 19, R),
+        VALUE(PF_Cmd_AUDIO_SETUP, 20, R),
+        VALUE(PF_Cmd_AUDIO_SETDOWN, 21, R),
+        VALUE(PF_Cmd_ARBITRARY_CALLBACK, 22, R),
+        VALUE(PF_Cmd_SMART_PRE_RENDER, 23, S),
+        VALUE(PF_Cmd_SMART_RENDER, 24, S)});
+}
+
+// Every out_flags and out_flags2 bit.
+TEST(HostValues, OutFlags) {
+    expectHostValues({
+        VALUE(PF_OutFlag_NONE, 0, R),
+        VALUE(PF_OutFlag_KEEP_RESOURCE_OPEN, 1, R),
+        VALUE(PF_OutFlag_WIDE_TIME_INPUT, 2, R),
+        VALUE(PF_OutFlag_NON_PARAM_VARY, 4, R),
+        VALUE(PF_OutFlag_SEQUENCE_DATA_NEEDS_FLATTENING, 16, R),
+        VALUE(PF_OutFlag_I_DO_DIALOG, 32, R),
+        VALUE(PF_OutFlag_USE_OUTPUT_EXTENT, 64, R),
+        VALUE(PF_OutFlag_SEND_DO_DIALOG, 128, R),
+        VALUE(PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0x100, S),
+        VALUE(PF_OutFlag_I_EXPAND_BUFFER, 0x200, R),
+        VALUE(PF_OutFlag_PIX_INDEPENDENT, 0x400, R),
+        VALUE(PF_OutFlag_I_WRITE_INPUT_BUFFER, 0x800, R),
+        VALUE(PF_OutFlag_I_SHRINK_BUFFER, 0x1000, R),
+        VALUE(PF_OutFlag_WORKS_IN_PLACE, 0x2000, R),
+        VALUE(PF_OutFlag_CUSTOM_UI, 0x8000, S),
+        VALUE(PF_OutFlag_REFRESH_UI, 0x20000, R),
+        VALUE(PF_OutFlag_SEND_UPDATE_PARAMS_UI, 0x400000, R),
+        VALUE(PF_OutFlag_DEEP_COLOR_AWARE, 0x2000000, S),
+        VALUE(PF_OutFlag2_NONE, 0, R),
+        VALUE(PF_OutFlag2_SUPPORTS_QUERY_DYNAMIC_FLAGS, 1, R),
+        VALUE(PF_OutFlag2_I_USE_3D_CAMERA, 2, R),
+        VALUE(PF_OutFlag2_I_USE_3D_LIGHTS, 4, R),
+        VALUE(PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG, 8, S),
+        VALUE(PF_OutFlag2_I_AM_THREADSAFE, 16, R),
+        VALUE(PF_OutFlag2_SUPPORTS_SMART_RENDER, 0x400, S),
+        VALUE(PF_OutFlag2_FLOAT_COLOR_AWARE, 0x1000, S),
+        VALUE(PF_OutFlag2_SUPPORTS_THREADED_RENDERING, 0x8000000, R)});
+}
+
+// Pixel-format codes and Drawbot pixel layouts.
+TEST(HostValues, PixelFormats) {
+    expectHostValues({
+        VALUE(PF_PixelFormat_ARGB32, 0x62677261, S),
+        VALUE(PF_PixelFormat_ARGB64, 0x36316561, S),
+        VALUE(PF_PixelFormat_ARGB128, 0x32336561, S),
+        VALUE(PF_PixelFormat_INVALID, 0x646c6962, R),
+        VALUE(kDRAWBOT_PixelLayout_24RGB, 0, R),
+        VALUE(kDRAWBOT_PixelLayout_24BGR, 1, R),
+        VALUE(kDRAWBOT_PixelLayout_32RGB, 2, R),
+        VALUE(kDRAWBOT_PixelLayout_32BGR, 3, R),
+        VALUE(kDRAWBOT_PixelLayout_32ARGB_Straight, 4, R),
+        VALUE(kDRAWBOT_PixelLayout_32ARGB_Premul, 5, R),
+        VALUE(kDRAWBOT_PixelLayout_32BGRA_Straight, 6, S),
+        VALUE(kDRAWBOT_PixelLayout_32BGRA_Premul, 7, R),
+        VALUE(kDRAWBOT_FillType_EvenOdd, 0, R),
+        VALUE(kDRAWBOT_FillType_Winding, 1, R),
+        VALUE(kDRAWBOT_FillType_Default, 1, R)});
+}
+
+// Event types, window types, effect areas, event out-flags and cursors.
+TEST(HostValues, Events) {
+    expectHostValues({
+        VALUE(PF_Event_NEW_CONTEXT, 0, R),
+        VALUE(PF_Event_ACTIVATE, 1, R),
+        VALUE(PF_Event_DO_CLICK, 2, S),
+        VALUE(PF_Event_DRAG, 3, S),
+        VALUE(PF_Event_DRAW, 4, S),
+        VALUE(PF_Event_DEACTIVATE, 5, R),
+        VALUE(PF_Event_CLOSE_CONTEXT, 6, R),
+        VALUE(PF_Event_IDLE, 7, R),
+        VALUE(PF_Event_ADJUST_CURSOR, 9, S),
+        VALUE(PF_Event_KEYDOWN, 10, R),
+        VALUE(PF_Event_MOUSE_EXITED, 11, R),
+        VALUE(PF_Window_NONE, -1, R),
+        VALUE(PF_Window_COMP, 0, R),
+        VALUE(PF_Window_LAYER, 1, R),
+        VALUE(PF_Window_EFFECT, 2, S),
+        VALUE(PF_EA_NONE, 0, R),
+        VALUE(PF_EA_PARAM_TITLE, 1, R),
+        VALUE(PF_EA_CONTROL, 2, R),
+        VALUE(PF_EO_NONE, 0, R),
+        VALUE(PF_EO_HANDLED_EVENT, 1, S),
+        VALUE(PF_EO_ALWAYS_UPDATE, 2, R),
+        VALUE(PF_EO_NEVER_UPDATE, 4, R),
+        VALUE(PF_EO_UPDATE_NOW, 8, S),
+        VALUE(PF_Cursor_CUSTOM, -1, R),
+        VALUE(PF_Cursor_NONE, 0, R),
+        VALUE(PF_Cursor_ARROW, 1, R),
+        VALUE(PF_Cursor_FINGER_POINTER, 23, S)});
+}
+
+// Parameter types and flags, UI flags, change flags, custom UI event flags.
+TEST(HostValues, Parameters) {
+    expectHostValues({
+        VALUE(PF_Param_RESERVED, -1, R),
+        VALUE(PF_Param_LAYER, 0, R),
+        VALUE(PF_Param_SLIDER, 1, R),
+        VALUE(PF_Param_FIX_SLIDER, 2, R),
+        VALUE(PF_Param_ANGLE, 3, R),
+        VALUE(PF_Param_CHECKBOX, 4, R),
+        VALUE(PF_Param_COLOR, 5, R),
+        VALUE(PF_Param_POINT, 6, R),
+        VALUE(PF_Param_POPUP, 7, R),
+        VALUE(PF_Param_CUSTOM, 8, R),
+        VALUE(PF_Param_NO_DATA, 9, R),
+        VALUE(PF_Param_FLOAT_SLIDER, 10, R),
+        VALUE(PF_Param_ARBITRARY_DATA, 11, R),
+        VALUE(PF_Param_PATH, 12, R),
+        VALUE(PF_Param_GROUP_START, 13, R),
+        VALUE(PF_Param_GROUP_END, 14, R),
+        VALUE(PF_Param_BUTTON, 15, R),
+        VALUE(PF_ParamFlag_RESERVED1, 1, R),
+        VALUE(PF_ParamFlag_CANNOT_TIME_VARY, 2, S),
+        VALUE(PF_ParamFlag_CANNOT_INTERP, 4, S),
+        VALUE(PF_ParamFlag_RESERVED2, 8, R),
+        VALUE(PF_ParamFlag_RESERVED3, 16, R),
+        VALUE(PF_ParamFlag_COLLAPSE_TWIRLY, 32, S),
+        VALUE(PF_ParamFlag_START_COLLAPSED, 32, S),
+        VALUE(PF_ParamFlag_SUPERVISE, 64, S),
+        VALUE(PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS, 128, R),
+        VALUE(PF_PUI_NONE, 0, R),
+        VALUE(PF_PUI_TOPIC, 1, R),
+        VALUE(PF_PUI_CONTROL, 2, S),
+        VALUE(PF_PUI_STD_CONTROL_ONLY, 4, R),
+        VALUE(PF_PUI_NO_ECW_UI, 8, R),
+        VALUE(PF_PUI_ECW_SEPARATOR, 16, R),
+        VALUE(PF_PUI_DISABLED, 32, R),
+        VALUE(PF_PUI_INVISIBLE, 256, R),
+        VALUE(PF_ChangeFlag_NONE, 0, R),
+        VALUE(PF_ChangeFlag_CHANGED_VALUE, 1, R),
+        VALUE(PF_CustomEFlag_NONE, 0, R),
+        VALUE(PF_CustomEFlag_COMP, 1, R),
+        VALUE(PF_CustomEFlag_LAYER, 2, R),
+        VALUE(PF_CustomEFlag_EFFECT, 4, R),
+        VALUE(PF_CustomEFlag_PREVIEW, 8, R)});
+}
+
+// Error codes.
+TEST(HostValues, ErrorCodes) {
+    expectHostValues({
+        VALUE(A_Err_NONE, 0, R),
+        VALUE(A_Err_GENERIC, 1, R),
+        VALUE(A_Err_STRUCT, 2, R),
+        VALUE(A_Err_PARAMETER, 3, R),
+        VALUE(A_Err_ALLOC, 4, R),
+        VALUE(A_Err_MISSING_SUITE, 13, S),
+        VALUE(PF_Err_NONE, 0, S),
+        VALUE(PF_Err_OUT_OF_MEMORY, 4, R),
+        VALUE(PF_Err_INTERNAL_STRUCT_DAMAGED, 512, R),
+        VALUE(PF_Err_INVALID_INDEX, 513, R),
+        VALUE(PF_Err_UNRECOGNIZED_PARAM_TYPE, 514, S),
+        VALUE(PF_Err_INVALID_CALLBACK, 515, R),
+        VALUE(PF_Err_BAD_CALLBACK_PARAM, 516, S),
+        VALUE(PF_Interrupt_CANCEL, 517, R),
+        VALUE(PF_Err_CANNOT_PARSE_KEYFRAME_TEXT, 518, R)});
+}
+
+// World flags, qualities, fields, channel masks and the other values the records carry.
+TEST(HostValues, OtherValues) {
+    expectHostValues({
+        VALUE(PF_WorldFlag_DEEP, 1, R),
+        VALUE(PF_WorldFlag_WRITEABLE, 2, R),
+        VALUE(PF_Quality_LO, 0, R),
+        VALUE(PF_Quality_HI, 1, R),
+        VALUE(PF_MF_Alpha_PREMUL, 0, R),
+        VALUE(PF_MF_Alpha_STRAIGHT, 1, R),
+        VALUE(PF_Field_FRAME, 0, R),
+        VALUE(PF_Field_UPPER, 1, R),
+        VALUE(PF_Field_LOWER, 2, R),
+        VALUE(PF_Xfer_NONE, -1, R),
+        VALUE(PF_Xfer_COPY, 0, R),
+        VALUE(PF_ChannelMask_ALPHA, 1, R),
+        VALUE(PF_ChannelMask_RED, 2, R),
+        VALUE(PF_ChannelMask_GREEN, 4, R),
+        VALUE(PF_ChannelMask_BLUE, 8, R),
+        VALUE(PF_ChannelMask_ARGB, 15, R),
+        VALUE(PF_GPU_Framework_NONE, 0, R),
+        VALUE(PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS, 1, R),
+        VALUE(PF_APP_LANG_TAG_SIZE, 6, R)});
+}
 
 }  // namespace

@@ -154,20 +154,42 @@ TEST_F(RenderCommand, FramesCallNoHostServiceForTheirPixels) {
 
 class RenderCommandOnBothPaths : public PathRenderTest {};
 
-TEST_P(RenderCommandOnBothPaths, AParameterThatCannotBeReadKeepsItsDefault) {
-    LevelsSettings settings = someSettings();
+// A parameter the host refuses (here: the render is cancelled) fails the frame
+// with the host's code: the output is not drawn (a frame with that parameter
+// at its default would be cached as right), nothing stays checked out, and the
+// next frame renders. The first, a middle and the last of the 27 reads.
+TEST_P(RenderCommandOnBothPaths, ARefusedParameterCheckoutFailsTheFrameWithTheHostsCode) {
+    const LevelsSettings settings = someSettings();
     applySettings(*host, settings);
-    hostsim::World input = everyValuePicture();
-    hostsim::World output(256, 4);
-    ASSERT_EQ(render(input, output), PF_Err_NONE);
-    expectModel(input, output, settings);
-    // The composite input black is read first; the host refuses it this time.
-    host->param(Ombrix::Levels::levelParam(1, Ombrix::Levels::kSlotInputBlack)).u.fs_d.value = 90;
-    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
-    hostsim::World again(256, 4);
-    ASSERT_EQ(render(input, again), PF_Err_NONE);
-    settings.composite.inputBlack = 0;  // its default
-    expectModel(input, again, settings);
+    hostsim::World input = everyValuePicture(3, 8);
+    for (const int nth : {1, 14, 27}) {
+        for (const PF_PixelFormat format : {PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64}) {
+            SCOPED_TRACE("checkout " + std::to_string(nth) + ", format " + std::to_string(format));
+            hostsim::World in(input.width(), input.height(), format, 8);
+            for (int y = 0; y < in.height(); ++y) {
+                for (int x = 0; x < in.width(); ++x) {
+                    const PF_Pixel8 p = input.pixel8(x, y);
+                    if (format == PF_PixelFormat_ARGB32) {
+                        in.pixel8(x, y) = p;
+                    } else {
+                        in.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(p.alpha * 128), static_cast<A_u_short>(p.red * 128),
+                                                      static_cast<A_u_short>(p.green * 128), static_cast<A_u_short>(p.blue * 128)};
+                    }
+                }
+            }
+            hostsim::World output(in.width(), in.height(), format, 4);
+            fillBytes(output, 0x5A);
+            host->failCheckout(nth, PF_Interrupt_CANCEL);
+            EXPECT_EQ(render(in, output), PF_Interrupt_CANCEL);
+            host->failCheckout(0, 0);
+            for (uint8_t byte : output.memory()) ASSERT_EQ(byte, 0x5A) << "the output was written";
+            EXPECT_EQ(host->checkedOutParams(), 0);
+            if (format == PF_PixelFormat_ARGB32) {
+                ASSERT_EQ(render(in, output), PF_Err_NONE);
+                expectModel(in, output, settings);
+            }
+        }
+    }
     EXPECT_HOST_CLEAN(*host);
 }
 

@@ -82,20 +82,51 @@ TEST_F(Settings, EverySliderTypeIsRead) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-TEST_F(Settings, ARefusedCheckoutKeepsTheDefaultAndChecksNothingIn) {
+// A refused checkout ends the read with the host's code; what was checked out
+// before it is checked back in.
+TEST_F(Settings, ARefusedCheckoutThrowsTheHostsCodeAndChecksNothingIn) {
     host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 40.0;
     LevelsSettings s;
     inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
     EXPECT_EQ(s.composite.inputBlack, 40.0);
-    host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 80.0;
-    host->param(levelParam(kChannelAlpha, kSlotOutputWhite)).u.fs_d.value = 100.0;
-    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);  // the first read: composite input black
-    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
-    EXPECT_EQ(s.composite.inputBlack, 0.0) << "a refused parameter keeps its default, not the last frame's value";
-    EXPECT_EQ(s.alpha.outputWhite, 100.0) << "the rest is read";
-    bool clip = false;
-    host->failCheckout(1, PF_Err_INTERNAL_STRUCT_DAMAGED);
-    inRender([&](PF_InData* in_data) { EXPECT_FALSE(readCheckbox(in_data, kParamClipBlack, clip)); });
+    for (const int nth : {1, 2, 26, 27}) {
+        host->failCheckout(nth, PF_Interrupt_CANCEL);
+        int thrown = 0;
+        inRender([&](PF_InData* in_data) {
+            try {
+                readLevelsSettings(in_data);
+            } catch (int code) {
+                thrown = code;
+            }
+        });
+        EXPECT_EQ(thrown, PF_Interrupt_CANCEL) << "checkout " << nth;
+        EXPECT_EQ(host->checkedOutParams(), 0) << "checkout " << nth;
+    }
+    for (const PF_Err code : {PF_Err_INTERNAL_STRUCT_DAMAGED, PF_Err_OUT_OF_MEMORY}) {
+        bool clip = false;
+        double value = 0.0;
+        int thrown = 0;
+        host->failCheckout(1, code);
+        inRender([&](PF_InData* in_data) {
+            try {
+                readCheckbox(in_data, kParamClipBlack, clip);
+            } catch (int c) {
+                thrown = c;
+            }
+        });
+        EXPECT_EQ(thrown, code);
+        thrown = 0;
+        host->failCheckout(1, code);
+        inRender([&](PF_InData* in_data) {
+            try {
+                readSliderValue(in_data, levelParam(kChannelRed, kSlotGamma), value);
+            } catch (int c) {
+                thrown = c;
+            }
+        });
+        EXPECT_EQ(thrown, code);
+    }
+    host->failCheckout(0, 0);
     EXPECT_EQ(host->checkedOutParams(), 0);
     EXPECT_HOST_CLEAN(*host);
 }

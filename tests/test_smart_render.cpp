@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include "entry/ThrownCode.h"
+#include "render/SmartRender.h"
 #include "tests/RenderFixture.h"
 
 namespace {
@@ -288,6 +290,167 @@ TEST_P(SmartRender, WorldsOfAnotherDepthThanAnnouncedAreRefusedWithTheOutputUnto
 TEST_P(SmartRender, CommandsWithoutTheirRecordsAreRefused) {
     EXPECT_NE(host->send(PF_Cmd_SMART_PRE_RENDER), PF_Err_NONE);
     EXPECT_NE(host->send(PF_Cmd_SMART_RENDER), PF_Err_NONE);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// A parameter the host refuses during pre-render or smart render (a cancelled
+// render) fails the command with the host's code: nothing written, nothing
+// left checked out. Smart render reads the settings twice when the output
+// reaches past the input (the map of a transparent pixel, then the frame):
+// a refusal of either read leaves the output as it was.
+TEST_P(SmartRender, ARefusedParameterCheckoutFailsTheCommandWithTheHostsCode) {
+    hostsim::World input(20, 10, PF_PixelFormat_ARGB128);
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 20; ++x) input.pixelFloat(x, y) = PF_PixelFloat{1.0f, 0.25f, 0.5f, 0.75f};
+    }
+    host->setInputLayer(input.def());
+    hostsim::World output(20, 10, PF_PixelFormat_ARGB128);
+    fillBytes(output, 0x5A);
+
+    host->failCheckout(1, PF_Interrupt_CANCEL);
+    EXPECT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Interrupt_CANCEL);
+    EXPECT_EQ(host->checkedOutParams(), 0);
+
+    for (const int nth : {1, 27}) {
+        ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Err_NONE);
+        host->failCheckout(nth, PF_Interrupt_CANCEL);
+        EXPECT_EQ(host->smartRender(output.def()), PF_Interrupt_CANCEL) << "checkout " << nth;
+        host->failCheckout(0, 0);
+    }
+    LevelsSettings settings;
+    settings.alpha.outputBlack = 51;  // transparent becomes visible
+    applySettings(*host, settings);
+    const PF_LRect trim{4, 2, 12, 9};
+    host->trimLayerCheckout(&trim);
+    for (const int nth : {1, 27, 28, 54}) {
+        ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Err_NONE);
+        host->failCheckout(nth, PF_Interrupt_CANCEL);
+        EXPECT_EQ(host->smartRender(output.def()), PF_Interrupt_CANCEL) << "checkout " << nth;
+        host->failCheckout(0, 0);
+    }
+    host->trimLayerCheckout(nullptr);
+    for (uint8_t byte : output.memory()) ASSERT_EQ(byte, 0x5A) << "the output was written";
+    EXPECT_EQ(host->checkedOutParams(), 0);
+    EXPECT_EQ(host->layerPixelsCheckedOut(), 0);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// A host's output world may be larger than the result rectangle: the pixels
+// past it are not the effect's to write, also when the map of a transparent
+// pixel fills the part the input does not cover. At every depth.
+TEST_P(SmartRender, OnlyTheResultRectangleOfALargerOutputIsWritten) {
+    for (const A_short bits : {8, 16, 32}) {
+        SCOPED_TRACE("bits " + std::to_string(bits));
+        const PF_PixelFormat format =
+            bits == 8 ? PF_PixelFormat_ARGB32 : bits == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+        hostsim::World input(20, 10, format);
+        fillBytes(input, 0x10);
+        host->setInputLayer(input.def());
+        LevelsSettings settings;
+        settings.alpha.outputBlack = 51;
+        applySettings(*host, settings);
+        const PF_LRect trim{4, 2, 12, 9};
+        host->trimLayerCheckout(&trim);
+        PF_RenderRequest request = hostsim::Host::fullRequest(20, 10);
+        request.rect = PF_LRect{1, 1, 30, 8};
+        ASSERT_EQ(host->smartPreRender(request, bits), PF_Err_NONE);
+        const PF_LRect result = host->preRenderOutput().result_rect;
+        ASSERT_TRUE(sameRect(result, PF_LRect{1, 1, 20, 8}));
+        hostsim::World output(25, 11, format, 8);
+        fillBytes(output, 0x5A);
+        ASSERT_EQ(host->smartRender(output.def()), PF_Err_NONE);
+        host->trimLayerCheckout(nullptr);
+        const int pixelBytes = hostsim::World::bytesPerPixel(format);
+        int written = 0, outside = 0;
+        for (int y = 0; y < output.height(); ++y) {
+            const uint8_t* row = output.memory().data() + static_cast<size_t>(y) * output.def()->rowbytes;
+            for (int x = 0; x * pixelBytes < output.def()->rowbytes; ++x) {
+                const bool inResult = x < 19 && y < 7;
+                bool untouched = true;
+                for (int b = 0; b < pixelBytes && x * pixelBytes + b < output.def()->rowbytes; ++b) {
+                    untouched = untouched && row[x * pixelBytes + b] == 0x5A;
+                }
+                if (inResult) written += untouched ? 0 : 1;
+                if (!inResult && !untouched && outside++ < 3) {
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") past the result rectangle was written";
+                }
+            }
+        }
+        EXPECT_EQ(written, 19 * 7);
+        EXPECT_EQ(outside, 0);
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// A host that cannot tell a world's depth: the deep flag with the announced
+// bit depth decides, so float worlds are rendered as float and 16-bit worlds
+// as 16-bit, not one taken for the other.
+TEST_P(SmartRender, WithoutTheWorldSuiteTheDeepFlagTakesTheAnnouncedDepth) {
+    host->refuseSuite("PF World Suite", 2);
+    LevelsSettings settings;
+    settings.clipBlack = settings.clipWhite = false;
+    settings.composite.gamma = 2.0;
+    settings.red.outputBlack = 20;
+    applySettings(*host, settings);
+    hostsim::World input = floatPicture(floatValues(), 23);
+    hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB128, 12);
+    ASSERT_EQ(smartFrame(input, output, 32), PF_Err_NONE);
+    expectFloatFrame(input, output, settings);
+
+    hostsim::World input16(33, 5, PF_PixelFormat_ARGB64);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 33; ++x) {
+            const auto code = [&](int k) { return static_cast<A_u_short>((x * 997 + y * 4099 + k * 7919) % 32769); };
+            input16.pixel16(x, y) = PF_Pixel16{code(0), code(1), code(2), code(3)};
+        }
+    }
+    hostsim::World output16(33, 5, PF_PixelFormat_ARGB64);
+    hostsim::World expected(33, 5, PF_PixelFormat_ARGB64);
+    host->allowSuite("PF World Suite", 2);
+    ASSERT_EQ(smartFrame(input16, expected, 16), PF_Err_NONE);
+    host->refuseSuite("PF World Suite", 2);
+    ASSERT_EQ(smartFrame(input16, output16, 16), PF_Err_NONE);
+    EXPECT_EQ(output16.memory(), expected.memory()) << "a 16-bit frame renders alike with and without the suite";
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// The pre-render record is freed, not only cleared, by the delete function the
+// host calls: the effect's own commands, linked into this test, count the
+// records they make, and the simulator frees them as a host does.
+PF_Err AE_CALLBACK smartCommandsInProcess(PF_Cmd cmd, PF_InData* in_data, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
+                                          void* extra) {
+    try {
+        if (cmd == PF_Cmd_SMART_PRE_RENDER) {
+            return Ombrix::Levels::smartPreRender(in_data, static_cast<PF_PreRenderExtra*>(extra));
+        }
+        if (cmd == PF_Cmd_SMART_RENDER) {
+            return Ombrix::Levels::smartRender(in_data, static_cast<PF_SmartRenderExtra*>(extra), nullptr);
+        }
+    } catch (int code) {
+        return Ombrix::Levels::hostCodeForThrown(code);
+    }
+    return PF_Err_NONE;
+}
+
+TEST_P(SmartRender, EveryPreRenderRecordMadeIsFreed) {
+    using Ombrix::Levels::livePreRenderRecords;
+    ASSERT_EQ(livePreRenderRecords(), 0);
+    hostsim::World input(9, 4, PF_PixelFormat_ARGB128);
+    hostsim::World output(9, 4, PF_PixelFormat_ARGB128);
+    host->setInputLayer(input.def());
+    host->routeCommandsTo(smartCommandsInProcess);
+    const int freedBefore = host->preRenderDataFreed();
+    ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(9, 4), 32), PF_Err_NONE);
+    EXPECT_EQ(livePreRenderRecords(), 1);
+    ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(9, 4), 32), PF_Err_NONE);  // replaces the first
+    EXPECT_EQ(livePreRenderRecords(), 1);
+    host->discardPreRender();
+    EXPECT_EQ(livePreRenderRecords(), 0);
+    ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(9, 4), 32), PF_Err_NONE);
+    host->smartRender(output.def());  // no render path in this copy: it fails, the host frees the record
+    EXPECT_EQ(livePreRenderRecords(), 0);
+    EXPECT_EQ(host->preRenderDataFreed() - freedBefore, 3);
+    host->routeCommandsTo(nullptr);
     EXPECT_HOST_CLEAN(*host);
 }
 

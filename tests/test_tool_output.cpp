@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 
 #if !defined(_WIN32)
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -213,6 +216,144 @@ TEST(OutputFile, AnInterruptionRemovesTheTemporaryFile) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "signal " << sig << ", status " << status;
         EXPECT_TRUE(folder.names().empty()) << "signal " << sig << " left " << folder.names().front();
     }
+}
+
+// Every signal whose default ends the tool removes the temporary file too: a
+// closed pipe, a quit from the terminal, the user signals, timers and limits.
+TEST(OutputFile, EverySignalThatEndsTheToolRemovesTheTemporaryFile) {
+    for (int sig : {SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF}) {
+        ScratchFolder folder("signalled");
+        const std::string out = folder / "out.png";
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const struct rlimit noCore = {0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT's and SIGXFSZ's default writes a core file
+            zanth::OutputFile file(out);
+            file.write("partial", 7);
+            raise(sig);
+            _exit(0);  // not reached: the signal ends the process
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "signal " << sig << ", status " << status;
+        EXPECT_TRUE(folder.names().empty()) << "signal " << sig << " left " << folder.names().front();
+    }
+}
+
+// A signal the tool was started ignoring (nohup) stays ignored: the write
+// goes on and completes.
+TEST(OutputFile, ASignalTheToolIgnoresStaysIgnored) {
+    ScratchFolder folder("ignored");
+    const std::string out = folder / "out.png";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGHUP, SIG_IGN);
+        {
+            zanth::OutputFile file(out);
+            file.write("whole", 5);
+            raise(SIGHUP);
+            file.commit();
+        }
+        _exit(signal(SIGHUP, SIG_DFL) == SIG_IGN ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the ignored signal was not put back";
+    EXPECT_EQ(slurp(out), "whole");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"out.png"});
+}
+
+// A write-protected output is not replaced without --force: exit 2 before
+// anything is rendered, the file as it was. With --force it is replaced and
+// keeps its permissions. Also through a symbolic link to it.
+TEST(ToolOutput, AWriteProtectedFileIsReplacedOnlyWithForce) {
+    ScratchFolder folder("protected");
+    const std::string in = folder / "in.png";
+    const std::string out = folder / "out.png";
+    const std::string link = folder / "link.png";
+    zanth::writePng(in, zanth::generateTestPicture(8, 4));
+    writeText(out, "an older picture");
+    ASSERT_EQ(chmod(out.c_str(), 0444), 0);
+    ASSERT_EQ(symlink("out.png", link.c_str()), 0);
+    for (const std::string& args : {"testpicture " + quoted(out) + " --size 8x4",
+                                    "render " + quoted(in) + " " + quoted(out),
+                                    "render " + quoted(in) + " " + quoted(link),
+                                    "editor " + quoted(out) + " --input " + quoted(in)}) {
+        const auto r = runTool(args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_NE(r.err.find("write-protected"), std::string::npos) << r.err;
+        EXPECT_EQ(slurp(out), "an older picture") << args;
+        EXPECT_EQ(r.out, "") << args;
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.png", "link.png", "out.png"}));
+    const auto r = runTool("render " + quoted(in) + " " + quoted(out) + " --force");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(zanth::readPng(out).width, 8);
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.png", "link.png", "out.png"}));
+}
+
+// A symbolic link to a file that does not exist yet: the file is written
+// where the link leads (through a chain of links, relative to each link's
+// folder), and the link stays a link.
+TEST(ToolOutput, ADanglingLinkIsWrittenThroughToItsTarget) {
+    ScratchFolder folder("dangling");
+    std::filesystem::create_directories(folder / "pictures");
+    const std::string link = folder / "link.png";
+    const std::string second = folder / "pictures/second.png";
+    ASSERT_EQ(symlink("pictures/second.png", link.c_str()), 0);
+    ASSERT_EQ(symlink("target.png", second.c_str()), 0);
+    const auto r = runTool("testpicture " + quoted(link) + " --size 6x3");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced";
+    ASSERT_EQ(lstat(second.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the second link was replaced";
+    EXPECT_EQ(zanth::readPng(folder / "pictures/target.png").width, 6);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.png", "pictures"}));
+}
+
+// The owner and group of a replaced file stay: root keeps both; a user who
+// may not give the file away keeps its group when the user belongs to it.
+TEST(ToolOutput, AReplacedFileKeepsItsOwnerWherePossible) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving files to other owners needs root";
+    ScratchFolder folder("owner");
+    ASSERT_EQ(chmod(folder.path().c_str(), 0777), 0);
+    const std::string out = folder / "out.png";
+    writeText(out, "an older picture");
+    ASSERT_EQ(chown(out.c_str(), 4321, 4320), 0);
+    auto r = runTool("testpicture " + quoted(out) + " --size 5x2");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4320u);
+
+    // A user of group 4320 (not the owner) replaces a group-writable file of root's.
+    ASSERT_EQ(chown(out.c_str(), 0, 4320), 0);
+    ASSERT_EQ(chmod(out.c_str(), 0664), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const gid_t groups[] = {4320};
+        if (setgroups(1, groups) != 0 || setgid(4322) != 0 || setuid(4323) != 0) _exit(9);
+        const auto result = runTool("testpicture " + quoted(out) + " --size 5x2");
+        _exit(result.exitCode);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4323u) << "only root gives a file away";
+    EXPECT_EQ(info.st_gid, 4320u) << "the group is the user's to keep";
+    EXPECT_EQ(info.st_mode & 07777, 0664u);
 }
 
 #endif  // !_WIN32

@@ -15,7 +15,9 @@
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
 #include "params/ParamIndices.h"
+#include "tool/OutputFile.h"
 #include "tool/ParamSettings.h"
+#include "tool/PictureWorld.h"
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 #include "tool/ToolCommon.h"
@@ -69,7 +71,7 @@ EditorEvent parseEvent(const std::string& text) {
     return EditorEvent{k, static_cast<int>(x), static_cast<int>(y), text.substr(colon + 1)};
 }
 
-// The picture as the host's input layer: alpha-first 8-bit pixels, padded rows.
+// The generated picture as the host's input layer: alpha-first 8-bit pixels, padded rows.
 hostsim::World layerFrom(const RgbaImage& image) {
     hostsim::World world(image.width, image.height, PF_PixelFormat_ARGB32, kLayerRowPadding);
     for (int y = 0; y < image.height; ++y) {
@@ -83,6 +85,12 @@ hostsim::World layerFrom(const RgbaImage& image) {
         }
     }
     return world;
+}
+
+// The input picture as the host's input layer, at the picture's depth (8-bit
+// or 16-bit PNG, float OpenEXR), as the render command reads it.
+hostsim::World layerFrom(const std::string& path) {
+    return std::move(readPictureWorld(path, kLayerRowPadding).world);
 }
 
 // Which display-mode button the latest draw filled: the colour button sits 24
@@ -124,6 +132,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
     long zoom = 1;
     bool verbose = false;
     bool renderFirst = true;
+    bool force = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const auto value = [&](const char* what) -> std::string {
@@ -131,7 +140,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             return args[++i];
         };
         if (a == "--input") {
-            input = value("a PNG file");
+            input = value("a picture (PNG or OpenEXR)");
         } else if (a == "--set") {
             settings.push_back(value("NAME=VALUE"));
         } else if (a.rfind("--set=", 0) == 0) {
@@ -147,6 +156,8 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             verbose = true;
         } else if (a == "--no-render") {
             renderFirst = false;
+        } else if (a == "--force") {
+            force = true;
         } else if (a.rfind("--", 0) == 0) {
             throw UsageError("unknown argument to editor: " + a);
         } else if (output.empty()) {
@@ -159,7 +170,8 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
 
     // Everything the user gave is checked before any output is written.
     checkSettingNames(settings);
-    const RgbaImage picture = input.empty() ? generateTestPicture() : readPng(input);
+    checkReplaceable(output, force);
+    hostsim::World layer = input.empty() ? layerFrom(generateTestPicture()) : layerFrom(input);
     if (verbose) context.showEffectOutput();
     hostsim::Host host(modulePathOf(context));
     std::set<int> changed;  // parameters the events changed
@@ -172,11 +184,17 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
         std::vector<ParamSetting> parsed;
         for (const std::string& text : settings) parsed.push_back(parseSetting(host, text));  // all checked first
         for (const ParamSetting& setting : parsed) applySetting(host, setting);
-        hostsim::World layer = layerFrom(picture);
         host.setInputLayer(layer.def());
         if (renderFirst) {
-            hostsim::World rendered(layer.width(), layer.height(), PF_PixelFormat_ARGB32, kLayerRowPadding);
-            check("render", host.render(rendered.def()));
+            // Float pictures reach the effect through smart rendering only.
+            hostsim::World rendered(layer.width(), layer.height(), layer.format(), kLayerRowPadding);
+            if (layer.format() == PF_PixelFormat_ARGB128) {
+                check("smart pre-render",
+                      host.smartPreRender(hostsim::Host::fullRequest(layer.width(), layer.height()), 32));
+                check("smart render", host.smartRender(rendered.def()));
+            } else {
+                check("render", host.render(rendered.def()));
+            }
         }
         changed.clear();
 
@@ -242,7 +260,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
         image.width = pixels.width;
         image.height = pixels.height;
         image.rgba = pixels.rgba;
-        writePng(output, image);
+        writePng(output, image, force);
 
         for (int index : changed) std::cout << englishName(index) << "=" << formatValue(host, index) << "\n";
         std::cout << "display=" << (button == 2 ? "combined" : "colour") << "\n";

@@ -12,10 +12,12 @@
 namespace zanth {
 namespace {
 
+// Every signal whose default action ends the process and that the tool may
+// receive while it writes (not the ones a fault raises: SIGSEGV, SIGBUS, ...).
 const int kSignals[] = {
     SIGINT, SIGTERM,
 #if !defined(_WIN32)
-    SIGHUP,
+    SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ, SIGXCPU, SIGVTALRM, SIGPROF,
 #endif
 };
 constexpr int kSignalCount = sizeof(kSignals) / sizeof(kSignals[0]);
@@ -57,6 +59,10 @@ InterruptCleanup::InterruptCleanup() {
         sigemptyset(&action.sa_mask);
         for (int s : kSignals) sigaddset(&action.sa_mask, s);  // one handler at a time
         sigaction(kSignals[i], &action, &g_previous[i]);
+        // A signal the tool was started ignoring (nohup, a shell's trap) stays ignored.
+        if (!(g_previous[i].sa_flags & SA_SIGINFO) && g_previous[i].sa_handler == SIG_IGN) {
+            sigaction(kSignals[i], &g_previous[i], nullptr);
+        }
 #endif
     }
 }

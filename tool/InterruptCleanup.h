@@ -1,6 +1,8 @@
-// Removes one temporary file when the tool is interrupted (SIGINT, SIGTERM,
-// SIGHUP): the handler unlinks the registered name, then lets the signal end
-// the process as it would have. While an InterruptCleanup lives its handlers
+// Removes one temporary file when a signal ends the tool (SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ, SIGXCPU,
+// SIGVTALRM, SIGPROF; on Windows SIGINT and SIGTERM): the handler unlinks the
+// registered name, then lets the signal end the process as it would have.
+// Signals the tool was started ignoring stay ignored. While an InterruptCleanup lives its handlers
 // are installed; the previous ones come back when it goes.
 #pragma once
 
@@ -24,7 +26,7 @@ public:
     static bool watch(const std::string& path);
 };
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives: a file can be created
+// Holds those signals back while it lives: a file can be created
 // and registered without a signal arriving in between. Held signals are
 // delivered when it goes.
 class SignalsHeld {

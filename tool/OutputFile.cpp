@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tool/ToolCommon.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #include <process.h>
@@ -42,9 +44,50 @@ int closeDescriptor(int descriptor) {
 #endif
 }
 
+#if !defined(_WIN32)
+// Where a chain of symbolic links ends, whether or not a file is there: each
+// link's text is taken relative to the folder of the link. Empty when the
+// chain is longer than the system follows (a loop).
+std::string linkEnd(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
+        std::vector<char> text(static_cast<size_t>(info.st_size > 0 ? info.st_size : PATH_MAX) + 1);
+        const ssize_t n = readlink(at.c_str(), text.data(), text.size());
+        if (n < 0 || static_cast<size_t>(n) >= text.size()) return std::string();
+        const std::string link(text.data(), static_cast<size_t>(n));
+        at = (!link.empty() && link[0] == '/') ? link : folderOf(at) + link;
+    }
+    return std::string();
+}
+
+// True when the file's permissions let nobody of the writer's kind write it:
+// a file the writer may not write, or (for a writer whom permissions do not
+// stop, such as root) a file with no write permission at all.
+bool writeProtected(const std::string& path, const struct stat& info) {
+    return access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0;
+}
+#endif
+
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
+void checkReplaceable(const std::string& path, bool force) {
+    if (force || path == "-") return;
+#if defined(_WIN32)
+    struct _stat64 info;
+    const bool protectedFile = _stat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG &&
+                               (info.st_mode & _S_IWRITE) == 0;
+#else
+    // Through symbolic links: the file they lead to is the one replaced.
+    struct stat info;
+    const bool protectedFile =
+        stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && writeProtected(path, info);
+#endif
+    if (protectedFile) throw UsageError(path + " is write-protected: it is not replaced without --force");
+}
+
+OutputFile::OutputFile(const std::string& path, bool force) : path_(path), target_(path) {
     if (path == "-") {
         standardOutput_ = true;
         return;
@@ -57,6 +100,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
         if (descriptor_ < 0) fail(std::strerror(errno));
         return;
     }
+    checkReplaceable(path, force);
     const SignalsHeld held;
     for (int attempt = 0; descriptor_ < 0; ++attempt) {
         temporary_ = folderOf(path) + ".zanth-levels-" + std::to_string(_getpid()) + "-" + std::to_string(attempt);
@@ -72,13 +116,17 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
     struct stat info;
     bool exists = lstat(path.c_str(), &info) == 0;
     if (exists && S_ISLNK(info.st_mode)) {
-        // A symbolic link: the file it points to is replaced, the link stays.
+        // A symbolic link: the file it points to is replaced, the link stays;
+        // a link to nothing yet gets its file there.
         exists = stat(path.c_str(), &info) == 0;
         if (exists) {
             char* resolved = realpath(path.c_str(), nullptr);
             if (!resolved) fail(std::strerror(errno));
             target_ = resolved;
             std::free(resolved);
+        } else {
+            target_ = linkEnd(path);
+            if (target_.empty()) fail("its symbolic links lead nowhere");
         }
     }
     if (exists && !S_ISREG(info.st_mode)) {
@@ -88,6 +136,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
         if (fstat(descriptor_, &opened) != 0 || S_ISREG(opened.st_mode)) fail("it changed while being opened");
         return;
     }
+    checkReplaceable(path, force);
     {
         // The name is short and fixed in length: it fits wherever the output's name fits.
         const SignalsHeld held;
@@ -100,8 +149,10 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
         if (!InterruptCleanup::watch(temporary_)) fail("the folder's name is too long");
     }
     if (exists) {
-        if (fchown(descriptor_, info.st_uid, info.st_gid) != 0) {
-            // Only root may give the file to another owner: it stays the writer's.
+        // The owner and group stay: only root may give a file to another
+        // owner, so others keep at least the group where they belong to it.
+        if (fchown(descriptor_, info.st_uid, info.st_gid) != 0 && fchown(descriptor_, static_cast<uid_t>(-1), info.st_gid) != 0) {
+            // The file stays the writer's.
         }
         if (fchmod(descriptor_, info.st_mode & 07777) != 0) fail(std::strerror(errno));
     } else {
@@ -185,8 +236,19 @@ void OutputFile::commit() {
     InterruptCleanup::watch("");
 }
 
-void writeOutputFile(const std::string& path, const void* data, size_t size) {
-    OutputFile file(path);
+bool OutputFile::seekable() const { return !temporary_.empty() && descriptor_ >= 0; }
+
+void OutputFile::seek(uint64_t position) {
+#if defined(_WIN32)
+    const bool moved = _lseeki64(descriptor_, static_cast<__int64>(position), SEEK_SET) >= 0;
+#else
+    const bool moved = lseek(descriptor_, static_cast<off_t>(position), SEEK_SET) >= 0;
+#endif
+    if (!moved) fail(std::strerror(errno));
+}
+
+void writeOutputFile(const std::string& path, const void* data, size_t size, bool force) {
+    OutputFile file(path, force);
     file.write(data, size);
     file.commit();
 }

@@ -9,7 +9,9 @@
 #include "tool/DeepConversion.h"
 #include "tool/ExrIO.h"
 #include "tool/ParamSettings.h"
+#include "tool/OutputFile.h"
 #include "tool/PictureLimits.h"
+#include "tool/PictureWorld.h"
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 #include "tool/ToolCommon.h"
@@ -45,98 +47,6 @@ private:
     bool setUp_ = false;
 };
 
-// Straight RGBA bytes into an 8-bit alpha-first world with padded rows.
-hostsim::World toWorld(const RgbaImage& image) {
-    hostsim::World world(image.width, image.height, PF_PixelFormat_ARGB32, kRowPadding);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            world.pixel8(x, y) = PF_Pixel8{p[3], p[0], p[1], p[2]};
-        }
-    }
-    return world;
-}
-
-RgbaImage toImage(hostsim::World& world) {
-    RgbaImage image;
-    image.width = world.width();
-    image.height = world.height();
-    image.rgba.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const PF_Pixel8& px = world.pixel8(x, y);
-            uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            p[0] = px.red;
-            p[1] = px.green;
-            p[2] = px.blue;
-            p[3] = px.alpha;
-        }
-    }
-    return image;
-}
-
-// 16-bit pictures: PNG values to host codes and back (DeepConversion.h).
-hostsim::World toWorld16(const RgbaImage& image) {
-    hostsim::World world(image.width, image.height, PF_PixelFormat_ARGB64, kRowPadding);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const uint16_t* p = &image.rgba16[(static_cast<size_t>(y) * image.width + x) * 4];
-            world.pixel16(x, y) =
-                PF_Pixel16{hostFromPng16(p[3]), hostFromPng16(p[0]), hostFromPng16(p[1]), hostFromPng16(p[2])};
-        }
-    }
-    return world;
-}
-
-RgbaImage toImage16(hostsim::World& world) {
-    RgbaImage image;
-    image.width = world.width();
-    image.height = world.height();
-    image.bitsPerChannel = 16;
-    image.rgba16.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const PF_Pixel16& px = world.pixel16(x, y);
-            uint16_t* p = &image.rgba16[(static_cast<size_t>(y) * image.width + x) * 4];
-            p[0] = png16FromHost(px.red);
-            p[1] = png16FromHost(px.green);
-            p[2] = png16FromHost(px.blue);
-            p[3] = png16FromHost(px.alpha);
-        }
-    }
-    return image;
-}
-
-// Float pictures: values as they are.
-hostsim::World toWorldFloat(const FloatImage& image) {
-    hostsim::World world(image.width, image.height, PF_PixelFormat_ARGB128, kRowPadding);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const float* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            world.pixelFloat(x, y) = PF_PixelFloat{p[3], p[0], p[1], p[2]};
-        }
-    }
-    return world;
-}
-
-FloatImage toFloatImage(hostsim::World& world) {
-    FloatImage image;
-    image.width = world.width();
-    image.height = world.height();
-    image.rgba.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const PF_PixelFloat& px = world.pixelFloat(x, y);
-            float* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            p[0] = px.red;
-            p[1] = px.green;
-            p[2] = px.blue;
-            p[3] = px.alpha;
-        }
-    }
-    return image;
-}
-
 bool endsWith(const std::string& text, const std::string& end) {
     if (text.size() < end.size()) return false;
     std::string tail = text.substr(text.size() - end.size());
@@ -154,6 +64,7 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     std::vector<std::string> files;
     std::vector<std::string> settings;
     bool verbose = false;
+    bool force = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--set") {
             if (i + 1 >= args.size()) throw UsageError("--set needs NAME=VALUE");
@@ -162,6 +73,8 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
             settings.push_back(args[i].substr(6));
         } else if (args[i] == "--verbose") {
             verbose = true;
+        } else if (args[i] == "--force") {
+            force = true;
         } else if (args[i].rfind("--", 0) == 0) {
             throw UsageError("unknown argument to render: " + args[i]);
         } else {
@@ -179,12 +92,12 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
         throw UsageError(exr ? "an OpenEXR input renders into an OpenEXR output: OUTPUT.exr"
                              : "a PNG input renders into a PNG output: OUTPUT.png");
     }
-    FloatImage floatPicture;
-    RgbaImage picture;
-    if (exr) {
-        floatPicture = readExr(files[0]);
-    } else {
-        picture = readPng(files[0]);
+    checkReplaceable(files[1], force);
+    // The input is decoded straight into the world the effect renders from;
+    // the output world is the only other frame.
+    PictureWorld picture = readPictureWorld(files[0], kRowPadding);
+    if (verbose && picture.kind == PictureKind::Exr) {
+        std::cerr << "zanth-levels: " << files[0] << ": rendering " << picture.exr.description() << "\n";
     }
     if (verbose) context.showEffectOutput();
     hostsim::Host host(modulePathOf(context));
@@ -193,11 +106,10 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     for (const std::string& s : settings) parsed.push_back(parseSetting(host, s));  // all checked before any is applied
     for (const ParamSetting& s : parsed) applySetting(host, s);
 
-    const bool deep = !exr && picture.bitsPerChannel == 16;
-    hostsim::World input = exr ? toWorldFloat(floatPicture) : deep ? toWorld16(picture) : toWorld(picture);
+    hostsim::World& input = picture.world;
     hostsim::World output(input.width(), input.height(), input.format(), kRowPadding);
     host.setInputLayer(input.def());
-    if (exr) {
+    if (picture.kind == PictureKind::Exr) {
         const PF_Err preErr = host.smartPreRender(hostsim::Host::fullRequest(input.width(), input.height()), 32);
         if (preErr != PF_Err_NONE) throw EffectError("smart pre-render", preErr);
         const PF_Err err = host.smartRender(output.def());
@@ -210,11 +122,7 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     if (setdownErr != PF_Err_NONE) throw EffectError("global set-down", setdownErr);
 
     // Through a temporary file: a failure leaves nothing behind.
-    if (exr) {
-        writeExr(files[1], toFloatImage(output));
-    } else {
-        writePng(files[1], deep ? toImage16(output) : toImage(output));
-    }
+    writePictureWorld(files[1], picture, output, force);
     return 0;
 }
 
@@ -223,8 +131,11 @@ int runTestPicture(const ToolContext& /*context*/, const std::vector<std::string
     int width = 480;
     int height = 270;
     int depth = 8;
+    bool force = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--depth") {
+        if (args[i] == "--force") {
+            force = true;
+        } else if (args[i] == "--depth") {
             const std::string value = i + 1 < args.size() ? args[++i] : "";
             if (value != "8" && value != "16" && value != "32") throw UsageError("--depth takes 8, 16 or 32");
             depth = std::stoi(value);
@@ -246,10 +157,12 @@ int runTestPicture(const ToolContext& /*context*/, const std::vector<std::string
         }
     }
     if (files.size() != 1) throw UsageError("testpicture needs one output picture: OUTPUT.png");
+    checkReplaceable(files[0], force);
     if (depth == 32) {
-        writeExr(files[0], generateFloatTestPicture(width, height));
+        writeExr(files[0], generateFloatTestPicture(width, height), force);
     } else {
-        writePng(files[0], depth == 16 ? generateTestPicture16(width, height) : generateTestPicture(width, height));
+        writePng(files[0], depth == 16 ? generateTestPicture16(width, height) : generateTestPicture(width, height),
+                 force);
     }
     return 0;
 }
