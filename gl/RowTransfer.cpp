@@ -29,7 +29,9 @@ void uploadRows(const HostRows<const uint8_t>& rows, const TexelFormat& texel, T
         return;
     }
     scratch.resize(rows.bytes * static_cast<std::size_t>(rows.count));
-    for (int y = 0; y < rows.count; ++y) std::memcpy(&scratch[rows.bytes * y], rows.first + rows.stride * y, rows.bytes);
+    for (int y = 0; y < rows.count; ++y) {
+        std::memcpy(&scratch[rows.bytes * y], rows.first + rows.stride * y, rows.bytes);
+    }
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texels, rows.count, texel.format, texel.type, scratch.data());
 }
 
@@ -46,7 +48,9 @@ void readRows(const HostRows<uint8_t>& rows, const TexelFormat& texel, TransferS
     const std::size_t texelRow = texelBytes * static_cast<std::size_t>(texels);
     scratch.resize(texelRow * static_cast<std::size_t>(rows.count));
     glReadPixels(0, 0, texels, rows.count, texel.format, texel.type, scratch.data());
-    for (int y = 0; y < rows.count; ++y) std::memcpy(rows.first + rows.stride * y, &scratch[texelRow * y], rows.bytes);
+    for (int y = 0; y < rows.count; ++y) {
+        std::memcpy(rows.first + rows.stride * y, &scratch[texelRow * y], rows.bytes);
+    }
 }
 
 }  // namespace Ombrix::Levels

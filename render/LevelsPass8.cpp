@@ -86,13 +86,14 @@ void LevelsPass8::ContextFrames::forgetContextObjects() {
 }
 
 LevelsPass8::LevelsPass8()
-    : levelsProgram_(kQuadVertexSource, levelsFragmentSource()), lookupProgram_(kQuadVertexSource, kLookupFragmentSource) {
+    : levelsProgram_(kQuadVertexSource, levelsFragmentSource()),
+      lookupProgram_(kQuadVertexSource, kLookupFragmentSource) {
     GlQuad::bindAttributes(levelsProgram_);
     GlQuad::bindAttributes(lookupProgram_);
 }
 
 bool LevelsPass8::prepare(ContextFrames& frames, int width, int height) {
-    if (!frames.ramp) {
+    if (!frames.tableFramebuffer) {
         std::array<uint8_t, 4 * kTableSize> ramp{};
         for (int value = 0; value < kTableSize; ++value) {
             for (int channel = 0; channel < 4; ++channel) ramp[4 * value + channel] = static_cast<uint8_t>(value);
@@ -102,7 +103,10 @@ bool LevelsPass8::prepare(ContextFrames& frames, int width, int height) {
         frames.tableBuffer = GlBuffer::make();
         glBindBuffer(GL_UNIFORM_BUFFER, frames.tableBuffer.get());
         glBufferData(GL_UNIFORM_BUFFER, kTableEntryBytes * kTableSize, nullptr, GL_STREAM_COPY);
-        if (!frames.tableFramebuffer.attachTexture(frames.table.get())) return false;
+        if (!frames.tableFramebuffer.attachTexture(frames.table.get())) {
+            frames.release();  // made anew next time
+            return false;
+        }
     }
     return frames.frame.resize(width, height);
 }

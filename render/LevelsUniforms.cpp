@@ -3,9 +3,13 @@
 namespace Ombrix::Levels {
 namespace {
 
+// The values of a block: input black, input white, gamma, output black,
+// output white.
+constexpr int kLevelsPerBlock = 5;
+
 struct UniformBlock {
     ChannelLevels LevelsSettings::*levels;
-    const char* names[5];  // input black, input white, gamma, output black, output white
+    const char* names[kLevelsPerBlock];  // in the order of the values
 };
 
 const UniformBlock kBlocks[] = {
@@ -16,10 +20,9 @@ const UniformBlock kBlocks[] = {
     {&LevelsSettings::alpha, {"aInputBlack", "aInputWhite", "aGamma", "aOutputBlack", "aOutputWhite"}},
 };
 
-// The values of a block, in the order of its names.
-constexpr double ChannelLevels::*kSlots[5] = {&ChannelLevels::inputBlack, &ChannelLevels::inputWhite,
-                                              &ChannelLevels::gamma, &ChannelLevels::outputBlack,
-                                              &ChannelLevels::outputWhite};
+constexpr double ChannelLevels::*kLevels[kLevelsPerBlock] = {
+    &ChannelLevels::inputBlack, &ChannelLevels::inputWhite, &ChannelLevels::gamma, &ChannelLevels::outputBlack,
+    &ChannelLevels::outputWhite};
 
 struct ClipUniform {
     bool LevelsSettings::*flag;
@@ -48,7 +51,9 @@ std::string levelsMapArguments(LevelsBlock which) {
 void setLevelsUniforms(OpenglShader& program, const LevelsSettings& settings) {
     for (const UniformBlock& block : kBlocks) {
         const ChannelLevels& levels = settings.*block.levels;
-        for (int slot = 0; slot < 5; ++slot) program.setFloat(block.names[slot], static_cast<float>(levels.*kSlots[slot]));
+        for (int value = 0; value < kLevelsPerBlock; ++value) {
+            program.setFloat(block.names[value], static_cast<float>(levels.*kLevels[value]));
+        }
     }
     for (const ClipUniform& clip : kClips) program.setInt(clip.name, settings.*clip.flag ? 1 : 0);
 }

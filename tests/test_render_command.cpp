@@ -230,8 +230,9 @@ TEST_P(RenderCommandOnBothPaths, BottomUpWorldsAreRenderedAsAnyOther) {
         hostsim::World input(width, 5, PF_PixelFormat_ARGB32, 12);
         for (int y = 0; y < 5; ++y) {
             for (int x = 0; x < width; ++x) {
-                input.pixel8(x, y) = PF_Pixel8{static_cast<A_u_char>(x * 7 + 13 * y), static_cast<A_u_char>(x + 85 + 29 * y),
-                                               static_cast<A_u_char>(255 - x + 41 * y), static_cast<A_u_char>(x * 3 + 53 * y)};
+                const auto byte = [](int value) { return static_cast<A_u_char>(value & 255); };
+                input.pixel8(x, y) = PF_Pixel8{byte(x * 7 + 13 * y), byte(x + 85 + 29 * y), byte(255 - x + 41 * y),
+                                               byte(x * 3 + 53 * y)};
             }
         }
         for (const bool flipInput : {true, false}) {
