@@ -12,9 +12,10 @@
 // contexts), and the destructor does the same, so a module unloaded without
 // global set-down makes no GL call.
 //
-// T offers forget(): give up its GL names without deleting them; and, where
-// it holds more than a single GL name, forgetContextObjects(): give up only
-// the names that die with their context (framebuffers, vertex arrays).
+// T offers forget(): give up its GL names without deleting them; and
+// forgetContextObjects(): give up only the names that die with their context
+// (framebuffers, vertex arrays), which T may leave out where forget() does
+// just that (a single vertex array name, or no GL name at all).
 #pragma once
 
 #include <map>
@@ -40,7 +41,7 @@ auto forgetContextObjects(T& item, int) -> decltype(item.forgetContextObjects(),
 }
 template <typename T>
 void forgetContextObjects(T& item, long) {
-    item.forget();  // a single GL name of a kind that is not shared
+    item.forget();  // all it holds dies with its context
 }
 }  // namespace detail
 

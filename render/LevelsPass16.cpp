@@ -135,11 +135,9 @@ void LevelsPass16::render(const AEOpenGLContext& context, const LevelsSettings& 
     ContextFrames& frames = frames_.get(context);
     if (!prepare(frames, width, height)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     if (frames.tableGeneration != tableGeneration_) {
+        const PF_EffectWorld table = tableWorld(table_);
         glBindTexture(GL_TEXTURE_2D, frames.table.get());
-        const std::size_t tableRow = static_cast<std::size_t>(kTableWidth) * kPixelBytes;
-        uploadRows({reinterpret_cast<const uint8_t*>(table_.data()), static_cast<std::ptrdiff_t>(tableRow),
-                    kTableRows, tableRow},
-                   kPixelTexel, frames.scratch);
+        uploadRows(worldRows(table, kTableWidth, kTableRows, kPixelBytes), kPixelTexel, frames.scratch);
         frames.tableGeneration = tableGeneration_;
     }
     glBindTexture(GL_TEXTURE_2D, frames.input.get());
