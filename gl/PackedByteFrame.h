@@ -19,8 +19,6 @@
 // forget() and forgetFramebuffers() needs that context current.
 #pragma once
 
-#include <cstddef>
-
 #include "gl/Framebuffer.h"
 #include "gl/GlName.h"
 
@@ -47,9 +45,10 @@ public:
     PackedByteFrame(const PackedByteFrame&) = delete;
     PackedByteFrame& operator=(const PackedByteFrame&) = delete;
 
-    // Makes the objects for frames of this size, unless they exist already
-    // (a framebuffer is left bound then). A size of 0 leaves none. False
-    // when a framebuffer is not complete; the frame is released then.
+    // Makes the objects for frames of this size, unless they exist already;
+    // making them leaves a framebuffer and a renderbuffer bound. A size of 0
+    // leaves none. False when a framebuffer is not complete; the frame is
+    // released then.
     bool resize(int width, int height);
 
     int width() const { return width_; }
