@@ -11,11 +11,9 @@
 #include "hostaccess/SuiteScope.h"
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
-#include "gl/OpenglRenderTarget.h"
 #include "gl/PrintMessage.h"
 #include "host/ae_suites.h"
 #include "params/NameTable.h"
-#include "render/DeepLevelsPass.h"
 #include "render/HistogramCache.h"
 #include "render/LevelsPass.h"
 #include "render/RenderPath.h"
@@ -61,14 +59,10 @@ void releaseGl() {
             } catch (const AESDK_OpenGL_Fault&) {
             }
         }
-        if (rootCurrent) {
-            OpenglRenderTarget::releaseAll();
-            if (gLevelsPass) gLevelsPass->releaseGl();
-            deepLevelsPass().releaseGl();
-        } else {
-            OpenglRenderTarget::forgetAll();
-            if (gLevelsPass) gLevelsPass->forgetGl();
-            deepLevelsPass().forgetGl();
+        if (gLevelsPass && rootCurrent) {
+            gLevelsPass->releaseGl();
+        } else if (gLevelsPass) {
+            gLevelsPass->forgetGl();
         }
         destroyAllContexts();
     }

@@ -151,8 +151,18 @@ void removeContextEndHook(int id) {
 void destroyAllContexts() {
     Registry& r = registry();
     std::lock_guard<std::recursive_mutex> guard(r.lock);
-    for (auto& entry : r.perThread) entry.second.context.reset();  // ascending thread number
+    // The hooks forget what is still kept for each context (their owners
+    // released it before, where they could), so that nothing is kept for a
+    // context that is gone.
+    for (auto& entry : r.perThread) {  // ascending thread number
+        if (!entry.second.context) continue;
+        for (auto& hook : r.endHooks) hook.second(*entry.second.context, false);
+        entry.second.context.reset();
+    }
     r.perThread.clear();
+    if (r.root) {
+        for (auto& hook : r.endHooks) hook.second(*r.root, false);
+    }
     r.root.reset();
 }
 

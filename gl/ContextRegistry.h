@@ -38,8 +38,9 @@ AEOpenGLContext& contextForCurrentThread();
 // The calling thread's context if it has one, else null; makes nothing.
 AEOpenGLContext* existingContextForCurrentThread();
 
-// Deletes every per-thread context, in ascending thread number, then the root.
-// Thread numbers stay with their threads.
+// Deletes every per-thread context, in ascending thread number, then the root,
+// telling the context-end hooks of each first (as not current: whatever is
+// still kept for it is forgotten). Thread numbers stay with their threads.
 void destroyAllContexts();
 
 // Number of per-thread contexts alive.

@@ -45,16 +45,10 @@ void OpenglShader::build() {
     if (!vertex) return;
     GlShader fragment = compileStage(GL_FRAGMENT_SHADER, fragmentSource_, "frag");
     if (!fragment) return;
-    GlShader geometry;
-    if (!geometrySource_.empty()) {
-        geometry = compileStage(GL_GEOMETRY_SHADER, geometrySource_, "geo");
-        if (!geometry) return;
-    }
 
     GlProgram program = GlProgram::make();
     glAttachShader(program.get(), vertex.get());
     glAttachShader(program.get(), fragment.get());
-    if (geometry) glAttachShader(program.get(), geometry.get());
     for (const auto& binding : attributeBindings_) {
         glBindAttribLocation(program.get(), static_cast<GLuint>(binding.second), binding.first.c_str());
     }
@@ -63,7 +57,6 @@ void OpenglShader::build() {
     glGetProgramiv(program.get(), GL_LINK_STATUS, &status);
     glDetachShader(program.get(), vertex.get());
     glDetachShader(program.get(), fragment.get());
-    if (geometry) glDetachShader(program.get(), geometry.get());
     if (status == static_cast<GLint>(GL_TRUE)) {
         program_ = std::move(program);
         return;  // the shader objects are deleted as their handles go
@@ -80,23 +73,6 @@ void OpenglShader::use() {
     glUseProgram(program_.get());
 }
 
-void OpenglShader::vertexAttribute3(unsigned int index, std::size_t byteOffset, int stride) {
-    if (!program_) return;
-    glEnableVertexAttribArray(index);
-    glVertexAttribPointer(index, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(byteOffset));
-}
-
-void OpenglShader::vertexAttribute2(unsigned int index, std::size_t byteOffset, int stride) {
-    if (!program_) return;
-    glEnableVertexAttribArray(index);
-    glVertexAttribPointer(index, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(byteOffset));
-}
-
-void OpenglShader::disableAttribute(unsigned int index) {
-    if (!program_) return;
-    glDisableVertexAttribArray(index);
-}
-
 void OpenglShader::setFloat(const char* name, float value) {
     if (!program_) return;
     const GLint location = glGetUniformLocation(program_.get(), name);
@@ -107,12 +83,6 @@ void OpenglShader::setInt(const char* name, int value) {
     if (!program_) return;
     const GLint location = glGetUniformLocation(program_.get(), name);
     if (location != -1) glUniform1i(location, value);
-}
-
-void OpenglShader::setVec2(const char* name, std::pair<double, double> value) {
-    if (!program_) return;
-    const GLint location = glGetUniformLocation(program_.get(), name);
-    if (location != -1) glUniform2f(location, static_cast<float>(value.first), static_cast<float>(value.second));
 }
 
 void OpenglShader::setTexture(const char* name, GLenum target, unsigned int texture, unsigned int unit) {

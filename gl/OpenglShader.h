@@ -1,16 +1,14 @@
-// One GLSL program: its stage sources, built (compiled and linked) on first
-// use with attribute locations bound by name, uniform setters by name and the
-// vertex-attribute operations of a draw. Construction and bindAttribute make
-// no GL call; every other operation needs a context current that owns or
-// shares the program.
+// One GLSL program: its two stage sources (vertex and fragment), built
+// (compiled and linked) on first use with attribute locations bound by name,
+// and uniform setters by name. Construction and bindAttribute make no GL
+// call; every other operation needs a context current that owns or shares
+// the program.
 #pragma once
 
 #include <glbinding/gl/types.h>
 
-#include <cstddef>
 #include <map>
 #include <string>
-#include <utility>
 
 #include "gl/GlName.h"
 
@@ -19,7 +17,7 @@ namespace Ombrix::Levels {
 class OpenglShader {
 public:
     OpenglShader(std::string vertexSource, std::string fragmentSource);
-    virtual ~OpenglShader() = default;  // deletes the program, if built
+    ~OpenglShader() = default;  // deletes the program, if built
     OpenglShader(const OpenglShader&) = delete;
     OpenglShader& operator=(const OpenglShader&) = delete;
 
@@ -28,7 +26,7 @@ public:
     void bindAttribute(const std::string& name, int location);
 
     // Compiles and links. Failures are written to standard output ("Shader %s
-    // error:" with the stage label vert/frag/geo, or "Program error:") and
+    // error:" with the stage label vert or frag, or "Program error:") and
     // leave the program unbuilt; the next use() tries again.
     void build();
 
@@ -38,17 +36,10 @@ public:
     bool built() const { return static_cast<bool>(program_); }
     unsigned int program() const { return program_.get(); }
 
-    // Attribute arrays of the array buffer bound by the caller: enabled,
-    // GL_FLOAT, not normalised. No-ops while unbuilt.
-    void vertexAttribute3(unsigned int index, std::size_t byteOffset, int stride);
-    void vertexAttribute2(unsigned int index, std::size_t byteOffset, int stride);
-    void disableAttribute(unsigned int index);
-
     // Uniforms of the current program, looked up by name at every call;
     // no-ops while unbuilt or for a name the program does not expose.
     void setFloat(const char* name, float value);
     void setInt(const char* name, int value);
-    void setVec2(const char* name, std::pair<double, double> value);
     // Binds `texture` to `target` on texture unit `unit` (also when the
     // sampler does not exist) and points the sampler at that unit.
     void setTexture(const char* name, gl::GLenum target, unsigned int texture, unsigned int unit);
@@ -64,7 +55,6 @@ public:
 private:
     std::string vertexSource_;
     std::string fragmentSource_;
-    std::string geometrySource_;  // empty: two-stage programs
     GlProgram program_;
     std::map<std::string, int> attributeBindings_;
 };

@@ -17,10 +17,10 @@ GlTexture makeInputTexture(GLenum internalFormat, GLenum format, int width, int 
 
 }  // namespace
 
-void PackedByteFrame::resize(int width, int height) {
-    if (width == width_ && height == height_) return;
+bool PackedByteFrame::resize(int width, int height) {
+    if (width == width_ && height == height_) return true;
     release();
-    if (width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) return true;
     width_ = width;
     height_ = height;
     parts_[kBody].firstColumn = 0;
@@ -30,8 +30,6 @@ void PackedByteFrame::resize(int width, int height) {
     parts_[kTail].columns = width % 4;
     parts_[kTail].pixelsPerTexel = 1;
 
-    GLint drawFramebuffer = 0;
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
     for (Part& part : parts_) {
         if (part.columns == 0) continue;
         const bool four = part.pixelsPerTexel == 4;
@@ -41,22 +39,12 @@ void PackedByteFrame::resize(int width, int height) {
         part.output = GlRenderbuffer::make();
         glBindRenderbuffer(GL_RENDERBUFFER, part.output.get());
         glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, part.texelsWide(), height);
-        part.framebuffer = GlFramebuffer::make();
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, part.framebuffer.get());
-        glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, part.output.get());
+        if (!part.framebuffer.attachRenderbuffer(part.output.get())) {
+            release();
+            return false;
+        }
     }
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
-}
-
-std::size_t PackedByteFrame::keptBytes() const {
-    std::size_t bytes = 0;
-    for (const Part& part : parts_) {
-        const std::size_t partBytes = 4u * static_cast<std::size_t>(part.columns) * static_cast<std::size_t>(height_);
-        if (part.input) bytes += partBytes;
-        if (part.output) bytes += partBytes;
-    }
-    return bytes;
+    return true;
 }
 
 void PackedByteFrame::release() {

@@ -15,12 +15,11 @@
 // host's first row. Input and output together take exactly 8 bytes a pixel.
 //
 // Framebuffers belong to the context that made them: a frame is used in one
-// context only (the render target of that context keeps it). Every operation
-// but forget() needs that context current.
+// context only (the 8-bit pass keeps one per context). Every operation but
+// forget() and forgetFramebuffers() needs that context current.
 #pragma once
 
-#include <cstddef>
-
+#include "gl/Framebuffer.h"
 #include "gl/GlName.h"
 
 namespace Ombrix::Levels {
@@ -36,7 +35,7 @@ public:
         int texelsWide() const { return columns / pixelsPerTexel; }
         GlTexture input;
         GlRenderbuffer output;
-        GlFramebuffer framebuffer;  // output at colour attachment 0
+        Framebuffer framebuffer;  // output at colour attachment 0
     };
     static constexpr int kBody = 0;
     static constexpr int kTail = 1;
@@ -46,16 +45,15 @@ public:
     PackedByteFrame(const PackedByteFrame&) = delete;
     PackedByteFrame& operator=(const PackedByteFrame&) = delete;
 
-    // Makes the objects for frames of this size, unless they exist already.
-    // A size of 0 leaves none.
-    void resize(int width, int height);
+    // Makes the objects for frames of this size, unless they exist already;
+    // making them leaves a framebuffer and a renderbuffer bound. A size of 0
+    // leaves none. False when a framebuffer is not complete; the frame is
+    // released then.
+    bool resize(int width, int height);
 
     int width() const { return width_; }
     int height() const { return height_; }
     const Part& part(int index) const { return parts_[index]; }
-
-    // GPU memory held, in bytes.
-    std::size_t keptBytes() const;
 
     // Deletes every object; the size becomes 0.
     void release();

@@ -6,11 +6,16 @@
 // go before their contexts do. A context released at its thread's end takes
 // its entry with it: with that context current the entry's objects are
 // deleted (T::release(), or reset() for a single GL name), or only forgotten
-// when the context cannot be made current. forgetAll() drops every entry
-// without a GL call (their container objects die with their contexts), and
-// the destructor does the same, so a module unloaded without global set-down
-// makes no GL call. T offers forget(): give up its GL names without deleting
-// them.
+// when the context cannot be made current. releaseAll() (global set-down)
+// deletes every entry's objects, each in its own context. forgetAll() drops
+// every entry without a GL call (their container objects die with their
+// contexts), and the destructor does the same, so a module unloaded without
+// global set-down makes no GL call.
+//
+// T offers forget(): give up its GL names without deleting them; and
+// forgetContextObjects(): give up only the names that die with their context
+// (framebuffers, vertex arrays), which T may leave out where forget() does
+// just that (a single vertex array name, or no GL name at all).
 #pragma once
 
 #include <map>
@@ -21,8 +26,6 @@
 
 namespace Ombrix::Levels {
 
-class AEOpenGLContext;
-
 namespace detail {
 template <typename T>
 auto releaseEntry(T& item, int) -> decltype(item.release(), void()) {
@@ -31,6 +34,14 @@ auto releaseEntry(T& item, int) -> decltype(item.release(), void()) {
 template <typename T>
 void releaseEntry(T& item, long) {
     item.reset();
+}
+template <typename T>
+auto forgetContextObjects(T& item, int) -> decltype(item.forgetContextObjects(), void()) {
+    item.forgetContextObjects();
+}
+template <typename T>
+void forgetContextObjects(T& item, long) {
+    item.forget();  // all it holds dies with its context
 }
 }  // namespace detail
 
@@ -52,15 +63,29 @@ public:
         return *slot;
     }
 
-    template <typename Fn>
-    void forEach(Fn fn) {
-        for (auto& item : items_) fn(*item.second);
-    }
-
-    // fn(context, item) for every entry.
-    template <typename Fn>
-    void forEachWithContext(Fn fn) {
-        for (auto& item : items_) fn(*item.first, *item.second);
+    // Global set-down, with a context of the share group current: every
+    // entry's objects are deleted in its own context, made current for it
+    // (Mesa keeps per-context state for objects a context drew into or
+    // sampled, which deleting them from another context leaks). An entry
+    // whose context cannot be made current forgets what dies with that
+    // context and has the rest deleted from the context current then, which
+    // shares it. Ends with the root current, when it can be made current; no
+    // entry is left.
+    void releaseAll() {
+        for (auto& item : items_) {
+            try {
+                item.first->makeCurrent();
+            } catch (const AESDK_OpenGL_Fault&) {
+                detail::forgetContextObjects(*item.second, 0);
+            }
+            detail::releaseEntry(*item.second, 0);
+        }
+        try {
+            if (AEOpenGLContext* root = rootContext()) root->makeCurrent();
+        } catch (const AESDK_OpenGL_Fault&) {
+            // The last context made current shares what is left.
+        }
+        items_.clear();
     }
 
     void forgetAll() {

@@ -168,10 +168,6 @@ int resolvedThreadCount(int requested) {
     return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
-float levelsMapClamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
-    return mapClamped(value, mapValues(sanitised(levels), clipBlack, clipWhite));
-}
-
 float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
     return mapUnclamped(value, mapValues(sanitised(levels), clipBlack, clipWhite));
 }

@@ -49,10 +49,8 @@ struct CpuRenderOptions {
 // One hardware thread per thread when `requested` is 0 or less; at least 1.
 int resolvedThreadCount(int requested);
 
-// The map of one channel value, as levelsMap of the levels program: input
-// range, clips, gamma, output range, then the clamp to 0..1 (8-bit and
-// 16-bit) or the hold within +-FLT_MAX (float).
-float levelsMapClamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite);
+// The map of one float channel value, as levelsMap of the levels program:
+// input range, clips, gamma, output range, then the hold within +-FLT_MAX.
 float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite);
 
 // The per-channel tables of an 8-bit frame.

@@ -1,15 +1,12 @@
-// GLSL sources of the levels program and of the 8-bit lookup pass.
+// The levels program: the levels map of every channel, in GLSL, drawn by the
+// 8-bit pass over its ramp of the 256 byte values (LevelsPass8.h).
 #pragma once
+
+#include <string>
 
 namespace Ombrix::Levels {
 
-extern const char* const kLevelsVertexSource;
-extern const char* const kLevelsFragmentSource;
-// The levels program's levelsMap function and the constant it uses, as GLSL
-// text, for passes of other depths that apply the same map.
-extern const char* const kLevelsMapSource;
-// The 8-bit frame pass: every byte of packed host pixels through a table the
-// levels program drew.
-extern const char* const kLevelsLookupFragmentSource;
+// Its fragment stage; the vertex stage is the quad's (GlQuad.h).
+std::string levelsFragmentSource();
 
 }  // namespace Ombrix::Levels

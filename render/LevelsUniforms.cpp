@@ -3,30 +3,59 @@
 namespace Ombrix::Levels {
 namespace {
 
-void setBlock(OpenglShader& program, const char* const names[5], const ChannelLevels& levels) {
-    program.setFloat(names[0], static_cast<float>(levels.inputBlack));
-    program.setFloat(names[1], static_cast<float>(levels.inputWhite));
-    program.setFloat(names[2], static_cast<float>(levels.gamma));
-    program.setFloat(names[3], static_cast<float>(levels.outputBlack));
-    program.setFloat(names[4], static_cast<float>(levels.outputWhite));
-}
+// The values of a block: input black, input white, gamma, output black,
+// output white.
+constexpr int kLevelsPerBlock = 5;
 
-const char* const kCompositeNames[5] = {"inputBlack", "inputWhite", "gamma", "outputBlack", "outputWhite"};
-const char* const kRedNames[5] = {"rInputBlack", "rInputWhite", "rGamma", "rOutputBlack", "rOutputWhite"};
-const char* const kGreenNames[5] = {"gInputBlack", "gInputWhite", "gGamma", "gOutputBlack", "gOutputWhite"};
-const char* const kBlueNames[5] = {"bInputBlack", "bInputWhite", "bGamma", "bOutputBlack", "bOutputWhite"};
-const char* const kAlphaNames[5] = {"aInputBlack", "aInputWhite", "aGamma", "aOutputBlack", "aOutputWhite"};
+struct UniformBlock {
+    ChannelLevels LevelsSettings::*levels;
+    const char* names[kLevelsPerBlock];  // in the order of the values
+};
+
+const UniformBlock kBlocks[] = {
+    {&LevelsSettings::composite, {"inputBlack", "inputWhite", "gamma", "outputBlack", "outputWhite"}},
+    {&LevelsSettings::red, {"rInputBlack", "rInputWhite", "rGamma", "rOutputBlack", "rOutputWhite"}},
+    {&LevelsSettings::green, {"gInputBlack", "gInputWhite", "gGamma", "gOutputBlack", "gOutputWhite"}},
+    {&LevelsSettings::blue, {"bInputBlack", "bInputWhite", "bGamma", "bOutputBlack", "bOutputWhite"}},
+    {&LevelsSettings::alpha, {"aInputBlack", "aInputWhite", "aGamma", "aOutputBlack", "aOutputWhite"}},
+};
+
+constexpr double ChannelLevels::*kLevels[kLevelsPerBlock] = {
+    &ChannelLevels::inputBlack, &ChannelLevels::inputWhite, &ChannelLevels::gamma, &ChannelLevels::outputBlack,
+    &ChannelLevels::outputWhite};
+
+struct ClipUniform {
+    bool LevelsSettings::*flag;
+    const char* name;
+};
+
+const ClipUniform kClips[] = {{&LevelsSettings::clipBlack, "clipBlack"}, {&LevelsSettings::clipWhite, "clipWhite"}};
 
 }  // namespace
 
+std::string levelsUniformDeclarations() {
+    std::string text;
+    for (const UniformBlock& block : kBlocks) {
+        for (const char* name : block.names) text += std::string("uniform float ") + name + ";\n";
+    }
+    for (const ClipUniform& clip : kClips) text += std::string("uniform int ") + clip.name + ";\n";
+    return text;
+}
+
+std::string levelsMapArguments(LevelsBlock which) {
+    std::string text;
+    for (const char* name : kBlocks[static_cast<int>(which)].names) text += std::string(name) + ", ";
+    return text + kClips[0].name + ", " + kClips[1].name;
+}
+
 void setLevelsUniforms(OpenglShader& program, const LevelsSettings& settings) {
-    setBlock(program, kCompositeNames, settings.composite);
-    setBlock(program, kRedNames, settings.red);
-    setBlock(program, kGreenNames, settings.green);
-    setBlock(program, kBlueNames, settings.blue);
-    setBlock(program, kAlphaNames, settings.alpha);
-    program.setInt("clipBlack", settings.clipBlack ? 1 : 0);
-    program.setInt("clipWhite", settings.clipWhite ? 1 : 0);
+    for (const UniformBlock& block : kBlocks) {
+        const ChannelLevels& levels = settings.*block.levels;
+        for (int value = 0; value < kLevelsPerBlock; ++value) {
+            program.setFloat(block.names[value], static_cast<float>(levels.*kLevels[value]));
+        }
+    }
+    for (const ClipUniform& clip : kClips) program.setInt(clip.name, settings.*clip.flag ? 1 : 0);
 }
 
 }  // namespace Ombrix::Levels

@@ -1,9 +1,8 @@
 // PF_Cmd_RENDER: one frame on the path chosen at global set-up (RenderPath.h):
-// the CPU render (CpuRenderCommand.h) or the GPU path.
+// the CPU render (CpuRenderCommand.h) or the GPU render (GpuRenderCommand.h).
 //
-// Depths: 8-bit frames go through the levels pass on the GPU path; 16-bit
-// frames through their own pass (DeepLevelsPass.h), exact to the host's
-// 0..32768 codes; float frames (smart render only) are rendered by the CPU
+// Depths: 8-bit and 16-bit frames go through the levels pass on the GPU path
+// (LevelsPass.h); float frames (smart render only) are rendered by the CPU
 // renderer on both paths: GLSL leaves NaN and infinity arithmetic undefined,
 // so the rule that non-finite input gives finite output (CpuLevelsRenderer.h)
 // could not be promised on a GPU, and the CPU renderer is exact.
@@ -14,7 +13,7 @@
 #pragma once
 
 #include "host/ae_effect.h"
-#include "render/PixelTransfer.h"
+#include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
 
@@ -30,13 +29,5 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* para
 // One frame of a known depth (both worlds checked) on the active path.
 PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, PixelFormatCode depth,
                    LevelsPass* pass);
-
-// A 16-bit frame on the GPU path (RenderDeepGpu.cpp).
-// With a context of the effect current: throws PF_Err_OUT_OF_MEMORY (as an
-// int) for a frame larger than that context's textures, renderbuffers or
-// viewport can hold, which would come back as garbage.
-void checkGlSizeLimits(int width, int height);
-
-PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

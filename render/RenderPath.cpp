@@ -8,6 +8,11 @@
 namespace Ombrix::Levels {
 namespace {
 
+// The most CPU threads a frame is split over, whatever ZANTH_LEVELS_THREADS
+// asks: more than any machine's hardware threads, so it only stops a mistyped
+// value from starting thousands of threads for every frame.
+constexpr long kMaxCpuThreads = 1024;
+
 std::atomic<RenderPath> gActivePath{RenderPath::None};
 std::atomic<int> gCpuThreads{0};
 
@@ -34,7 +39,7 @@ int parseThreadCount(const char* value) {
     char* end = nullptr;
     const long count = std::strtol(value, &end, 10);
     if (*end != '\0' || count <= 0) return 0;
-    return static_cast<int>(std::min<long>(count, 1024));
+    return static_cast<int>(std::min(count, kMaxCpuThreads));
 }
 
 bool isSoftwareRasteriser(const std::string& glRenderer) {

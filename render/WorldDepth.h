@@ -19,7 +19,7 @@
 #pragma once
 
 #include "host/ae_effect.h"
-#include "render/PixelTransfer.h"
+#include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
 

@@ -39,6 +39,16 @@ inline void fillBytes(hostsim::World& world, uint8_t value) {
     std::memset(world.memory().data(), value, world.memory().size());
 }
 
+// The world as a host that stores rows bottom-up hands it: row y of the view
+// is row height - 1 - y of the world (data at the world's last row, rowbytes
+// negative).
+inline PF_EffectWorld bottomUp(hostsim::World& world) {
+    PF_EffectWorld view = *world.def();
+    view.data = reinterpret_cast<PF_PixelPtr>(world.row(world.height() - 1));
+    view.rowbytes = -view.rowbytes;
+    return view;
+}
+
 // The host's parameter store takes the settings.
 inline void applySettings(hostsim::Host& host, const LevelsSettings& s) {
     using namespace Ombrix::Levels;

@@ -14,7 +14,7 @@
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/GlName.h"
-#include "gl/OpenglRenderTarget.h"
+#include "gl/PerContext.h"
 #include "hostsim/HostGlContext.h"
 #include "tests/GlContextFixture.h"
 
@@ -251,11 +251,12 @@ TEST_F(SavedContext, DestroyingTheCurrentContextLeavesNoneCurrent) {
 
 class ThreadContexts : public zanth_test::GlContextTest {};
 
-// A thread's end releases its context; on Windows the next lookup after it
-// does (here, each new thread's first and this thread's last).
-TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
+// A thread's end releases its context, and what was kept for that context
+// goes with it; on Windows the next lookup after the end does (here, each new
+// thread's first and this thread's last).
+TEST_F(ThreadContexts, AThreadsContextAndWhatIsKeptForItGoWithTheThread) {
     const size_t contextsBefore = threadContextCount();
-    const size_t targetsBefore = OpenglRenderTarget::count();
+    PerContext<GlTexture> kept;
     std::atomic<int> failures{0};
     for (int i = 0; i < 50; ++i) {
         std::thread shortLived([&] {
@@ -263,9 +264,9 @@ TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
             AEOpenGLContext& mine = contextForCurrentThread();
             mine.makeCurrent();
             GlWorkLock lock;
-            OpenglRenderTarget& target = OpenglRenderTarget::forContext(mine);
-            target.prepare(64, 32, false, OutputPrecision::Bytes8);
-            if (target.inputTexture() == 0 || !target.beginOutput()) ++failures;
+            GlTexture& texture = kept.get(mine);
+            texture = GlTexture::make();
+            if (!texture || kept.size() != 1) ++failures;
             if (threadContextCount() != contextsBefore + 1) ++failures;
         });
         shortLived.join();
@@ -273,7 +274,7 @@ TEST_F(ThreadContexts, AThreadsContextAndItsTargetGoWithTheThread) {
     EXPECT_EQ(&contextForCurrentThread(), context);
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(threadContextCount(), contextsBefore) << "contexts of finished threads are kept";
-    EXPECT_EQ(OpenglRenderTarget::count(), targetsBefore) << "targets of finished threads are kept";
+    EXPECT_EQ(kept.size(), 0u) << "what was kept for contexts of finished threads is kept";
     // This thread's context still works.
     context->makeCurrent();
     GlTexture texture = GlTexture::make();

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "gl/OpenglShader.h"
-#include "gl/PixelOrderProgram.h"
 #include "tests/GlCallCounter.h"
 #include "tests/GlContextFixture.h"
 
@@ -76,7 +75,6 @@ TEST_F(Shader, AStageThatDoesNotCompileIsReportedAtEveryUse) {
     EXPECT_FALSE(shader.built());
     EXPECT_EQ(currentProgram(), 0);
     shader.setFloat("gain", 2.0f);  // no-ops while unbuilt
-    shader.vertexAttribute3(0, 0, 20);
     ::testing::internal::CaptureStdout();
     shader.use();
     printed = ::testing::internal::GetCapturedStdout();
@@ -146,7 +144,6 @@ TEST_F(Shader, UniformSettersReachTheProgramAndSkipUnknownNames) {
     shader.setFloat("gain", 1.5f);
     shader.setFloat("noSuchUniform", 3.0f);
     shader.setInt("alsoMissing", 3);
-    shader.setVec2("missingVec", {1.0, 2.0});
     float gain = 0.0f;
     glGetUniformfv(shader.program(), glGetUniformLocation(shader.program(), "gain"), &gain);
     EXPECT_EQ(gain, 1.5f);
@@ -158,16 +155,6 @@ TEST_F(Shader, DestroyingAnUnbuiltWrapperMakesNoGlCall) {
     context->makeCurrent();
     { OpenglShader shader(kVertex, kFragment); }
     EXPECT_EQ(counter.counts().deleted_(zanth_test::GlObject::Program), 0);
-}
-
-TEST(PixelOrderSources, AreTheExactTexts) {
-    EXPECT_EQ(std::string(kPixelOrderVertexSource).size(), 133u);
-    const std::string argb = kPixelOrderArgbFragmentSource;
-    const std::string bgar = kPixelOrderBgarFragmentSource;
-    EXPECT_NE(argb.find("   colourOut = colourOut.argb;\n}"), std::string::npos);
-    EXPECT_NE(bgar.find("   colourOut = colourOut.bgar;\n}"), std::string::npos);
-    EXPECT_EQ(argb.substr(0, argb.find(".argb")), bgar.substr(0, bgar.find(".bgar")));
-    EXPECT_NE(argb.find("uniform float multiplier16bit;\n"), std::string::npos);
 }
 
 }  // namespace

@@ -1,25 +1,26 @@
-// The levels pass's 8-bit route in a context of the test's own: a frame taken
-// through the table (drawBytes, packed storage with both parts: four pixels a
-// texel and a tail of three) against the same frame drawn pixel by pixel by
-// the levels program (draw, host order), byte for byte, for settings that
-// reach every corner of the map; and what the route leaves bound, makes and
-// keeps.
+// The 8-bit pass in a context of the test's own: frames taken through the
+// table (packed storage with both parts: four pixels a texel and a tail of
+// three) against the same frames drawn pixel by pixel by the levels program,
+// byte for byte, for settings that reach every corner of the map; and what
+// the pass leaves bound, makes and keeps.
 #include <gtest/gtest.h>
 
 #include <glbinding/gl33core/gl.h>
 
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "gl/OpenglRenderTarget.h"
-#include "gl/PackedByteFrame.h"
-#include "render/LevelsPass.h"
+#include "gl/ExactTexture.h"
+#include "gl/Framebuffer.h"
+#include "gl/GlQuad.h"
+#include "hostsim/World.h"
+#include "render/LevelsPass8.h"
 #include "render/LevelsSettings.h"
+#include "render/LevelsShaderSource.h"
+#include "render/LevelsUniforms.h"
 #include "tests/GlCallCounter.h"
 #include "tests/GlContextFixture.h"
 
@@ -36,104 +37,74 @@ constexpr int kHeight = 4;
 
 // Every byte value in every channel, each channel's values in another order
 // on every row, so that no two channels of a pixel are alike.
-std::vector<uint8_t> everyValueBytes() {
-    std::vector<uint8_t> bytes(4 * kWidth * kHeight);
+hostsim::World everyValueWorld() {
+    hostsim::World world(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             for (int c = 0; c < 4; ++c) {
                 const int value = c % 2 == 0 ? x + 61 * c + 17 * y : 255 - x + 29 * c + 5 * y;
-                bytes[4 * (kWidth * y + x) + c] = static_cast<uint8_t>(value & 255);
+                world.row(y)[4 * x + c] = static_cast<uint8_t>(value & 255);
             }
         }
     }
-    return bytes;
+    return world;
 }
 
-std::vector<uint8_t> readOutput() {
-    std::vector<uint8_t> bytes(4 * kWidth * kHeight);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return bytes;
-}
-
-// The packed frame's output, both parts, as host rows (row by row: the rows
-// are no whole number of the body's texels long).
-std::vector<uint8_t> readPacked(const PackedByteFrame& frame) {
-    std::vector<uint8_t> bytes(4 * kWidth * kHeight);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int index = 0; index < PackedByteFrame::kPartCount; ++index) {
-        const PackedByteFrame::Part& part = frame.part(index);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, part.framebuffer.get());
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        for (int y = 0; y < kHeight; ++y) {
-            glReadPixels(0, y, part.texelsWide(), 1, part.pixelsPerTexel == 4 ? GL_RGBA_INTEGER : GL_RED_INTEGER,
-                         GL_UNSIGNED_INT, &bytes[4 * (kWidth * y + part.firstColumn)]);
-        }
+// The levels program drawn pixel by pixel over the world's pixels into an
+// RGBA8 renderbuffer, in the host's order: the reference of the table route.
+class PixelByPixel {
+public:
+    PixelByPixel() : program_(kQuadVertexSource, levelsFragmentSource()) { GlQuad::bindAttributes(program_); }
+    void release() {
+        quad_.releaseGl();
+        program_.releaseGl();
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return bytes;
-}
+    std::vector<uint8_t> draw(const AEOpenGLContext& context, const LevelsSettings& settings, hostsim::World& input) {
+        const int width = input.width();
+        const int height = input.height();
+        GlTexture source = makeExactTexture(GL_RGBA8, width, height, GL_RGBA, GL_UNSIGNED_BYTE, input.row(0));
+        GlRenderbuffer target = GlRenderbuffer::make();
+        glBindRenderbuffer(GL_RENDERBUFFER, target.get());
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        Framebuffer framebuffer;
+        EXPECT_TRUE(framebuffer.attachRenderbuffer(target.get()));
+        glViewport(0, 0, width, height);
+        program_.use();
+        setLevelsUniforms(program_, settings);
+        program_.setTexture("source", GL_TEXTURE_2D, source.get(), 0);
+        EXPECT_TRUE(quad_.draw(context, program_));
+        std::vector<uint8_t> bytes(4 * static_cast<size_t>(width) * height);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        return bytes;
+    }
+
+private:
+    OpenglShader program_;
+    GlQuad quad_;
+};
 
 class ByteTable : public GlContextTest {
 protected:
-    void SetUp() override {
-        GlContextTest::SetUp();
-        if (HasFatalFailure()) return;
-        target = &OpenglRenderTarget::forContext(*context);
-        packFrame();
-    }
-    // The bytes into the packed frame, part by part (the body's rows are no
-    // whole number of its texels long: copied row by row).
-    const PackedByteFrame& packFrame() {
-        const PackedByteFrame& frame = target->packedFrame(kWidth, kHeight);
-        const std::vector<uint8_t> bytes = everyValueBytes();
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        for (int index = 0; index < PackedByteFrame::kPartCount; ++index) {
-            const PackedByteFrame::Part& part = frame.part(index);
-            glBindTexture(GL_TEXTURE_2D, part.input.get());
-            for (int y = 0; y < kHeight; ++y) {
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, part.texelsWide(), 1,
-                                part.pixelsPerTexel == 4 ? GL_RGBA_INTEGER : GL_RED_INTEGER, GL_UNSIGNED_INT,
-                                &bytes[4 * (kWidth * y + part.firstColumn)]);
-            }
-        }
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        return frame;
-    }
     void TearDown() override {
         if (context) {
             zanth_test::expectGlStateClean("before the release");
+            reference.release();
             pass.releaseGl();  // leaves the root current
-            OpenglRenderTarget::releaseAll();
         }
         GlContextTest::TearDown();
     }
 
-    // The levels program pixel by pixel, in the target's 8-bit output.
-    std::vector<uint8_t> pixelByPixel(const LevelsSettings& settings) {
-        target->prepare(kWidth, kHeight, false, OutputPrecision::Bytes8);
-        const unsigned int texture = target->inputTexture();
-        const std::vector<uint8_t> bytes = everyValueBytes();
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        EXPECT_TRUE(target->beginOutput());
-        EXPECT_TRUE(pass.draw(*context, texture, {double(kWidth), double(kHeight)}, settings, true));
-        glBindTexture(GL_TEXTURE_2D, 0);
-        return readOutput();
-    }
-    std::vector<uint8_t> throughTheTable(const LevelsSettings& settings) {
-        const PackedByteFrame& frame = packFrame();
-        EXPECT_TRUE(pass.drawBytes(*context, frame, settings));
-        return readPacked(frame);
+    std::vector<uint8_t> throughTheTable(const LevelsSettings& settings, hostsim::World& input) {
+        hostsim::World output(input.width(), input.height());
+        pass.render(*context, settings, *input.def(), *output.def(), input.width(), input.height());
+        return output.memory();
     }
 
-    LevelsPass pass;
-    OpenglRenderTarget* target = nullptr;
+    LevelsPass8 pass;
+    PixelByPixel reference;
 };
 
 struct TableCase {
@@ -197,11 +168,12 @@ TEST_F(ByteTable, GivesTheLevelsProgramsOwnBytesForEverySetting) {
              s = sanitised(s);
          }},
     };
+    hostsim::World input = everyValueWorld();
     for (const TableCase& c : cases) {
         LevelsSettings settings;
         c.set(settings);
-        const std::vector<uint8_t> expected = pixelByPixel(settings);
-        const std::vector<uint8_t> actual = throughTheTable(settings);
+        const std::vector<uint8_t> expected = reference.draw(*context, settings, input);
+        const std::vector<uint8_t> actual = throughTheTable(settings, input);
         int differing = 0;
         std::string first;
         for (size_t i = 0; i < expected.size(); ++i) {
@@ -215,18 +187,20 @@ TEST_F(ByteTable, GivesTheLevelsProgramsOwnBytesForEverySetting) {
     }
 }
 
-TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
-    // A framebuffer of the caller's bound (the target keeps this or its
-    // packed frame: the test keeps a packed frame of its own).
-    target->prepare(kWidth, kHeight, false, OutputPrecision::Bytes8);
-    ASSERT_TRUE(target->beginOutput());
+TEST_F(ByteTable, PutsBackTheCallersBindingsAndLeavesNoTextureBound) {
+    // The caller's framebuffer, viewport, pixel pack buffer and pack state.
+    GlRenderbuffer colour = GlRenderbuffer::make();
+    glBindRenderbuffer(GL_RENDERBUFFER, colour.get());
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 8, 8);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    Framebuffer mine;
+    ASSERT_TRUE(mine.attachRenderbuffer(colour.get()));
     glViewport(1, 2, 30, 3);
     GlBuffer packBuffer = GlBuffer::make();
     glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffer.get());
     glPixelStorei(GL_PACK_ALIGNMENT, 2);
-    PackedByteFrame frame;
-    frame.resize(kWidth, kHeight);
-    ASSERT_TRUE(pass.drawBytes(*context, frame, LevelsSettings()));
+    hostsim::World input = everyValueWorld();
+    EXPECT_EQ(throughTheTable(LevelsSettings(), input), input.memory()) << "the defaults give every byte back";
     GLint packBound = -1;
     GLint packAlignment = 0;
     GLint uniformBound = -1;
@@ -238,15 +212,14 @@ TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
     EXPECT_EQ(uniformBound, 0);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    frame.release();
     GLint drawn = 0;
     GLint read = 0;
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(static_cast<unsigned>(drawn), target->mainFramebuffer());
-    EXPECT_EQ(static_cast<unsigned>(read), target->mainFramebuffer());
+    EXPECT_EQ(static_cast<unsigned>(drawn), mine.get());
+    EXPECT_EQ(static_cast<unsigned>(read), mine.get());
     EXPECT_EQ(viewport[0], 1);
     EXPECT_EQ(viewport[1], 2);
     EXPECT_EQ(viewport[2], 30);
@@ -257,43 +230,45 @@ TEST_F(ByteTable, PutsBackTheFramebufferAndViewportAndLeavesNoTextureBound) {
     GLint bound = -1;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, kWidth, kHeight);
 }
 
 #if ZANTH_MODULE_GL_CALLS_VISIBLE
-TEST_F(ByteTable, KeepsItsRampAndTableAndMakesNothingOnLaterFrames) {
+TEST_F(ByteTable, KeepsItsRampTableAndFrameAndMakesNothingOnLaterFrames) {
+    hostsim::World input = everyValueWorld();
     GlCallCounter counter;
     context->makeCurrent();  // the counter sees contexts selected after it
-    ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
+    throughTheTable(LevelsSettings(), input);
     const zanth_test::GlCounts first = counter.counts();
     EXPECT_EQ(first.links, 2) << "the levels program and the lookup program";
-    EXPECT_EQ(first.made_(GlObject::Texture), 2) << "the ramp and the table";
-    EXPECT_EQ(first.made_(GlObject::Framebuffer), 1) << "the table's";
+    EXPECT_EQ(first.made_(GlObject::Texture), 2 + 2) << "the ramp and the table; the frame's body and tail";
+    EXPECT_EQ(first.made_(GlObject::Renderbuffer), 2) << "the frame's body and tail";
+    EXPECT_EQ(first.made_(GlObject::Framebuffer), 1 + 2) << "the table's; the body's and the tail's";
     EXPECT_EQ(first.made_(GlObject::Buffer), 2) << "the table's and the quad's";
     LevelsSettings other;
     other.composite.gamma = 3.0;
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), i % 2 ? other : LevelsSettings()));
-    }
+    for (int i = 0; i < 3; ++i) throughTheTable(i % 2 ? other : LevelsSettings(), input);
     const zanth_test::GlCounts steady = counter.counts() - first;
     EXPECT_EQ(steady.objectsMade(), 0);
     EXPECT_EQ(steady.links, 0);
 }
 
-TEST_F(ByteTable, ReleaseDeletesTheRampTableAndPrograms) {
+TEST_F(ByteTable, ReleaseDeletesEverythingItMade) {
+    hostsim::World input = everyValueWorld();
     GlCallCounter counter;
     context->makeCurrent();  // the counter sees contexts selected after it
-    ASSERT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
+    throughTheTable(LevelsSettings(), input);
     pass.releaseGl();
     context->makeCurrent();
     const zanth_test::GlCounts all = counter.counts();
-    for (GlObject kind : {GlObject::Texture, GlObject::Framebuffer, GlObject::Buffer, GlObject::Program}) {
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Framebuffer, GlObject::VertexArray,
+                          GlObject::Buffer, GlObject::Program}) {
         EXPECT_EQ(all.made_(kind), all.deleted_(kind)) << "kind " << static_cast<int>(kind);
     }
-    EXPECT_FALSE(pass.programBuilt());
-    EXPECT_FALSE(pass.lookupProgramBuilt());
-    // The pass draws again after a release, making what it needs anew.
-    EXPECT_TRUE(pass.drawBytes(*context, target->packedFrame(kWidth, kHeight), LevelsSettings()));
+    EXPECT_FALSE(pass.programsBuilt());
+    // The pass renders again after a release, making what it needs anew.
+    EXPECT_EQ(throughTheTable(LevelsSettings(), input), input.memory());
 }
 #endif
 

@@ -241,6 +241,51 @@ TEST_P(RenderCommandOnBothPaths, WithoutGlobalSetUpARenderIsAHostError) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// Worlds whose rows are stored bottom-up (rowbytes negative, data at the
+// first row, which lies last in memory), as input, output or both, with rows
+// that are and are not whole groups of four pixels: every pixel as the model
+// says, the padding untouched.
+TEST_P(RenderCommandOnBothPaths, BottomUpWorldsAreRenderedAsAnyOther) {
+    const LevelsSettings settings = someSettings();
+    applySettings(*host, settings);
+    for (const int width : {256, 7, 1}) {
+        hostsim::World input(width, 5, PF_PixelFormat_ARGB32, 12);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const auto byte = [](int value) { return static_cast<A_u_char>(value & 255); };
+                input.pixel8(x, y) = PF_Pixel8{byte(x * 7 + 13 * y), byte(x + 85 + 29 * y), byte(255 - x + 41 * y),
+                                               byte(x * 3 + 53 * y)};
+            }
+        }
+        for (const bool flipInput : {true, false}) {
+            for (const bool flipOutput : {true, false}) {
+                if (!flipInput && !flipOutput) continue;
+                const std::string what = std::to_string(width) + " wide, bottom-up" + (flipInput ? " input" : "") +
+                                         (flipOutput ? " output" : "");
+                hostsim::World output(width, 5, PF_PixelFormat_ARGB32, 8);
+                fillBytes(output, 0x5A);
+                PF_EffectWorld in = flipInput ? bottomUp(input) : *input.def();
+                PF_EffectWorld out = flipOutput ? bottomUp(output) : *output.def();
+                host->setInputLayer(&in);
+                ASSERT_EQ(host->render(&out), PF_Err_NONE) << what;
+                for (int y = 0; y < 5; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        const PF_Pixel8& from = input.pixel8(x, flipInput ? 4 - y : y);
+                        const PF_Pixel8& to = output.pixel8(x, flipOutput ? 4 - y : y);
+                        for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+                            const ByteModel model = byteModel(channelOf(from, c), c, settings);
+                            if (!model.stable) continue;
+                            ASSERT_NEAR(channelOf(to, c), model.expected, 1) << what << " at " << x << "," << y;
+                        }
+                    }
+                    for (int b = width * 4; b < output.rowbytes(); ++b) ASSERT_EQ(output.row(y)[b], 0x5A) << what;
+                }
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
 INSTANTIATE_TEST_SUITE_P(Render, RenderCommandOnBothPaths, ::testing::Values(Path::Gpu, Path::Cpu), pathTestName);
 
 TEST_F(RenderCommand, ALayerBeyondTheGlLimitsIsAHostError) {

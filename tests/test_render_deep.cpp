@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "render/CpuLevelsRenderer.h"
 #include "tests/GlCallCounter.h"
 #include "tests/RenderFixture.h"
 
@@ -231,6 +232,70 @@ TEST_P(Deep16Frames, WithoutTheWorldSuiteTheDeepFlagDecides) {
     EXPECT_HOST_CLEAN(*host);
 }
 
+// Codes above white (the host never sends them) count as white: with input
+// white at 510 white maps to mid-grey, and every code above it must too (taken
+// as they are, 40000 would map brighter).
+TEST_P(Deep16Frames, CodesAboveWhiteAreTakenAsWhite) {
+    LevelsSettings settings;
+    settings.composite.inputWhite = 510;
+    settings.alpha.inputWhite = 510;
+    applySettings(*host, settings);
+    const std::vector<int> codes = {kWhite16, kWhite16 + 1, 33023, 33024, 40000, 49151, 65535};
+    hostsim::World input(static_cast<int>(codes.size()), 1, PF_PixelFormat_ARGB64);
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const auto code = static_cast<A_u_short>(codes[i]);
+        input.pixel16(static_cast<int>(i), 0) = PF_Pixel16{code, code, code, code};
+    }
+    hostsim::World output(input.width(), 1, PF_PixelFormat_ARGB64);
+    ASSERT_EQ(render(input, output), PF_Err_NONE);
+    for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+        const int white = codeModel16(kWhite16, c, settings).expected;
+        ASSERT_NEAR(white, kWhite16 / 2, 1);
+        for (size_t i = 0; i < codes.size(); ++i) {
+            EXPECT_EQ(channelOf(output.pixel16(static_cast<int>(i), 0), c), white) << "code " << codes[i];
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// Worlds whose rows are stored bottom-up (rowbytes negative, data at the
+// first row, which lies last in memory), as input, output or both.
+TEST_P(Deep16Frames, BottomUpWorldsAreRenderedAsAnyOther) {
+    LevelsSettings settings;
+    settings.composite.gamma = 1.8;
+    settings.red.outputBlack = 30;
+    applySettings(*host, settings);
+    std::vector<int> codes;
+    for (int k = 0; k <= kWhite16; k += 97) codes.push_back(k);
+    hostsim::World input = picture16(codes, 37, 8);
+    const int last = input.height() - 1;
+    for (const bool flipInput : {true, false}) {
+        for (const bool flipOutput : {true, false}) {
+            if (!flipInput && !flipOutput) continue;
+            const std::string what = std::string(flipInput ? "input" : "") + (flipOutput ? " output" : "");
+            hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB64, 16);
+            fillBytes(output, 0xC3);
+            PF_EffectWorld in = flipInput ? bottomUp(input) : *input.def();
+            PF_EffectWorld out = flipOutput ? bottomUp(output) : *output.def();
+            host->setInputLayer(&in);
+            ASSERT_EQ(host->render(&out), PF_Err_NONE) << what;
+            for (int y = 0; y < input.height(); ++y) {
+                for (int x = 0; x < input.width(); ++x) {
+                    const PF_Pixel16& from = input.pixel16(x, flipInput ? last - y : y);
+                    const PF_Pixel16& to = output.pixel16(x, flipOutput ? last - y : y);
+                    for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+                        const CodeModel model = codeModel16(channelOf(from, c), c, settings);
+                        if (!model.stable) continue;
+                        ASSERT_NEAR(channelOf(to, c), model.expected, 1) << what << " at " << x << "," << y;
+                    }
+                }
+                for (int b = input.width() * 8; b < output.rowbytes(); ++b) ASSERT_EQ(output.row(y)[b], 0xC3) << what;
+            }
+        }
+    }
+    EXPECT_HOST_CLEAN(*host);
+}
+
 INSTANTIATE_TEST_SUITE_P(Render, Deep16Frames, ::testing::Values(Path::Gpu, Path::Cpu), pathTestName);
 
 }  // namespace
@@ -272,7 +337,9 @@ TEST_F(Deep16Gpu, SteadyFramesAndNewSizesMakeNoObject) {
     EXPECT_HOST_CLEAN(*host);
 }
 
-// A thread's end and global set-down delete what 16-bit frames kept.
+// A thread's end deletes what its context kept for 16-bit frames (input,
+// output, framebuffer, table, vertex array) before any set-down; global
+// set-down deletes the rest.
 TEST_F(Deep16Gpu, ThreadEndAndSetDownDeleteWhatTheFramesKept) {
     std::vector<int> codes;
     for (int k = 0; k <= kWhite16; k += 101) codes.push_back(k);
@@ -280,11 +347,19 @@ TEST_F(Deep16Gpu, ThreadEndAndSetDownDeleteWhatTheFramesKept) {
     hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB64);
     GlCallCounter counter;
     ASSERT_EQ(render(input, output), PF_Err_NONE);
+    const GlCounts beforeThread = counter.counts();
     std::thread other([&] {
         hostsim::World theirs(input.width(), input.height(), PF_PixelFormat_ARGB64);
         EXPECT_EQ(render(input, theirs), PF_Err_NONE);
     });
     other.join();
+    const GlCounts ofThread = counter.counts() - beforeThread;
+    EXPECT_EQ(ofThread.links, 0) << "the program is shared";
+    for (GlObject kind : {GlObject::Texture, GlObject::Renderbuffer, GlObject::Framebuffer, GlObject::VertexArray}) {
+        EXPECT_GT(ofThread.made_(kind), 0) << "kind " << static_cast<int>(kind);
+        EXPECT_EQ(ofThread.deleted_(kind), ofThread.made_(kind))
+            << "kind " << static_cast<int>(kind) << ": its thread's end left what its context kept";
+    }
     ASSERT_EQ(host->globalSetdown(), PF_Err_NONE);
     const GlCounts all = counter.counts();
     // Framebuffers and vertex arrays go with their contexts; the rest is deleted.
@@ -296,3 +371,84 @@ TEST_F(Deep16Gpu, ThreadEndAndSetDownDeleteWhatTheFramesKept) {
 }
 
 #endif
+
+// ---- the 16-bit GPU path gives the CPU renderer's codes -------------------------------------
+
+class Deep16GpuExact : public RenderTest {};
+
+// Every code in every channel against the CPU renderer itself, exactly, for
+// settings at the ends of the valid ranges (levels of +-2550000, Gamma 0 and
+// huge gammas, equal and inverted levels) where float arithmetic of another
+// kind (a GPU's pow and division, fused multiply-adds) lands codes apart.
+// Frames alternate between two threads, each with its own context, and
+// settings come back, so that a context holding the table of other settings
+// shows.
+TEST_F(Deep16GpuExact, FramesAreTheCpuRenderersCodeForCode) {
+    std::vector<int> codes;
+    for (int k = 0; k <= kWhite16; ++k) codes.push_back(k);
+    for (int k : {32769, 40000, 65535}) codes.push_back(k);
+    hostsim::World input = picture16(codes, 1031, 8);
+    const double limit = Ombrix::Levels::kLevelValueLimit;
+    const auto outputsAtTheLimits = [limit](LevelsSettings& s) {
+        s.composite.outputBlack = -limit, s.composite.outputWhite = limit;
+    };
+    const DeepCase cases[] = {
+        {"Defaults", [](LevelsSettings&) {}},
+        {"OutputsAtTheLimits", outputsAtTheLimits},
+        {"InvertedOutputsAtTheLimits",
+         [limit](LevelsSettings& s) {
+             s.red.outputBlack = limit, s.red.outputWhite = -limit, s.alpha.outputBlack = -limit;
+             s.alpha.outputWhite = limit, s.clipBlack = s.clipWhite = false;
+         }},
+        {"InputsAtTheLimits",
+         [limit](LevelsSettings& s) { s.composite.inputBlack = -limit, s.composite.inputWhite = limit; }},
+        {"GammaZeroAndHuge",
+         [limit](LevelsSettings& s) {
+             s.composite.gamma = 0.0, s.composite.inputWhite = 200, s.blue.gamma = limit, s.alpha.gamma = 1e-5;
+             s.clipWhite = false;
+         }},
+        {"EqualInputsClipsOff",
+         [](LevelsSettings& s) {
+             s.composite.inputBlack = s.composite.inputWhite = 100;
+             s.clipBlack = s.clipWhite = false;
+         }},
+        {"StrongGammasEveryBlock",
+         [](LevelsSettings& s) {
+             s.composite = {3.5, 251.25, 2.7, 1.5, 253};
+             s.red.gamma = 0.31, s.green = {10, 90, 4.4, 20, 230}, s.blue = {0, 255, 0.15, 255, 0};
+             s.alpha = {7, 250, 1.9, 12, 240};
+         }},
+        {"OutputsAtTheLimitsAgain", outputsAtTheLimits},
+    };
+    int frame = 0;
+    for (const DeepCase& c : cases) {
+        LevelsSettings settings;
+        c.set(settings);
+        applySettings(*host, settings);
+        hostsim::World expected(input.width(), input.height(), PF_PixelFormat_ARGB64);
+        Ombrix::Levels::renderLevels16(settings, *input.def(), *expected.def());
+        hostsim::World output(input.width(), input.height(), PF_PixelFormat_ARGB64);
+        if (frame++ % 2 == 0) {
+            ASSERT_EQ(render(input, output), PF_Err_NONE) << c.name;
+        } else {
+            std::thread other([&] { EXPECT_EQ(render(input, output), PF_Err_NONE) << c.name; });
+            other.join();
+        }
+        int differing = 0;
+        std::string first;
+        for (int y = 0; y < input.height(); ++y) {
+            for (int x = 0; x < input.width(); ++x) {
+                for (Channel ch : {kAlpha, kRed, kGreen, kBlue}) {
+                    const int got = channelOf(output.pixel16(x, y), ch);
+                    const int want = channelOf(expected.pixel16(x, y), ch);
+                    if (got != want && differing++ == 0) {
+                        first = "input " + std::to_string(channelOf(input.pixel16(x, y), ch)) + ", channel " +
+                                std::to_string(ch) + ": " + std::to_string(got) + " instead of " + std::to_string(want);
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0) << c.name << ": " << differing << " codes differ, the first at " << first;
+    }
+    EXPECT_HOST_CLEAN(*host);
+}

@@ -1,15 +1,17 @@
-// A 16-bit frame on the GPU path (DeepLevelsPass.h).
+#include "render/GpuRenderCommand.h"
+
 #include <algorithm>
 
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
-#include "render/DeepLevelsPass.h"
+#include "gl/GlLimits.h"
+#include "render/LevelsPass.h"
 #include "render/LevelsSettingsReader.h"
-#include "render/RenderCommand.h"
 
 namespace Ombrix::Levels {
 
-PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, LevelsPass* pass) {
+PF_Err renderCommandOnGpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
+                          PF_EffectWorld& output, LevelsPass* pass) {
     // Only what both worlds have is rendered: a larger output keeps the rest.
     const int width = std::min(input.width, output.width);
     const int height = std::min(input.height, output.height);
@@ -21,8 +23,8 @@ PF_Err renderDeepOnGpu(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld
         if (!pass) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // set down, not set up again
         AEOpenGLContext& context = contextForCurrentThread();
         context.makeCurrent();
-        checkGlSizeLimits(width, height);
-        deepLevelsPass().render(context, sanitised(settings), input, output, width, height);
+        if (!glLimitsOf(context).hold(width, height)) throw static_cast<int>(PF_Err_OUT_OF_MEMORY);
+        pass->render(context, depth, settings, input, output, width, height);
     }
     saved.restore();
     return PF_Err_NONE;
