@@ -18,6 +18,8 @@
 #include "render/DeepLevelsPass.h"
 #include "render/LevelsPass.h"
 #include "render/RenderPath.h"
+#include "render/SimdLevel.h"
+#include "render/WorkerPool.h"
 
 namespace Ombrix::Levels {
 
@@ -116,6 +118,7 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
     const PathChoice choice = choosePath(request, glAvailable, glRenderer);
     if (choice.path == RenderPath::Cpu) releaseGl();  // the CPU path keeps no context
     setActiveRenderPath(choice.path, cpuThreads);
+    setActiveSimdLevel(parseSimdLevel(std::getenv("ZANTH_LEVELS_SIMD")));
     printMessage("%s\n", describeChoice(choice).c_str());
 
     delete gNameTable;  // a repeated set-up replaces the table instead of leaking it
@@ -127,6 +130,7 @@ PF_Err globalSetdown(PF_InData* /*in_data*/, PF_OutData* /*out_data*/) {
     delete gNameTable;
     gNameTable = nullptr;
     setActiveRenderPath(RenderPath::None, 0);
+    WorkerPool::shutDown();
     releaseGl();
     delete gLevelsPass;
     gLevelsPass = nullptr;

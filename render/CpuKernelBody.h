@@ -1,0 +1,208 @@
+// The row kernels written once over a lane type `Ops` (CpuKernelOps.h), and
+// included by each CpuKernels*.cpp with its own instruction set. Everything
+// here has internal linkage, so no code built for a wide instruction set is
+// shared with a narrower file.
+//
+// The power function works in double precision whatever the lane width:
+//   log2 v = k + log2 m, with v = 2^k * m, m in [sqrt(1/2), sqrt(2));
+//            log m = 2 * atanh(s), s = (m - 1) / (m + 1), |s| < 0.1716, as the
+//            odd series of atanh to s^21 (truncation below 2^-60 relative);
+//   2^y    = 2^n * e^(f * log 2), n = y rounded to the nearest integer,
+//            |f| <= 1/2, e^t as its Taylor series to t^12 (below 2^-47 relative);
+// y is held within +-1000 first, so 2^n is a normal double. The result is
+// within about 2^-45 of the exact power, relative; rounded to float it is the
+// correctly rounded power or its neighbour (at most one unit in the last place).
+#pragma once
+
+#include <cfloat>
+#include <cstdint>
+
+#include "render/CpuKernels.h"
+
+namespace Ombrix::Levels {
+namespace {
+
+constexpr double kSqrt2 = 1.4142135623730950488;
+constexpr double kLog2E = 1.4426950408889634074;
+constexpr double kLn2 = 0.69314718055994530942;
+constexpr double kHuge = 1e300;  // the power's result for "infinitely" steep gammas
+
+template <typename Ops>
+struct Kernel {
+    using D = typename Ops::D;
+    using M = typename Ops::M;
+    using I = typename Ops::I;
+
+    // log2 of v > 0, finite, normal.
+    static D log2Of(D v) {
+        const I bits = Ops::asI(v);
+        // The biased exponent as a double: its bits put into the mantissa of 2^52.
+        const I biased = Ops::orI(Ops::srl52(bits), Ops::setI(0x4330000000000000LL));
+        D k = Ops::sub(Ops::asD(biased), Ops::set(4503599627370496.0 + 1023.0));
+        D m = Ops::asD(Ops::orI(Ops::andI(bits, Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
+        const M high = Ops::gt(m, Ops::set(kSqrt2));
+        m = Ops::sel(high, Ops::mul(m, Ops::set(0.5)), m);
+        k = Ops::sel(high, Ops::add(k, Ops::set(1.0)), k);
+        const D s = Ops::div(Ops::sub(m, Ops::set(1.0)), Ops::add(m, Ops::set(1.0)));
+        const D z = Ops::mul(s, s);
+        D p = Ops::set(1.0 / 21.0);
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 19.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 17.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 15.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 13.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 11.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 9.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 7.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 5.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 3.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0));
+        const D lnm = Ops::mul(Ops::mul(s, Ops::set(2.0)), p);
+        return Ops::add(k, Ops::mul(lnm, Ops::set(kLog2E)));
+    }
+
+    static D exp2Of(D y) {
+        y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
+        const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
+        const D shifted = Ops::add(y, magic);
+        const D n = Ops::sub(shifted, magic);
+        const D t = Ops::mul(Ops::sub(y, n), Ops::set(kLn2));
+        D p = Ops::set(1.0 / 479001600.0);
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 39916800.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 3628800.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 362880.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 40320.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 5040.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 720.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 120.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 24.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 6.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(0.5));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
+        // 2^n from n's bits: shifted - magic in the integer unit is n itself.
+        const I ni = Ops::subI(Ops::asI(shifted), Ops::asI(magic));
+        const D scale = Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023))));
+        return Ops::mul(p, scale);
+    }
+
+    // v^e for v > 0 (normal doubles), e finite.
+    static D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
+
+    struct Stage {
+        D a1, b1, lo, hi, exponent, powLane, stepLane, a2, b2;
+        bool affine = false, clamp = false, pow = false, step = false;
+        Stage() = default;
+        Stage(const FloatStage& s, int offset)
+            : a1(Ops::load(s.a1 + offset)), b1(Ops::load(s.b1 + offset)), lo(Ops::load(s.lo + offset)),
+              hi(Ops::load(s.hi + offset)), exponent(Ops::load(s.exponent + offset)),
+              powLane(Ops::load(s.powLane + offset)), stepLane(Ops::load(s.stepLane + offset)),
+              a2(Ops::load(s.a2 + offset)), b2(Ops::load(s.b2 + offset)), affine(s.affine), clamp(s.clamp),
+              pow(s.pow), step(s.step) {}
+
+        D apply(D v) const {
+            if (affine) v = Ops::add(Ops::mul(v, a1), b1);
+            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
+            if (pow) {
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
+                // Lanes that take no power get a harmless base.
+                const D base = Ops::sel(on, v, Ops::set(1.0));
+                v = Ops::sel(on, power(base, exponent), v);
+            }
+            if (step) {
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(stepLane, Ops::set(0.5)));
+                const D one = Ops::set(1.0);
+                const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
+                v = Ops::sel(on, limit, v);
+            }
+            if (affine) v = Ops::add(Ops::mul(v, a2), b2);
+            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+            return Ops::roundToFloat(v);
+        }
+    };
+
+    // Lanes a group of pixels takes: one vector, or several when a vector is
+    // narrower than a pixel.
+    static constexpr int kGroupPixels = Ops::kLanes >= 4 ? Ops::kLanes / 4 : 1;
+    static constexpr int kVectorsPerGroup = Ops::kLanes >= 4 ? 1 : 4 / Ops::kLanes;
+
+    static void floatRow(const FloatPlan& plan, const float* in, float* out, int pixels) {
+        const bool first = plan.first.active();
+        const bool second = plan.second.active();
+        Stage s1[kVectorsPerGroup] = {};
+        Stage s2[kVectorsPerGroup] = {};
+        for (int j = 0; j < kVectorsPerGroup; ++j) {
+            s1[j] = Stage(plan.first, j * Ops::kLanes);
+            s2[j] = Stage(plan.second, j * Ops::kLanes);
+        }
+        auto group = [&](const float* from, float* to) {
+            for (int j = 0; j < kVectorsPerGroup; ++j) {
+                D v = Ops::loadFloats(from + j * Ops::kLanes);
+                v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);  // NaN as 0
+                v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+                if (first) v = s1[j].apply(v);
+                if (second) v = s2[j].apply(v);
+                Ops::storeFloats(to + j * Ops::kLanes, v);
+            }
+        };
+        int x = 0;
+        for (; x + kGroupPixels <= pixels; x += kGroupPixels) group(in + 4 * x, out + 4 * x);
+        if (x < pixels) {
+            float tailIn[4 * kGroupPixels] = {};
+            float tailOut[4 * kGroupPixels];
+            for (int i = 0; i < 4 * (pixels - x); ++i) tailIn[i] = in[4 * x + i];
+            group(tailIn, tailOut);
+            for (int i = 0; i < 4 * (pixels - x); ++i) out[4 * x + i] = tailOut[i];
+        }
+    }
+
+    static void powFloats(const float* x, const float* e, float* out, int count) {
+        auto one = [](const float* xs, const float* es, float* to) {
+            D v = Ops::loadFloats(xs);
+            const D ex = Ops::loadFloats(es);
+            const M positive = Ops::gt(v, Ops::set(0.0));
+            const M infinite = Ops::gt(v, Ops::set(static_cast<double>(FLT_MAX)));
+            const M finite = Ops::mand(positive, Ops::lt(v, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
+            const D base = Ops::sel(finite, v, Ops::set(1.0));
+            D r = power(base, ex);
+            r = Ops::sel(finite, r, Ops::sel(infinite, v, Ops::set(0.0)));
+            Ops::storeFloats(to, r);
+        };
+        int i = 0;
+        for (; i + Ops::kLanes <= count; i += Ops::kLanes) one(x + i, e + i, out + i);
+        if (i < count) {
+            float xs[Ops::kLanes] = {};
+            float es[Ops::kLanes] = {};
+            float rs[Ops::kLanes];
+            for (int j = 0; j < count - i; ++j) xs[j] = x[i + j], es[j] = e[i + j];
+            one(xs, es, rs);
+            for (int j = 0; j < count - i; ++j) out[i + j] = rs[j];
+        }
+    }
+};
+
+// The plain per-channel lookups, for levels without vector lookups.
+inline void bytesRowScalar(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels) {
+    const uint8_t* a = tables;
+    const uint8_t* r = tables + 256;
+    const uint8_t* g = tables + 512;
+    const uint8_t* b = tables + 768;
+    for (int x = 0; x < pixels; ++x) {
+        const uint8_t p0 = in[4 * x], p1 = in[4 * x + 1], p2 = in[4 * x + 2], p3 = in[4 * x + 3];
+        out[4 * x] = a[p0];
+        out[4 * x + 1] = r[p1];
+        out[4 * x + 2] = g[p2];
+        out[4 * x + 3] = b[p3];
+    }
+}
+
+inline void codesRowScalar(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels) {
+    for (int x = 0; x < pixels; ++x) {
+        for (int c = 0; c < 4; ++c) {
+            const uint16_t v = in[4 * x + c];
+            out[4 * x + c] = table[c * kTable16Entries + (v < 32768 ? v : 32768)];
+        }
+    }
+}
+
+}  // namespace
+}  // namespace Ombrix::Levels
