@@ -284,22 +284,24 @@ void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input,
         renderRows<PF_Pixel16>(input, output, options, map);
         return;
     }
-    // Large frames: the tables, built once on this thread (five maps an entry:
-    // the composite map is shared by red, green and blue), then looked up.
+    // Large frames: the tables, built once for the frame (in bands, five maps an
+    // entry: the composite map is shared by red, green and blue), then looked up.
     std::vector<uint16_t> tables(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
     uint16_t* const a = tables.data();
     uint16_t* const r = a + kEntries;
     uint16_t* const g = r + kEntries;
     uint16_t* const b = g + kEntries;
     const FrameMaps& m = map.maps;
-    for (int k = 0; k < kEntries; ++k) {
-        const float sample = sample16(static_cast<A_u_short>(k));
-        const float composite = mapClamped(sample, m.composite);
-        a[k] = to16(mapClamped(sample, m.alpha));
-        r[k] = to16(mapClamped(composite, m.red));
-        g[k] = to16(mapClamped(composite, m.green));
-        b[k] = to16(mapClamped(composite, m.blue));
-    }
+    inBands(kEntries, 5, options, [&](int first, int end) {
+        for (int k = first; k < end; ++k) {
+            const float sample = sample16(static_cast<A_u_short>(k));
+            const float composite = mapClamped(sample, m.composite);
+            a[k] = to16(mapClamped(sample, m.alpha));
+            r[k] = to16(mapClamped(composite, m.red));
+            g[k] = to16(mapClamped(composite, m.green));
+            b[k] = to16(mapClamped(composite, m.blue));
+        }
+    });
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel16));
     const CpuKernels& kernels = cpuKernels(options.simd);
