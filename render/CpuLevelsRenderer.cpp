@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdlib>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include "render/BandRunner.h"
 #include "render/CpuKernels.h"
+#include "render/Tables16Cache.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -284,29 +286,32 @@ void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input,
         renderRows<PF_Pixel16>(input, output, options, map);
         return;
     }
-    // Large frames: the tables, built once for the frame (in bands, five maps an
-    // entry: the composite map is shared by red, green and blue), then looked up.
-    std::vector<uint16_t> tables(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
-    uint16_t* const a = tables.data();
-    uint16_t* const r = a + kEntries;
-    uint16_t* const g = r + kEntries;
-    uint16_t* const b = g + kEntries;
+    // Large frames: the tables (built in bands, five maps an entry: the
+    // composite map is shared by red, green and blue; kept for the next frames
+    // with the same settings), then looked up.
     const FrameMaps& m = map.maps;
-    inBands(kEntries, 5, options, [&](int first, int end) {
-        for (int k = first; k < end; ++k) {
-            const float sample = sample16(static_cast<A_u_short>(k));
-            const float composite = mapClamped(sample, m.composite);
-            a[k] = to16(mapClamped(sample, m.alpha));
-            r[k] = to16(mapClamped(composite, m.red));
-            g[k] = to16(mapClamped(composite, m.green));
-            b[k] = to16(mapClamped(composite, m.blue));
-        }
+    const std::shared_ptr<const Tables16> kept = cachedTables16(sanitised(settings), [&](Tables16& tables) {
+        tables.assign(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
+        uint16_t* const a = tables.data();
+        uint16_t* const r = a + kEntries;
+        uint16_t* const g = r + kEntries;
+        uint16_t* const b = g + kEntries;
+        inBands(kEntries, 5, options, [&](int first, int end) {
+            for (int k = first; k < end; ++k) {
+                const float sample = sample16(static_cast<A_u_short>(k));
+                const float composite = mapClamped(sample, m.composite);
+                a[k] = to16(mapClamped(sample, m.alpha));
+                r[k] = to16(mapClamped(composite, m.red));
+                g[k] = to16(mapClamped(composite, m.green));
+                b[k] = to16(mapClamped(composite, m.blue));
+            }
+        });
     });
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel16));
     const CpuKernels& kernels = cpuKernels(options.simd);
     const int width = size.width;
-    const uint16_t* const table = tables.data();
+    const uint16_t* const table = kept->data();
     inBands(size.height, width, options, [&in, &out, &kernels, table, width](int first, int end) {
         for (int y = first; y < end; ++y) {
             kernels.codesRow(table, in.row<const uint16_t>(y), out.row<uint16_t>(y), width);

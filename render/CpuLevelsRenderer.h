@@ -10,7 +10,8 @@
 //                       256-entry table per channel is built per frame.
 //   16-bit  (0..32768): sample k/32768; the result is lrintf(v * 32768).
 //                       Values above 32768 are taken as 32768. Large frames
-//                       go through a 32769-entry table per channel, small
+//                       go through a 32769-entry table per channel (kept
+//                       for later frames with the same settings), small
 //                       ones through the map itself; both give the same.
 //   float:              the sample is the value itself, and the maps do not
 //                       clamp to 0..1 (only the clip flags hold values), so

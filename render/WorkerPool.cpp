@@ -82,8 +82,10 @@ public:
     }
 
 private:
-    // Under the lock.
+    // Under the lock. None while a shut-down is joining the workers: the callers
+    // do the work themselves meanwhile.
     void startWorkers() {
+        if (stopping_) return;
         while (static_cast<int>(workers_.size()) < capacity()) {
             try {
                 workers_.emplace_back([this] { loop(); });
