@@ -35,140 +35,189 @@ struct Kernel {
     using M = typename Ops::M;
     using I = typename Ops::I;
 
-    // log2 of v > 0, finite, normal.
-    static D log2Of(D v) {
-        const I bits = Ops::asI(v);
+    // The kernels work on kN vectors at once, step by step, so that the long
+    // chains of dependent operations of one vector overlap with the others'.
+    static constexpr int kN = 4;
+    using Vs = D[kN];
+
+    // log2 of v > 0, finite, normal, in place.
+    static void log2Of(Vs& v) {
+        I bits[kN];
+        D k[kN], m[kN], s[kN], z[kN], p[kN];
+        for (int j = 0; j < kN; ++j) bits[j] = Ops::asI(v[j]);
         // The biased exponent as a double: its bits put into the mantissa of 2^52.
-        const I biased = Ops::orI(Ops::srl52(bits), Ops::setI(0x4330000000000000LL));
-        D k = Ops::sub(Ops::asD(biased), Ops::set(4503599627370496.0 + 1023.0));
-        D m = Ops::asD(Ops::orI(Ops::andI(bits, Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
-        const M high = Ops::gt(m, Ops::set(kSqrt2));
-        m = Ops::sel(high, Ops::mul(m, Ops::set(0.5)), m);
-        k = Ops::sel(high, Ops::add(k, Ops::set(1.0)), k);
-        const D s = Ops::div(Ops::sub(m, Ops::set(1.0)), Ops::add(m, Ops::set(1.0)));
-        const D z = Ops::mul(s, s);
-        D p = Ops::set(1.0 / 13.0);
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 11.0));
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 9.0));
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 7.0));
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 5.0));
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 3.0));
-        p = Ops::add(Ops::mul(p, z), Ops::set(1.0));
-        const D lnm = Ops::mul(Ops::mul(s, Ops::set(2.0)), p);
-        return Ops::add(k, Ops::mul(lnm, Ops::set(kLog2E)));
-    }
-
-    static D exp2Of(D y) {
-        y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
-        const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
-        const D shifted = Ops::add(y, magic);
-        const D n = Ops::sub(shifted, magic);
-        const D t = Ops::mul(Ops::sub(y, n), Ops::set(kLn2));
-        D p = Ops::set(1.0 / 40320.0);
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 5040.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 720.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 120.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 24.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 6.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(0.5));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
-        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
-        // 2^n from n's bits: shifted - magic in the integer unit is n itself.
-        const I ni = Ops::subI(Ops::asI(shifted), Ops::asI(magic));
-        const D scale = Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023))));
-        return Ops::mul(p, scale);
-    }
-
-    // v^e for v > 0 (normal doubles), e finite.
-    static D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
-
-    struct Stage {
-        D a1, b1, lo, hi, exponent, powLane, stepLane, a2, b2;
-        bool affine = false, clamp = false, pow = false, step = false;
-        Stage() = default;
-        Stage(const FloatStage& s, int offset)
-            : a1(Ops::load(s.a1 + offset)), b1(Ops::load(s.b1 + offset)), lo(Ops::load(s.lo + offset)),
-              hi(Ops::load(s.hi + offset)), exponent(Ops::load(s.exponent + offset)),
-              powLane(Ops::load(s.powLane + offset)), stepLane(Ops::load(s.stepLane + offset)),
-              a2(Ops::load(s.a2 + offset)), b2(Ops::load(s.b2 + offset)), affine(s.affine), clamp(s.clamp),
-              pow(s.pow), step(s.step) {}
-
-        D apply(D v) const {
-            if (affine) v = Ops::add(Ops::mul(v, a1), b1);
-            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
-            if (pow) {
-                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
-                // Lanes that take no power get a harmless base.
-                const D base = Ops::sel(on, v, Ops::set(1.0));
-                v = Ops::sel(on, power(base, exponent), v);
-            }
-            if (step) {
-                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(stepLane, Ops::set(0.5)));
-                const D one = Ops::set(1.0);
-                const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
-                v = Ops::sel(on, limit, v);
-            }
-            if (affine) v = Ops::add(Ops::mul(v, a2), b2);
-            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
-            return Ops::roundToFloat(v);
+        for (int j = 0; j < kN; ++j) {
+            k[j] = Ops::sub(Ops::asD(Ops::orI(Ops::srl52(bits[j]), Ops::setI(0x4330000000000000LL))),
+                            Ops::set(4503599627370496.0 + 1023.0));
         }
-    };
+        for (int j = 0; j < kN; ++j) {
+            m[j] = Ops::asD(Ops::orI(Ops::andI(bits[j], Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
+        }
+        for (int j = 0; j < kN; ++j) {
+            const M high = Ops::gt(m[j], Ops::set(kSqrt2));
+            m[j] = Ops::sel(high, Ops::mul(m[j], Ops::set(0.5)), m[j]);
+            k[j] = Ops::sel(high, Ops::add(k[j], Ops::set(1.0)), k[j]);
+        }
+        for (int j = 0; j < kN; ++j) s[j] = Ops::div(Ops::sub(m[j], Ops::set(1.0)), Ops::add(m[j], Ops::set(1.0)));
+        for (int j = 0; j < kN; ++j) z[j] = Ops::mul(s[j], s[j]);
+        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 13.0);
+        static constexpr double kAtanh[] = {1.0 / 11.0, 1.0 / 9.0, 1.0 / 7.0, 1.0 / 5.0, 1.0 / 3.0, 1.0};
+        for (double c : kAtanh) {
+            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], z[j]), Ops::set(c));
+        }
+        for (int j = 0; j < kN; ++j) {
+            const D lnm = Ops::mul(Ops::mul(s[j], Ops::set(2.0)), p[j]);
+            v[j] = Ops::add(k[j], Ops::mul(lnm, Ops::set(kLog2E)));
+        }
+    }
+
+    // 2^y, in place.
+    static void exp2Of(Vs& y) {
+        const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
+        D shifted[kN], t[kN], p[kN];
+        for (int j = 0; j < kN; ++j) y[j] = Ops::min(Ops::max(y[j], Ops::set(-1000.0)), Ops::set(1000.0));
+        for (int j = 0; j < kN; ++j) shifted[j] = Ops::add(y[j], magic);
+        for (int j = 0; j < kN; ++j) t[j] = Ops::mul(Ops::sub(y[j], Ops::sub(shifted[j], magic)), Ops::set(kLn2));
+        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 40320.0);
+        static constexpr double kTaylor[] = {1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0};
+        for (double c : kTaylor) {
+            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], t[j]), Ops::set(c));
+        }
+        // 2^n from n's bits: shifted - magic in the integer unit is n itself.
+        for (int j = 0; j < kN; ++j) {
+            const I ni = Ops::subI(Ops::asI(shifted[j]), Ops::asI(magic));
+            y[j] = Ops::mul(p[j], Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023)))));
+        }
+    }
+
+    // v^e for v > 0 (normal doubles), e finite, in place; e[j % kE] for vector j.
+    template <int kE>
+    static void power(Vs& v, const D (&e)[kE]) {
+        log2Of(v);
+        for (int j = 0; j < kN; ++j) v[j] = Ops::mul(e[j % kE], v[j]);
+        exp2Of(v);
+    }
 
     // Lanes a group of pixels takes: one vector, or several when a vector is
-    // narrower than a pixel.
+    // narrower than a pixel (the coefficients of vector j are those of j % kV).
+    static constexpr int kV = Ops::kLanes >= 4 ? 1 : 4 / Ops::kLanes;
     static constexpr int kGroupPixels = Ops::kLanes >= 4 ? Ops::kLanes / 4 : 1;
-    static constexpr int kVectorsPerGroup = Ops::kLanes >= 4 ? 1 : 4 / Ops::kLanes;
+    static constexpr int kBlockPixels = kGroupPixels * kN / kV;
+
+    struct Stage {
+        D a1[kV], b1[kV], lo[kV], hi[kV], exponent[kV], powLane[kV], stepLane[kV], a2[kV], b2[kV];
+        bool affine = false, clamp = false, pow = false, step = false;
+        explicit Stage(const FloatStage& s) : affine(s.affine), clamp(s.clamp), pow(s.pow), step(s.step) {
+            for (int i = 0; i < kV; ++i) {
+                const int offset = i * Ops::kLanes;
+                a1[i] = Ops::load(s.a1 + offset);
+                b1[i] = Ops::load(s.b1 + offset);
+                lo[i] = Ops::load(s.lo + offset);
+                hi[i] = Ops::load(s.hi + offset);
+                exponent[i] = Ops::load(s.exponent + offset);
+                powLane[i] = Ops::load(s.powLane + offset);
+                stepLane[i] = Ops::load(s.stepLane + offset);
+                a2[i] = Ops::load(s.a2 + offset);
+                b2[i] = Ops::load(s.b2 + offset);
+            }
+        }
+
+        void apply(Vs& v) const {
+            if (affine) {
+                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a1[j % kV]), b1[j % kV]);
+            }
+            if (clamp) {
+                for (int j = 0; j < kN; ++j) v[j] = Ops::min(Ops::max(v[j], lo[j % kV]), hi[j % kV]);
+            }
+            if (pow) {
+                M on[kN];
+                D base[kN];
+                for (int j = 0; j < kN; ++j) {
+                    on[j] = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(powLane[j % kV], Ops::set(0.5)));
+                    base[j] = Ops::sel(on[j], v[j], Ops::set(1.0));  // lanes that take no power: a harmless base
+                }
+                power(base, exponent);
+                for (int j = 0; j < kN; ++j) v[j] = Ops::sel(on[j], base[j], v[j]);
+            }
+            if (step) {
+                const D one = Ops::set(1.0);
+                for (int j = 0; j < kN; ++j) {
+                    const M on = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(stepLane[j % kV], Ops::set(0.5)));
+                    const D limit = Ops::sel(Ops::lt(v[j], one), Ops::set(0.0),
+                                             Ops::sel(Ops::gt(v[j], one), Ops::set(kHuge), one));
+                    v[j] = Ops::sel(on, limit, v[j]);
+                }
+            }
+            if (affine) {
+                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a2[j % kV]), b2[j % kV]);
+            }
+            for (int j = 0; j < kN; ++j) {
+                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
+                                Ops::set(static_cast<double>(FLT_MAX)));
+                v[j] = Ops::roundToFloat(v[j]);
+            }
+        }
+    };
 
     static void floatRow(const FloatPlan& plan, const float* in, float* out, int pixels) {
         const bool first = plan.first.active();
         const bool second = plan.second.active();
-        Stage s1[kVectorsPerGroup] = {};
-        Stage s2[kVectorsPerGroup] = {};
-        for (int j = 0; j < kVectorsPerGroup; ++j) {
-            s1[j] = Stage(plan.first, j * Ops::kLanes);
-            s2[j] = Stage(plan.second, j * Ops::kLanes);
-        }
-        auto group = [&](const float* from, float* to) {
-            for (int j = 0; j < kVectorsPerGroup; ++j) {
-                D v = Ops::loadFloats(from + j * Ops::kLanes);
-                v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);  // NaN as 0
-                v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
-                if (first) v = s1[j].apply(v);
-                if (second) v = s2[j].apply(v);
-                Ops::storeFloats(to + j * Ops::kLanes, v);
+        const Stage s1(plan.first);
+        const Stage s2(plan.second);
+        auto block = [&](const float* from, float* to) {
+            Vs v;
+            for (int j = 0; j < kN; ++j) {
+                v[j] = Ops::loadFloats(from + j * Ops::kLanes);
+                v[j] = Ops::sel(Ops::unord(v[j]), Ops::set(0.0), v[j]);  // NaN as 0
+                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
+                                Ops::set(static_cast<double>(FLT_MAX)));
             }
+            if (first) s1.apply(v);
+            if (second) s2.apply(v);
+            for (int j = 0; j < kN; ++j) Ops::storeFloats(to + j * Ops::kLanes, v[j]);
         };
         int x = 0;
-        for (; x + kGroupPixels <= pixels; x += kGroupPixels) group(in + 4 * x, out + 4 * x);
+        for (; x + kBlockPixels <= pixels; x += kBlockPixels) block(in + 4 * x, out + 4 * x);
         if (x < pixels) {
-            float tailIn[4 * kGroupPixels] = {};
-            float tailOut[4 * kGroupPixels];
+            float tailIn[4 * kBlockPixels] = {};
+            float tailOut[4 * kBlockPixels];
             for (int i = 0; i < 4 * (pixels - x); ++i) tailIn[i] = in[4 * x + i];
-            group(tailIn, tailOut);
+            block(tailIn, tailOut);
             for (int i = 0; i < 4 * (pixels - x); ++i) out[4 * x + i] = tailOut[i];
         }
     }
 
     static void powFloats(const float* x, const float* e, float* out, int count) {
-        auto one = [](const float* xs, const float* es, float* to) {
-            D v = Ops::loadFloats(xs);
-            const D ex = Ops::loadFloats(es);
-            const M positive = Ops::gt(v, Ops::set(0.0));
-            const M infinite = Ops::gt(v, Ops::set(static_cast<double>(FLT_MAX)));
-            const M finite = Ops::mand(positive, Ops::lt(v, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
-            const D base = Ops::sel(finite, v, Ops::set(1.0));
-            D r = power(base, ex);
-            r = Ops::sel(finite, r, Ops::sel(infinite, v, Ops::set(0.0)));
-            Ops::storeFloats(to, r);
+        constexpr int kBlock = kN * Ops::kLanes;
+        auto block = [](const float* xs, const float* es, float* to) {
+            Vs v;
+            D ex[kN];
+            M finite[kN], infinite[kN];
+            for (int j = 0; j < kN; ++j) {
+                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
+                ex[j] = Ops::loadFloats(es + j * Ops::kLanes);
+                infinite[j] = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
+                finite[j] = Ops::mand(Ops::gt(value, Ops::set(0.0)),
+                                      Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
+                v[j] = Ops::sel(finite[j], value, Ops::set(1.0));
+            }
+            Vs base;
+            for (int j = 0; j < kN; ++j) base[j] = v[j];
+            power(base, ex);
+            for (int j = 0; j < kN; ++j) {
+                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
+                const D r = Ops::sel(finite[j], base[j], Ops::sel(infinite[j], value, Ops::set(0.0)));
+                Ops::storeFloats(to + j * Ops::kLanes, r);
+            }
         };
         int i = 0;
-        for (; i + Ops::kLanes <= count; i += Ops::kLanes) one(x + i, e + i, out + i);
+        for (; i + kBlock <= count; i += kBlock) block(x + i, e + i, out + i);
         if (i < count) {
-            float xs[Ops::kLanes] = {};
-            float es[Ops::kLanes] = {};
-            float rs[Ops::kLanes];
+            float xs[kBlock] = {};
+            float es[kBlock] = {};
+            float rs[kBlock];
             for (int j = 0; j < count - i; ++j) xs[j] = x[i + j], es[j] = e[i + j];
-            one(xs, es, rs);
+            block(xs, es, rs);
             for (int j = 0; j < count - i; ++j) out[i + j] = rs[j];
         }
     }
