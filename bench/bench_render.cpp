@@ -13,6 +13,10 @@
 //    smart pre-render and smart render (the pre-render counted in), on the
 //    CPU path (all threads) and the GPU path on llvmpipe; the plain 8-bit
 //    loop above is the floor to read them against.
+//  - MemcpyFrame: a copy of an 8-bit frame, the limit of any map over it;
+//  - CpuDepth: the CPU path at each depth (8-bit and 16-bit through
+//    PF_Cmd_RENDER, float through smart rendering), on 1 thread and on all,
+//    at each SIMD level this CPU has (ZANTH_LEVELS_SIMD at global set-up).
 // Milliseconds per frame (or per four frames), wall clock. ZANTH_BENCH_MODULE
 // names another build of the module to load (an earlier one, to compare).
 #include <benchmark/benchmark.h>
@@ -22,6 +26,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -111,6 +116,93 @@ void PlainLookup(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+}
+
+void MemcpyFrame(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    hostsim::World input(width, height, PF_PixelFormat_ARGB32, 64);
+    hostsim::World output(width, height, PF_PixelFormat_ARGB32, 64);
+    fillPicture(input);
+    for (auto _ : state) {
+        std::memcpy(output.memory().data(), input.memory().data(), input.memory().size());
+        benchmark::DoNotOptimize(output.memory().data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+}
+
+const char* const kSimdNames[] = {"scalar", "sse4", "avx2", "avx512"};
+
+bool cpuHasLevel(int level) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    switch (level) {
+        case 0: return true;
+        case 1: return __builtin_cpu_supports("sse4.1");
+        case 2: return __builtin_cpu_supports("avx2");
+        case 3:
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                   __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+    }
+#endif
+    return level == 0;
+}
+
+// state.range(2): 8, 16 or 32 bits a channel; state.range(3): 1 thread, or 0
+// for all; state.range(4): the SIMD level (0 scalar .. 3 avx512).
+void CpuDepth(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const int depth = static_cast<int>(state.range(2));
+    const bool oneThread = state.range(3) == 1;
+    const int level = static_cast<int>(state.range(4));
+    if (!cpuHasLevel(level)) {
+        state.SkipWithError("this CPU lacks the level");
+        return;
+    }
+    hostsim::Host host(modulePath());
+    setVariable("ZANTH_LEVELS_SIMD", kSimdNames[level]);
+    const bool ok = setUp(host, "cpu", oneThread ? "1" : nullptr, state);
+    setVariable("ZANTH_LEVELS_SIMD", nullptr);
+    if (!ok) return;
+    applySettings(host);
+    const PF_PixelFormat format = depth == 8 ? PF_PixelFormat_ARGB32 : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+    hostsim::World input(width, height, format, 64);
+    hostsim::World output(width, height, format, 64);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (depth == 8) {
+                input.pixel8(x, y) = PF_Pixel8{static_cast<A_u_char>(255 - (y & 255)), static_cast<A_u_char>(x & 255),
+                                               static_cast<A_u_char>((x + y) & 255), static_cast<A_u_char>((x * 3) & 255)};
+            } else if (depth == 16) {
+                input.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(32768 - (y * 16) % 32769),
+                                                 static_cast<A_u_short>((x * 9) % 32769),
+                                                 static_cast<A_u_short>(((x + y) * 5) % 32769),
+                                                 static_cast<A_u_short>((x * 27) % 32769)};
+            } else {
+                input.pixelFloat(x, y) = PF_PixelFloat{1.0f - static_cast<float>(y) / static_cast<float>(height),
+                                                       -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width),
+                                                       static_cast<float>((x + y) & 1023) / 1023.0f, 0.25f};
+            }
+        }
+    }
+    host.setInputLayer(input.def());
+    auto frame = [&] {
+        if (depth != 32) return host.render(output.def());
+        const PF_Err err = host.smartPreRender(hostsim::Host::fullRequest(width, height), 32);
+        return err != PF_Err_NONE ? err : host.smartRender(output.def());
+    };
+    for (auto _ : state) {
+        if (frame() != PF_Err_NONE) {
+            state.SkipWithError("render failed");
+            break;
+        }
+        benchmark::DoNotOptimize(output.memory().data());
+    }
+    state.SetLabel(std::string(depth == 8 ? "8-bit" : depth == 16 ? "16-bit" : "float") + ", " +
+                   (oneThread ? "1 thread" : "all threads") + ", " + kSimdNames[level]);
+    state.counters["megapixels"] = width * static_cast<double>(height) / 1e6;
+    host.globalSetdown();
 }
 
 void cpuFrames(benchmark::State& state, const char* threads) {
@@ -306,6 +398,7 @@ void DeepFrames(benchmark::State& state) {
     host.globalSetdown();
 }
 
+BENCHMARK(MemcpyFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(PlainLookup)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(CpuOneThread)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 BENCHMARK(CpuAllThreads)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
@@ -318,6 +411,13 @@ BENCHMARK(FourFramesAtOnce)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+BENCHMARK(CpuDepth)
+    ->ArgsProduct({{1920}, {1080}, {8, 16, 32}, {1, 0}, {0, 1, 2, 3}})
+    ->ArgsProduct({{3840}, {2160}, {8, 16, 32}, {1, 0}, {0, 1, 2, 3}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(0.5);
 
 BENCHMARK(DeepFrames)
     ->ArgsProduct({{1920}, {1080}, {16, 32}, {0, 1}})

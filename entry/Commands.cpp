@@ -17,6 +17,8 @@
 #include "render/HistogramCache.h"
 #include "render/LevelsPass.h"
 #include "render/RenderPath.h"
+#include "render/SimdLevel.h"
+#include "render/WorkerPool.h"
 
 namespace Ombrix::Levels {
 
@@ -111,6 +113,7 @@ PF_Err globalSetup(PF_InData* in_data, PF_OutData* out_data) {
     const PathChoice choice = choosePath(request, glAvailable, glRenderer);
     if (choice.path == RenderPath::Cpu) releaseGl();  // the CPU path keeps no context
     setActiveRenderPath(choice.path, cpuThreads);
+    setActiveSimdLevel(parseSimdLevel(std::getenv("ZANTH_LEVELS_SIMD")));
     printMessage("%s\n", describeChoice(choice).c_str());
 
     delete gNameTable;  // a repeated set-up replaces the table instead of leaking it
@@ -123,6 +126,7 @@ PF_Err globalSetdown(PF_InData* /*in_data*/, PF_OutData* /*out_data*/) {
     gNameTable = nullptr;
     setActiveRenderPath(RenderPath::None, 0);
     histogramCache().clear();
+    WorkerPool::shutDown();
     releaseGl();
     delete gLevelsPass;
     gLevelsPass = nullptr;

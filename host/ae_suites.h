@@ -24,6 +24,8 @@
 #define kPFIterateFloatSuiteVersion1 1
 #define kPFParamUtilsSuite "PF Param Utils Suite"
 #define kPFParamUtilsSuiteVersion3 3
+#define kPFIterate8Suite "PF Iterate8 Suite"
+#define kPFIterate8SuiteVersion1 1
 
 enum { PF_APP_LANG_TAG_SIZE = 6 };
 
@@ -97,6 +99,22 @@ struct PF_HandleSuite1 {
     void(AE_CALLBACK* host_dispose_handle)(PF_Handle pf_handle);
     A_HandleSize(AE_CALLBACK* host_get_handle_size)(PF_Handle pf_handle);
     PF_Err(AE_CALLBACK* host_resize_handle)(A_HandleSize new_sizeL, PF_Handle* handlePH);
+};
+
+// "PF Iterate8 Suite" up to iterate_generic, the fifth slot; the four before it
+// (iterate, iterate_origin, iterate_lut, iterate_origin_non_clip_src) are not
+// called. The host calls fn_func iterationsL times on its worker threads
+// (PF_Iterations_ONCE_PER_PROCESSOR: once per worker), with the worker's
+// thread index and the iteration's index.
+enum { PF_Iterations_ONCE_PER_PROCESSOR = -1 };
+typedef PF_Err(AE_CALLBACK* PF_IterateGenericFunc)(void* refconPV, A_long thread_indexL, A_long i_thread,
+                                                   A_long iterationsL);
+struct PF_Iterate8Suite1 {
+    PF_UnknownCallback iterate;
+    PF_UnknownCallback iterate_origin;
+    PF_UnknownCallback iterate_lut;
+    PF_UnknownCallback iterate_origin_non_clip_src;
+    PF_Err(AE_CALLBACK* iterate_generic)(A_long iterationsL, void* refconPV, PF_IterateGenericFunc fn_func);
 };
 
 struct PF_iterateFloatSuite1 {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -11,6 +14,7 @@
 
 #include "host/ae_suites.h"
 #include "hostsim/Host.h"
+#include "hostsim/Traps.h"
 #include "hostsim/World.h"
 
 namespace hostsim {
@@ -154,6 +158,138 @@ PF_Err AE_CALLBACK iterateFloat(PF_InData* in_data, A_long /*progress_base*/, A_
 
 const PF_iterateFloatSuite1 kIterateFloatSuite = {iterateFloat};
 
+// "PF Iterate8 Suite" iterate_generic: the host's own worker threads (one per
+// hardware thread, at least two), kept for the life of the process. The
+// calling thread takes part as thread index 0; the workers are 1 and up.
+std::atomic<PF_Err> gFailGeneric{PF_Err_NONE};
+std::atomic<int> gFailGenericAfter{0};
+std::atomic<int> gGenericCalls{0};
+std::atomic<int> gGenericOnWorkers{0};
+std::atomic<int> gGenericLargest{0};
+
+struct GenericJob {
+    PF_IterateGenericFunc fn = nullptr;
+    void* refcon = nullptr;
+    A_long count = 0;
+    std::atomic<A_long> next{0};
+    std::atomic<PF_Err> error{PF_Err_NONE};
+    int active = 0;  // under the workers' lock
+
+    void work(A_long threadIndex) {
+        for (A_long i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
+            if (error.load() != PF_Err_NONE) return;  // the host stops at the first error
+            if (threadIndex != 0) ++gGenericOnWorkers;
+            const PF_Err err = fn(refcon, threadIndex, i, count);
+            if (err != PF_Err_NONE) {
+                PF_Err none = PF_Err_NONE;
+                error.compare_exchange_strong(none, err);
+            }
+        }
+    }
+};
+
+class HostWorkers {
+public:
+    HostWorkers() {
+        const unsigned int hardware = std::thread::hardware_concurrency();
+        const int count = std::max(2, static_cast<int>(hardware));
+        for (int i = 1; i < count; ++i) threads_.emplace_back([this, i] { loop(i); });
+    }
+    ~HostWorkers() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    int count() const { return static_cast<int>(threads_.size()) + 1; }
+
+    PF_Err run(GenericJob& job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(&job);
+        }
+        wake_.notify_all();
+        job.work(0);
+        std::unique_lock<std::mutex> lock(mutex_);
+        auto queued = std::find(queue_.begin(), queue_.end(), &job);
+        if (queued != queue_.end()) queue_.erase(queued);
+        done_.wait(lock, [&job] { return job.active == 0; });
+        return job.error.load();
+    }
+
+private:
+    void loop(A_long index) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_) return;
+            GenericJob* job = queue_.front();
+            queue_.pop_front();
+            queue_.push_back(job);  // every worker may join every job
+            ++job->active;
+            lock.unlock();
+            job->work(index);
+            lock.lock();
+            --job->active;
+            if (job->next.load() >= job->count || job->error.load() != PF_Err_NONE) {
+                auto queued = std::find(queue_.begin(), queue_.end(), job);
+                if (queued != queue_.end()) queue_.erase(queued);
+            }
+            done_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    std::deque<GenericJob*> queue_;
+    std::vector<std::thread> threads_;
+    bool stopping_ = false;
+};
+
+HostWorkers& hostWorkers() {
+    static HostWorkers workers;
+    return workers;
+}
+
+PF_Err AE_CALLBACK iterateGeneric(A_long iterations, void* refcon, PF_IterateGenericFunc fn) {
+    if (!fn) {
+        Host::current().violation("iterate_generic called without a function");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    ++gGenericCalls;
+    HostWorkers& workers = hostWorkers();
+    if (iterations == PF_Iterations_ONCE_PER_PROCESSOR) iterations = workers.count();
+    if (iterations < 0) return PF_Err_BAD_CALLBACK_PARAM;
+    for (int seen = gGenericLargest.load(); iterations > seen && !gGenericLargest.compare_exchange_weak(seen, iterations);) {
+    }
+    const PF_Err failure = gFailGeneric.load();
+    if (failure != PF_Err_NONE) {
+        // The injected failure: the first iterations run, then the host gives up.
+        const A_long ran = std::min<A_long>(iterations, gFailGenericAfter.load());
+        for (A_long i = 0; i < ran; ++i) {
+            const PF_Err err = fn(refcon, 0, i, iterations);
+            if (err != PF_Err_NONE) return err;
+        }
+        return failure;
+    }
+    GenericJob job;
+    job.fn = fn;
+    job.refcon = refcon;
+    job.count = iterations;
+    return workers.run(job);
+}
+
+PF_Iterate8Suite1 makeIterate8Suite() {
+    PF_Iterate8Suite1 suite;
+    fillWithTraps(suite, "PF Iterate8 Suite");
+    suite.iterate_generic = iterateGeneric;
+    return suite;
+}
+const PF_Iterate8Suite1 kIterate8Suite = makeIterate8Suite();
+
 }  // namespace
 
 void installRenderServices(Host& host) {
@@ -161,7 +297,18 @@ void installRenderServices(Host& host) {
     gFailIterate = PF_Err_NONE;
     host.provideSuite(kPFHandleSuite, kPFHandleSuiteVersion1, &kHandleSuite);
     host.provideSuite(kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1, &kIterateFloatSuite);
+    gFailGeneric = PF_Err_NONE;
+    gFailGenericAfter = 0;
+    host.provideSuite(kPFIterate8Suite, kPFIterate8SuiteVersion1, &kIterate8Suite);
 }
+
+void failGenericIterations(PF_Err code, int after) {
+    gFailGenericAfter = after;
+    gFailGeneric = code;
+}
+int genericIterateCalls() { return gGenericCalls.load(); }
+int genericIterationsOnWorkers() { return gGenericOnWorkers.load(); }
+int genericLargestRequest() { return gGenericLargest.load(); }
 
 void failHandleAllocations(int count) { gFailHandles = count; }
 void failIterations(PF_Err code) { gFailIterate = code; }

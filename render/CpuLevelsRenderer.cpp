@@ -5,9 +5,13 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
-#include <system_error>
 #include <thread>
+#include <memory>
 #include <vector>
+
+#include "render/BandRunner.h"
+#include "render/CpuKernels.h"
+#include "render/Tables16Cache.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -48,13 +52,46 @@ inline float mapClamped(float value, const MapValues& m) {
     return std::min(std::max(v, 0.0f), 1.0f);  // +-infinity lands on 1 or 0
 }
 
-inline float holdFinite(float v) { return std::isnan(v) ? 0.0f : std::min(std::max(v, -FLT_MAX), FLT_MAX); }
+// One map's coefficients in lane `lane` of a float stage (CpuKernels.h), from
+// the same float values as the levels program's uniforms.
+void setLane(FloatStage& stage, int lane, const MapValues& m) {
+    const double lowIn = m.lowIn, highIn = m.highIn, lowOut = m.lowOut, highOut = m.highOut;
+    stage.a1[lane] = highIn != lowIn ? 255.0 / (highIn - lowIn) : 255.0;
+    stage.b1[lane] = highIn != lowIn ? -lowIn / (highIn - lowIn) : -lowIn;
+    const bool increasing = m.highOut > m.lowOut;
+    double lo = -HUGE_VAL, hi = HUGE_VAL;
+    if (m.clipBlack) (increasing ? lo : hi) = increasing ? 0.0 : 1.0;
+    if (m.clipWhite) (increasing ? hi : lo) = increasing ? 1.0 : 0.0;
+    stage.lo[lane] = lo;
+    stage.hi[lane] = hi;
+    const bool gammaActs = m.gamma != 1.0f;
+    stage.powLane[lane] = gammaActs && m.gamma > 0.0f ? 1.0 : 0.0;
+    stage.stepLane[lane] = gammaActs && !(m.gamma > 0.0f) ? 1.0 : 0.0;
+    stage.exponent[lane] = gammaActs && m.gamma > 0.0f ? static_cast<double>(1.0f / m.gamma) : 1.0;
+    stage.a2[lane] = (highOut - lowOut) / 255.0;
+    stage.b2[lane] = lowOut / 255.0;
+}
 
-inline float mapUnclamped(float value, const MapValues& m) {
-    float v = holdFinite(throughGamma(holdFinite(value), m));
-    v = v * (m.highOut - m.lowOut) + m.lowOut;
-    v = v / 255.0f;
-    return holdFinite(v);
+// A lane that changes nothing.
+void setPassLane(FloatStage& stage, int lane) {
+    stage.a1[lane] = 1.0;
+    stage.b1[lane] = 0.0;
+    stage.lo[lane] = -HUGE_VAL;
+    stage.hi[lane] = HUGE_VAL;
+    stage.powLane[lane] = stage.stepLane[lane] = 0.0;
+    stage.exponent[lane] = 1.0;
+    stage.a2[lane] = 1.0;
+    stage.b2[lane] = 0.0;
+}
+
+void finishStage(FloatStage& stage) {
+    stage.affine = stage.clamp = stage.pow = stage.step = false;
+    for (int lane = 0; lane < 8; ++lane) {
+        stage.affine |= stage.a1[lane] != 1.0 || stage.b1[lane] != 0.0 || stage.a2[lane] != 1.0 || stage.b2[lane] != 0.0;
+        stage.clamp |= stage.lo[lane] != -HUGE_VAL || stage.hi[lane] != HUGE_VAL;
+        stage.pow |= stage.powLane[lane] != 0.0;
+        stage.step |= stage.stepLane[lane] != 0.0;
+    }
 }
 
 // The five maps of a frame.
@@ -69,6 +106,33 @@ struct FrameMaps {
     }
     MapValues composite, red, green, blue, alpha;
 };
+
+FloatPlan floatPlanFor(const FrameMaps& maps) {
+    FloatPlan plan;
+    for (int lane = 0; lane < 8; ++lane) {
+        switch (lane % 4) {
+            case 0:
+                setLane(plan.first, lane, maps.alpha);
+                setPassLane(plan.second, lane);
+                break;
+            case 1:
+                setLane(plan.first, lane, maps.composite);
+                setLane(plan.second, lane, maps.red);
+                break;
+            case 2:
+                setLane(plan.first, lane, maps.composite);
+                setLane(plan.second, lane, maps.green);
+                break;
+            default:
+                setLane(plan.first, lane, maps.composite);
+                setLane(plan.second, lane, maps.blue);
+                break;
+        }
+    }
+    finishStage(plan.first);
+    finishStage(plan.second);
+    return plan;
+}
 
 // A world's pixels as the renderer reads and writes them.
 struct Rows {
@@ -95,27 +159,18 @@ template <typename Body>
 void inBands(int count, long long workPerItem, const CpuRenderOptions& options, const Body& body) {
     const long long total = static_cast<long long>(count) * workPerItem;
     const long long minWork = std::max<long long>(options.minPixelsPerThread, 1);
-    long long bands = std::min<long long>(resolvedThreadCount(options.threads), total / minWork);
+    const int threads = resolvedThreadCount(options.threads);
+    long long bands = std::min<long long>(threads, total / minWork);
     bands = std::min<long long>(bands, count);
     if (bands <= 1) {
         body(0, count);
         return;
     }
     auto bandStart = [&](long long band) { return static_cast<int>(band * count / bands); };
-    std::vector<std::thread> helpers;
-    helpers.reserve(static_cast<size_t>(bands - 1));
-    long long inline_from = bands;  // bands that no thread could be started for run here
-    for (long long band = 1; band < bands; ++band) {
-        try {
-            helpers.emplace_back(body, bandStart(band), bandStart(band + 1));
-        } catch (const std::system_error&) {
-            inline_from = band;
-            break;
-        }
-    }
-    body(0, bandStart(1));
-    for (long long band = inline_from; band < bands; ++band) body(bandStart(band), bandStart(band + 1));
-    for (std::thread& helper : helpers) helper.join();
+    const std::function<void(int)> band = [&](int i) { body(bandStart(i), bandStart(i + 1)); };
+    const PoolBands pool;
+    const BandRunner& runner = options.bands ? *options.bands : pool;
+    runner.run(static_cast<int>(bands), threads, band);
 }
 
 struct Overlap {
@@ -169,7 +224,18 @@ int resolvedThreadCount(int requested) {
 }
 
 float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
-    return mapUnclamped(value, mapValues(sanitised(levels), clipBlack, clipWhite));
+    FloatPlan plan;
+    const MapValues m = mapValues(sanitised(levels), clipBlack, clipWhite);
+    for (int lane = 0; lane < 8; ++lane) {
+        setLane(plan.first, lane, m);
+        setPassLane(plan.second, lane);
+    }
+    finishStage(plan.first);
+    finishStage(plan.second);
+    const float in[4] = {value, value, value, value};
+    float out[4];
+    scalarKernels()->floatRow(plan, in, out, 1);
+    return out[0];
 }
 
 LevelsTables8::LevelsTables8(const LevelsSettings& settings) {
@@ -193,17 +259,15 @@ void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, 
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel8));
     const LevelsTables8 tables(settings);
     const int width = size.width;
-    inBands(size.height, width, options, [&in, &out, &tables, width](int first, int end) {
-        // The band's own copy: the byte stores below cannot alias a local
-        // array, so the tables stay where the compiler put them.
-        const LevelsTables8 t = tables;
+    uint8_t flat[4 * 256];
+    std::copy(tables.alpha, tables.alpha + 256, flat);
+    std::copy(tables.red, tables.red + 256, flat + 256);
+    std::copy(tables.green, tables.green + 256, flat + 512);
+    std::copy(tables.blue, tables.blue + 256, flat + 768);
+    const CpuKernels& kernels = cpuKernels(options.simd);
+    inBands(size.height, width, options, [&in, &out, &flat, &kernels, width](int first, int end) {
         for (int y = first; y < end; ++y) {
-            const PF_Pixel8* source = in.row<const PF_Pixel8>(y);
-            PF_Pixel8* target = out.row<PF_Pixel8>(y);
-            for (int x = 0; x < width; ++x) {
-                const PF_Pixel8 p = source[x];
-                target[x] = PF_Pixel8{t.alpha[p.alpha], t.red[p.red], t.green[p.green], t.blue[p.blue]};
-            }
+            kernels.bytesRow(flat, in.row<const uint8_t>(y), out.row<uint8_t>(y), width);
         }
     });
 }
@@ -218,36 +282,50 @@ void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input,
         renderRows<PF_Pixel16>(input, output, options, map);
         return;
     }
-    // Large frames: the tables, built in bands as well (five maps an entry).
-    std::vector<A_u_short> tables(4 * static_cast<size_t>(kEntries));
-    A_u_short* const a = tables.data();
-    A_u_short* const r = a + kEntries;
-    A_u_short* const g = r + kEntries;
-    A_u_short* const b = g + kEntries;
-    inBands(kEntries, 5, options, [&](int first, int end) {
-        for (int k = first; k < end; ++k) {
-            const A_u_short value = static_cast<A_u_short>(k);
-            const PF_Pixel16 mapped = map(PF_Pixel16{value, value, value, value});
-            a[k] = mapped.alpha;
-            r[k] = mapped.red;
-            g[k] = mapped.green;
-            b[k] = mapped.blue;
-        }
+    // Large frames: the tables (built in bands, five maps an entry: the
+    // composite map is shared by red, green and blue; kept for the next frames
+    // with the same settings), then looked up.
+    const FrameMaps& m = map.maps;
+    const std::shared_ptr<const Tables16> kept = cachedTables16(sanitised(settings), [&](Tables16& tables) {
+        tables.assign(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
+        uint16_t* const a = tables.data();
+        uint16_t* const r = a + kEntries;
+        uint16_t* const g = r + kEntries;
+        uint16_t* const b = g + kEntries;
+        inBands(kEntries, 5, options, [&](int first, int end) {
+            for (int k = first; k < end; ++k) {
+                const float sample = sample16(static_cast<A_u_short>(k));
+                const float composite = mapClamped(sample, m.composite);
+                a[k] = to16(mapClamped(sample, m.alpha));
+                r[k] = to16(mapClamped(composite, m.red));
+                g[k] = to16(mapClamped(composite, m.green));
+                b[k] = to16(mapClamped(composite, m.blue));
+            }
+        });
     });
-    renderRows<PF_Pixel16>(input, output, options, [a, r, g, b](const PF_Pixel16& p) {
-        return PF_Pixel16{a[std::min<int>(p.alpha, k16Max)], r[std::min<int>(p.red, k16Max)],
-                          g[std::min<int>(p.green, k16Max)], b[std::min<int>(p.blue, k16Max)]};
+    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
+    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel16));
+    const CpuKernels& kernels = cpuKernels(options.simd);
+    const int width = size.width;
+    const uint16_t* const table = kept->data();
+    inBands(size.height, width, options, [&in, &out, &kernels, table, width](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            kernels.codesRow(table, in.row<const uint16_t>(y), out.row<uint16_t>(y), width);
+        }
     });
 }
 
 void renderLevelsFloat(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                        const CpuRenderOptions& options) {
-    const FrameMaps maps(settings);
-    renderRows<PF_PixelFloat>(input, output, options, [&maps](const PF_PixelFloat& p) {
-        return PF_PixelFloat{mapUnclamped(p.alpha, maps.alpha),
-                             mapUnclamped(mapUnclamped(p.red, maps.composite), maps.red),
-                             mapUnclamped(mapUnclamped(p.green, maps.composite), maps.green),
-                             mapUnclamped(mapUnclamped(p.blue, maps.composite), maps.blue)};
+    const Overlap size = overlapOf(input, output);
+    if (size.width == 0 || size.height == 0) return;
+    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_PixelFloat));
+    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_PixelFloat));
+    const FloatPlan plan = floatPlanFor(FrameMaps(settings));
+    const CpuKernels& kernels = cpuKernels(options.simd);
+    const int width = size.width;
+    inBands(size.height, width, options, [&in, &out, &plan, &kernels, width](int first, int end) {
+        for (int y = first; y < end; ++y) kernels.floatRow(plan, in.row<const float>(y), out.row<float>(y), width);
     });
 }
 

@@ -10,14 +10,20 @@
 //                       256-entry table per channel is built per frame.
 //   16-bit  (0..32768): sample k/32768; the result is lrintf(v * 32768).
 //                       Values above 32768 are taken as 32768. Large frames
-//                       go through a 32769-entry table per channel, small
+//                       go through a 32769-entry table per channel (kept
+//                       for later frames with the same settings), small
 //                       ones through the map itself; both give the same.
 //   float:              the sample is the value itself, and the maps do not
 //                       clamp to 0..1 (only the clip flags hold values), so
 //                       values outside 0..1 go through the map. A NaN sample
-//                       is taken as 0 and +-infinity as +-FLT_MAX; every map
-//                       holds its result within +-FLT_MAX, so the output is
-//                       always finite.
+//                       is taken as 0 and +-infinity as +-FLT_MAX; each map
+//                       works in double precision (CpuKernels.h), so no
+//                       intermediate step overflows, and holds its result
+//                       within +-FLT_MAX: the output is always finite, and
+//                       every value whose map is finite comes out as that
+//                       value rounded to float. The power has its own
+//                       log2/exp2 (within one unit in the last place of the
+//                       float result), the same on every platform and level.
 // Settings are taken through sanitised() (LevelsSettings.h) first.
 //
 // Only the overlap of input and output (the smaller width and height) is
@@ -26,24 +32,31 @@
 // world whose `data` is null, or whose rows are shorter than its pixels,
 // throws PF_Err_BAD_CALLBACK_PARAM as an int.
 //
-// Frames of at least `minPixelsPerThread` pixels per thread are split into
-// bands of rows on up to `threads` threads (std::thread; the calling thread
-// takes the first band). A renderer call shares nothing mutable with any
-// other: calls on several threads at once need no lock.
+// Rows run through the kernels of `simd` (SimdLevel.h; every level gives the
+// same results). Frames of at least `minPixelsPerThread` pixels per thread are
+// split into bands of rows on up to `threads` threads, through `bands` (the
+// host's worker threads, or the effect's own pool: BandRunner.h); the calling
+// thread takes part. A renderer call shares nothing mutable with any other:
+// calls on several threads at once need no lock.
 #pragma once
 
 #include <cstdint>
 
 #include "host/ae_effect.h"
 #include "render/LevelsSettings.h"
+#include "render/SimdLevel.h"
 
 namespace Ombrix::Levels {
 
 constexpr long long kCpuMinPixelsPerThread = 1 << 17;
 
+class BandRunner;
+
 struct CpuRenderOptions {
     int threads = 0;  // 0 or less: one per hardware thread
     long long minPixelsPerThread = kCpuMinPixelsPerThread;
+    SimdLevel simd = activeSimdLevel();
+    const BandRunner* bands = nullptr;  // null: the effect's own pool
 };
 
 // One hardware thread per thread when `requested` is 0 or less; at least 1.

@@ -1,5 +1,9 @@
 #include "render/CpuRenderCommand.h"
 
+#include <optional>
+
+#include "hostaccess/SuiteScope.h"
+#include "render/BandRunner.h"
 #include "render/CpuLevelsRenderer.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderPath.h"
@@ -11,6 +15,14 @@ PF_Err renderCommandOnCpu(PF_InData* in_data, PixelFormatCode depth, const PF_Ef
     const LevelsSettings settings = readLevelsSettings(in_data);
     CpuRenderOptions options;
     options.threads = activeCpuThreads();
+    // The host's worker threads where it offers them; the effect's own pool otherwise.
+    std::optional<SuiteScope<PF_Iterate8Suite1>> iterate;
+    try {
+        iterate.emplace(in_data, kPFIterate8Suite, kPFIterate8SuiteVersion1);
+    } catch (int) {
+    }
+    const HostIterateBands hostBands(iterate ? iterate->suite : nullptr);
+    if (iterate) options.bands = &hostBands;
     switch (depth) {
         case kPixelFormat8: renderLevels8(settings, input, output, options); break;
         case kPixelFormat16: renderLevels16(settings, input, output, options); break;

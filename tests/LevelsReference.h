@@ -43,28 +43,36 @@ inline float levelsModel(float value, const ChannelLevels& c, bool clipBlack, bo
 }
 
 // The map of a float world: no final clamp to 0..1 (only the clip flags hold
-// values), a non-finite result held at the float range (NaN taken as 0).
-inline float heldToFloatRange(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, -FLT_MAX, FLT_MAX); }
+// values), worked in double precision so that no intermediate step overflows
+// (a huge input whose mapped value is a float comes out as that float), the
+// result held at the float range (NaN taken as 0, infinities as +-FLT_MAX).
+// A gamma of 0 or less is the limit of ever steeper curves: above 1 the value
+// is infinite before the output range.
+inline double heldToFloatRange(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, -double(FLT_MAX), double(FLT_MAX)); }
 
-inline float levelsModelUnclamped(float value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
-    const float lowIn = static_cast<float>(c.inputBlack);
-    const float highIn = static_cast<float>(c.inputWhite);
+inline double levelsModelWide(double value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
+    const double lowIn = static_cast<float>(c.inputBlack);
+    const double highIn = static_cast<float>(c.inputWhite);
     const float gamma = static_cast<float>(c.gamma);
-    const float lowOut = static_cast<float>(c.outputBlack);
-    const float highOut = static_cast<float>(c.outputWhite);
+    const double lowOut = static_cast<float>(c.outputBlack);
+    const double highOut = static_cast<float>(c.outputWhite);
     value = heldToFloatRange(value);
-    float v = highIn != lowIn ? (value * 255.0f - lowIn) / (highIn - lowIn) : value * 255.0f - lowIn;
-    if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0f) : std::min(v, 1.0f);
-    if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0f) : std::max(v, 0.0f);
-    if (gamma != 1.0f && v > 0.0f) {
+    double v = highIn != lowIn ? (value * 255.0 - lowIn) / (highIn - lowIn) : value * 255.0 - lowIn;
+    if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0) : std::min(v, 1.0);
+    if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0) : std::max(v, 0.0);
+    if (gamma != 1.0f && v > 0.0) {
         if (gamma > 0.0f) {
-            v = std::pow(v, 1.0f / gamma);
+            v = std::pow(v, static_cast<double>(1.0f / gamma));
         } else {
-            v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);
+            v = v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0);
         }
     }
-    v = heldToFloatRange(v);
-    return heldToFloatRange((v * (highOut - lowOut) + lowOut) / 255.0f);
+    const double mapped = highOut != lowOut ? v * (highOut - lowOut) + lowOut : lowOut;
+    return heldToFloatRange(mapped / 255.0);
+}
+
+inline float levelsModelUnclamped(float value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
+    return static_cast<float>(levelsModelWide(value, c, clipBlack, clipWhite));
 }
 
 enum Channel { kAlpha, kRed, kGreen, kBlue };

@@ -1,0 +1,166 @@
+// The lane types the kernels of CpuKernelBody.h are written over: plain
+// doubles, and SSE4.1, AVX2 and AVX-512 vectors of doubles. Each file of
+// kernels defines the one macro for its instruction set before including this.
+// Every operation is the IEEE operation of the same name in each lane, so a
+// kernel gives the same bits on every lane type.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(ZANTH_OPS_SSE4) || defined(ZANTH_OPS_AVX2) || defined(ZANTH_OPS_AVX512)
+#include <immintrin.h>
+#endif
+
+namespace Ombrix::Levels {
+namespace {
+
+#ifdef ZANTH_OPS_SCALAR
+struct ScalarOps {
+    using D = double;
+    using M = bool;
+    using I = uint64_t;
+    static constexpr int kLanes = 1;
+    static D set(double v) { return v; }
+    static D load(const double* p) { return *p; }
+    static D loadFloats(const float* p) { return static_cast<double>(*p); }
+    static void storeFloats(float* p, D v) { *p = static_cast<float>(v); }
+    static D roundToFloat(D v) { return static_cast<double>(static_cast<float>(v)); }
+    static D add(D a, D b) { return a + b; }
+    static D sub(D a, D b) { return a - b; }
+    static D mul(D a, D b) { return a * b; }
+    static D div(D a, D b) { return a / b; }
+    // As minpd/maxpd: the second operand unless the first is smaller (larger).
+    static D min(D a, D b) { return a < b ? a : b; }
+    static D max(D a, D b) { return a > b ? a : b; }
+    static M gt(D a, D b) { return a > b; }
+    static M lt(D a, D b) { return a < b; }
+    static M unord(D a) { return a != a; }
+    static M mand(M a, M b) { return a && b; }
+    static D sel(M m, D a, D b) { return m ? a : b; }
+    static I asI(D v) {
+        I i;
+        std::memcpy(&i, &v, sizeof i);
+        return i;
+    }
+    static D asD(I i) {
+        D v;
+        std::memcpy(&v, &i, sizeof v);
+        return v;
+    }
+    static I setI(int64_t v) { return static_cast<I>(v); }
+    static I srl52(I i) { return i >> 52; }
+    static I sll52(I i) { return i << 52; }
+    static I andI(I a, I b) { return a & b; }
+    static I orI(I a, I b) { return a | b; }
+    static I addI(I a, I b) { return a + b; }
+    static I subI(I a, I b) { return a - b; }
+};
+#endif
+
+#ifdef ZANTH_OPS_SSE4
+struct Sse4Ops {
+    using D = __m128d;
+    using M = __m128d;
+    using I = __m128i;
+    static constexpr int kLanes = 2;
+    static D set(double v) { return _mm_set1_pd(v); }
+    static D load(const double* p) { return _mm_loadu_pd(p); }
+    static D loadFloats(const float* p) {
+        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+    }
+    static void storeFloats(float* p, D v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v))); }
+    static D roundToFloat(D v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
+    static D add(D a, D b) { return _mm_add_pd(a, b); }
+    static D sub(D a, D b) { return _mm_sub_pd(a, b); }
+    static D mul(D a, D b) { return _mm_mul_pd(a, b); }
+    static D div(D a, D b) { return _mm_div_pd(a, b); }
+    static D min(D a, D b) { return _mm_min_pd(a, b); }
+    static D max(D a, D b) { return _mm_max_pd(a, b); }
+    static M gt(D a, D b) { return _mm_cmpgt_pd(a, b); }
+    static M lt(D a, D b) { return _mm_cmplt_pd(a, b); }
+    static M unord(D a) { return _mm_cmpunord_pd(a, a); }
+    static M mand(M a, M b) { return _mm_and_pd(a, b); }
+    static D sel(M m, D a, D b) { return _mm_blendv_pd(b, a, m); }
+    static I asI(D v) { return _mm_castpd_si128(v); }
+    static D asD(I i) { return _mm_castsi128_pd(i); }
+    static I setI(int64_t v) { return _mm_set1_epi64x(v); }
+    static I srl52(I i) { return _mm_srli_epi64(i, 52); }
+    static I sll52(I i) { return _mm_slli_epi64(i, 52); }
+    static I andI(I a, I b) { return _mm_and_si128(a, b); }
+    static I orI(I a, I b) { return _mm_or_si128(a, b); }
+    static I addI(I a, I b) { return _mm_add_epi64(a, b); }
+    static I subI(I a, I b) { return _mm_sub_epi64(a, b); }
+};
+#endif
+
+#ifdef ZANTH_OPS_AVX2
+struct Avx2Ops {
+    using D = __m256d;
+    using M = __m256d;
+    using I = __m256i;
+    static constexpr int kLanes = 4;
+    static D set(double v) { return _mm256_set1_pd(v); }
+    static D load(const double* p) { return _mm256_loadu_pd(p); }
+    static D loadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+    static void storeFloats(float* p, D v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
+    static D roundToFloat(D v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
+    static D add(D a, D b) { return _mm256_add_pd(a, b); }
+    static D sub(D a, D b) { return _mm256_sub_pd(a, b); }
+    static D mul(D a, D b) { return _mm256_mul_pd(a, b); }
+    static D div(D a, D b) { return _mm256_div_pd(a, b); }
+    static D min(D a, D b) { return _mm256_min_pd(a, b); }
+    static D max(D a, D b) { return _mm256_max_pd(a, b); }
+    static M gt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+    static M lt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+    static M unord(D a) { return _mm256_cmp_pd(a, a, _CMP_UNORD_Q); }
+    static M mand(M a, M b) { return _mm256_and_pd(a, b); }
+    static D sel(M m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
+    static I asI(D v) { return _mm256_castpd_si256(v); }
+    static D asD(I i) { return _mm256_castsi256_pd(i); }
+    static I setI(int64_t v) { return _mm256_set1_epi64x(v); }
+    static I srl52(I i) { return _mm256_srli_epi64(i, 52); }
+    static I sll52(I i) { return _mm256_slli_epi64(i, 52); }
+    static I andI(I a, I b) { return _mm256_and_si256(a, b); }
+    static I orI(I a, I b) { return _mm256_or_si256(a, b); }
+    static I addI(I a, I b) { return _mm256_add_epi64(a, b); }
+    static I subI(I a, I b) { return _mm256_sub_epi64(a, b); }
+};
+#endif
+
+#ifdef ZANTH_OPS_AVX512
+struct Avx512Ops {
+    using D = __m512d;
+    using M = __mmask8;
+    using I = __m512i;
+    static constexpr int kLanes = 8;
+    static D set(double v) { return _mm512_set1_pd(v); }
+    static D load(const double* p) { return _mm512_loadu_pd(p); }
+    static D loadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+    static void storeFloats(float* p, D v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
+    static D roundToFloat(D v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
+    static D add(D a, D b) { return _mm512_add_pd(a, b); }
+    static D sub(D a, D b) { return _mm512_sub_pd(a, b); }
+    static D mul(D a, D b) { return _mm512_mul_pd(a, b); }
+    static D div(D a, D b) { return _mm512_div_pd(a, b); }
+    static D min(D a, D b) { return _mm512_min_pd(a, b); }
+    static D max(D a, D b) { return _mm512_max_pd(a, b); }
+    static M gt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    static M lt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    static M unord(D a) { return _mm512_cmp_pd_mask(a, a, _CMP_UNORD_Q); }
+    static M mand(M a, M b) { return static_cast<M>(a & b); }
+    static D sel(M m, D a, D b) { return _mm512_mask_blend_pd(m, b, a); }
+    static I asI(D v) { return _mm512_castpd_si512(v); }
+    static D asD(I i) { return _mm512_castsi512_pd(i); }
+    static I setI(int64_t v) { return _mm512_set1_epi64(v); }
+    static I srl52(I i) { return _mm512_srli_epi64(i, 52); }
+    static I sll52(I i) { return _mm512_slli_epi64(i, 52); }
+    static I andI(I a, I b) { return _mm512_and_si512(a, b); }
+    static I orI(I a, I b) { return _mm512_or_si512(a, b); }
+    static I addI(I a, I b) { return _mm512_add_epi64(a, b); }
+    static I subI(I a, I b) { return _mm512_sub_epi64(a, b); }
+};
+#endif
+
+}  // namespace
+}  // namespace Ombrix::Levels

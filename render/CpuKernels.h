@@ -1,0 +1,74 @@
+// The row kernels of the CPU renderer, one set per SimdLevel (each set is
+// compiled in its own file with its instruction set: CpuKernels*.cpp).
+//
+// Float rows run in double precision, lane by lane, through two stages (the
+// composite or alpha map, then the channel's own map), each
+//   v = x * a1 + b1                  the input range, in 0..1 units
+//   v = min(max(v, lo), hi)          the clip flags (lo/hi are +-infinity when off)
+//   v = 2^(e * log2 v)   for v > 0   gamma > 0 and not 1 (own log2 and exp2)
+//   v = 0 / 1 / huge     for v > 0   gamma <= 0: the limit of ever smaller gammas
+//   v = v * a2 + b2                  the output range, back in 0..1 units
+//   v held within +-FLT_MAX, rounded to float
+// Steps whose coefficients change nothing in any lane are skipped; a stage
+// that changes nothing costs nothing. Every level runs the same operations in
+// the same order (no fused multiply-add), so every level gives the same bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "render/SimdLevel.h"
+
+namespace Ombrix::Levels {
+
+// One stage's coefficients for eight lanes: lane l maps channel l % 4 of a
+// PF_PixelFloat (alpha, red, green, blue).
+struct FloatStage {
+    alignas(64) double a1[8];
+    alignas(64) double b1[8];
+    alignas(64) double lo[8];
+    alignas(64) double hi[8];
+    alignas(64) double exponent[8];
+    alignas(64) double powLane[8];   // 1: gamma > 0 and not 1
+    alignas(64) double stepLane[8];  // 1: gamma <= 0
+    alignas(64) double a2[8];
+    alignas(64) double b2[8];
+    bool affine = false;  // some lane's a1, b1, a2 or b2 is not 1, 0, 1, 0
+    bool clamp = false;   // some lane has a finite lo or hi
+    bool pow = false;
+    bool step = false;
+    bool active() const { return affine || clamp || pow || step; }
+};
+
+struct FloatPlan {
+    FloatStage first;   // alpha: its map; red, green, blue: the composite map
+    FloatStage second;  // alpha: nothing; red, green, blue: their own maps
+};
+
+// 16-bit tables: entry k of channel c (alpha, red, green, blue) at
+// c * kTable16Entries + min(k, 32768); kTable16Padding spare entries at the end.
+constexpr int kTable16Entries = 32769;
+constexpr int kTable16Padding = 8;
+
+struct CpuKernels {
+    SimdLevel level;
+    // `floats` values (whole pixels); NaN is taken as 0, infinities as +-FLT_MAX.
+    void (*floatRow)(const FloatPlan& plan, const float* in, float* out, int pixels);
+    // out[i] = x[i]^e[i] for x > 0 finite, e > 0 finite (x == 0: 0; x = +inf: +inf).
+    void (*powFloats)(const float* x, const float* e, float* out, int count);
+    // tables: alpha, red, green, blue, 256 bytes each.
+    void (*bytesRow)(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels);
+    // table: as above, kTable16Entries a channel.
+    void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
+};
+
+// The kernels of a level (never wider than detectedSimdLevel()).
+const CpuKernels& cpuKernels(SimdLevel level);
+
+// Each level's set (the wider ones exist only where the compiler can build them).
+const CpuKernels* scalarKernels();
+const CpuKernels* sse4Kernels();
+const CpuKernels* avx2Kernels();
+const CpuKernels* avx512Kernels();
+
+}  // namespace Ombrix::Levels

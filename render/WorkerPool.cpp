@@ -1,0 +1,144 @@
+#include "render/WorkerPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace Ombrix::Levels {
+namespace {
+
+struct Job {
+    const std::function<void(int)>* band = nullptr;
+    int count = 0;
+    int helpersWanted = 0;
+    int helpersJoined = 0;  // under the pool's lock
+    int helpersActive = 0;  // under the pool's lock
+    std::atomic<int> next{0};
+
+    void work() {
+        for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1)) (*band)(i);
+    }
+};
+
+class Pool {
+public:
+    ~Pool() { shutDown(); }
+
+    void run(int bands, int maxThreads, const std::function<void(int)>& band) {
+        if (bands <= 0) return;
+        const int helpers = std::min(std::min(maxThreads, bands) - 1, capacity());
+        if (helpers <= 0) {
+            for (int i = 0; i < bands; ++i) band(i);
+            return;
+        }
+        Job job;
+        job.band = &band;
+        job.count = bands;
+        job.helpersWanted = helpers;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            startWorkers();
+            queue_.push_back(&job);
+        }
+        wake_.notify_all();
+        job.work();
+        std::unique_lock<std::mutex> lock(mutex_);
+        auto queued = std::find(queue_.begin(), queue_.end(), &job);
+        if (queued != queue_.end()) queue_.erase(queued);
+        finished_.wait(lock, [&job] { return job.helpersActive == 0; });
+    }
+
+    void shutDown() {
+        std::vector<std::thread> workers;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+            workers.swap(workers_);
+        }
+        wake_.notify_all();
+        for (std::thread& worker : workers) worker.join();
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = false;
+        live_ = 0;
+    }
+
+    int live() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return live_;
+    }
+    int peak() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return peak_;
+    }
+
+    static int capacity() {
+        const unsigned int hardware = std::thread::hardware_concurrency();
+        return hardware > 1 ? static_cast<int>(hardware) - 1 : 0;
+    }
+
+private:
+    // Under the lock. None while a shut-down is joining the workers: the callers
+    // do the work themselves meanwhile.
+    void startWorkers() {
+        if (stopping_) return;
+        while (static_cast<int>(workers_.size()) < capacity()) {
+            try {
+                workers_.emplace_back([this] { loop(); });
+            } catch (const std::system_error&) {
+                break;  // fewer workers: the callers do more of the work
+            }
+            ++live_;
+            peak_ = std::max(peak_, live_);
+        }
+    }
+
+    void loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_) return;
+            Job* job = queue_.front();
+            if (++job->helpersJoined >= job->helpersWanted) queue_.pop_front();
+            ++job->helpersActive;
+            lock.unlock();
+            job->work();
+            lock.lock();
+            if (--job->helpersActive == 0) finished_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    std::deque<Job*> queue_;
+    std::vector<std::thread> workers_;
+    bool stopping_ = false;
+    int live_ = 0;
+    int peak_ = 0;
+};
+
+Pool& pool() {
+    static Pool instance;
+    return instance;
+}
+
+}  // namespace
+
+void WorkerPool::run(int bands, int maxThreads, const std::function<void(int)>& band) {
+    pool().run(bands, maxThreads, band);
+}
+
+void WorkerPool::shutDown() { pool().shutDown(); }
+
+int WorkerPool::liveWorkers() { return pool().live(); }
+
+int WorkerPool::peakWorkers() { return pool().peak(); }
+
+int WorkerPool::capacity() { return Pool::capacity(); }
+
+}  // namespace Ombrix::Levels
