@@ -5,14 +5,12 @@
 #include "hostaccess/SuiteScope.h"
 #include "render/BandRunner.h"
 #include "render/CpuLevelsRenderer.h"
-#include "render/LevelsSettingsReader.h"
 #include "render/RenderPath.h"
 
 namespace Ombrix::Levels {
 
-PF_Err renderCommandOnCpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
-                          PF_EffectWorld& output) {
-    const LevelsSettings settings = readLevelsSettings(in_data);
+PF_Err renderCommandOnCpu(PF_InData* in_data, const LevelsSettings& settings, PixelFormatCode depth,
+                          const PF_EffectWorld& input, PF_EffectWorld& output) {
     CpuRenderOptions options;
     options.threads = activeCpuThreads();
     // The host's worker threads where it offers them; the effect's own pool otherwise.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/ae_effect.h"
+#include "render/LevelsSettings.h"
 #include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
@@ -11,7 +12,8 @@ namespace Ombrix::Levels {
 // `input` and `output` are worlds of `depth` with pixels (the caller has
 // checked for empty layers and for the depth). Returns 0; failures are thrown
 // as int host codes.
-PF_Err renderCommandOnCpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
+PF_Err renderCommandOnCpu(PF_InData* in_data, const LevelsSettings& settings, PixelFormatCode depth,
+                          const PF_EffectWorld& input,
                           PF_EffectWorld& output);
 
 }  // namespace Ombrix::Levels

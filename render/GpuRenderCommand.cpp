@@ -6,17 +6,15 @@
 #include "gl/ContextRegistry.h"
 #include "gl/GlLimits.h"
 #include "render/LevelsPass.h"
-#include "render/LevelsSettingsReader.h"
 
 namespace Ombrix::Levels {
 
-PF_Err renderCommandOnGpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
+PF_Err renderCommandOnGpu(const LevelsSettings& settings, PixelFormatCode depth, const PF_EffectWorld& input,
                           PF_EffectWorld& output, LevelsPass* pass) {
     // Only what both worlds have is rendered: a larger output keeps the rest.
     const int width = std::min(input.width, output.width);
     const int height = std::min(input.height, output.height);
     if (width <= 0 || height <= 0) return PF_Err_NONE;
-    const LevelsSettings settings = readLevelsSettings(in_data);  // before any GL work
     SavedCurrentContext saved;
     {
         GlWorkLock lock;

@@ -1,10 +1,11 @@
-// A frame on the GPU path: the frame's settings are read from the host (no
-// lock held), then the calling thread's own context is made current and the
+// A frame on the GPU path with the frame's settings (read from the host by the
+// render command, with no lock held): the calling thread's own context is made current and the
 // levels pass (LevelsPass.h) renders the overlap of input and output under
 // the context registry's lock; the host's context is put back.
 #pragma once
 
 #include "host/ae_effect.h"
+#include "render/LevelsSettings.h"
 #include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
@@ -17,7 +18,7 @@ class LevelsPass;
 // host codes: PF_Err_OUT_OF_MEMORY for a frame larger than the context's
 // textures, renderbuffers or viewport can hold (checked before any pixel is
 // written), PF_Err_BAD_CALLBACK_PARAM without a pass.
-PF_Err renderCommandOnGpu(PF_InData* in_data, PixelFormatCode depth, const PF_EffectWorld& input,
+PF_Err renderCommandOnGpu(const LevelsSettings& settings, PixelFormatCode depth, const PF_EffectWorld& input,
                           PF_EffectWorld& output, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

@@ -4,6 +4,7 @@
 #include "render/CpuRenderCommand.h"
 #include "render/FrameHistogram.h"
 #include "render/GpuRenderCommand.h"
+#include "render/LevelsSettingsReader.h"
 #include "render/RenderPath.h"
 #include "render/WorldDepth.h"
 
@@ -22,14 +23,15 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     }
     // PF_Cmd_RENDER carries 8-bit and 16-bit worlds only.
     const PixelFormatCode depth = frameDepth(in_data, *input, *output, nullptr);
+    const LevelsSettings settings = readLevelsSettings(in_data);  // once, before any pixel is written
     histogram.count(*input, depth);
-    const PF_Err err = renderFrame(in_data, *input, *output, depth, pass);
+    const PF_Err err = renderFrame(in_data, settings, *input, *output, depth, pass);
     if (err == PF_Err_NONE) histogram.publish();
     return err;
 }
 
-PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth,
-                   LevelsPass* pass) {
+PF_Err renderFrame(PF_InData* in_data, const LevelsSettings& settings, PF_EffectWorld& inputWorld,
+                   PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
     const int width = input->width;
@@ -38,11 +40,11 @@ PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& inputWorld, PF_EffectWorl
     if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
 
     switch (activeRenderPath()) {
-        case RenderPath::Cpu: return renderCommandOnCpu(in_data, depth, *input, *output);
+        case RenderPath::Cpu: return renderCommandOnCpu(in_data, settings, depth, *input, *output);
         case RenderPath::Gpu:
             // Float frames are rendered by the CPU renderer on both paths (see RenderCommand.h).
-            if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, depth, *input, *output);
-            return renderCommandOnGpu(in_data, depth, *input, *output, pass);
+            if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, settings, depth, *input, *output);
+            return renderCommandOnGpu(settings, depth, *input, *output, pass);
         case RenderPath::None: break;
     }
     throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // not set up

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "host/ae_effect.h"
+#include "render/LevelsSettings.h"
 #include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
@@ -26,8 +27,9 @@ class LevelsPass;
 PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                      LevelsPass* pass);
 
-// One frame of a known depth (both worlds checked) on the active path.
-PF_Err renderFrame(PF_InData* in_data, PF_EffectWorld& input, PF_EffectWorld& output, PixelFormatCode depth,
-                   LevelsPass* pass);
+// One frame of a known depth (both worlds checked) on the active path, with
+// the settings the command read once for the frame.
+PF_Err renderFrame(PF_InData* in_data, const LevelsSettings& settings, PF_EffectWorld& input, PF_EffectWorld& output,
+                   PixelFormatCode depth, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

@@ -97,13 +97,11 @@ PF_EffectWorld part(const PF_EffectWorld& world, int x, int y, int width, int he
 }
 
 // What a transparent black pixel maps to, at `depth` (its first
-// bytesPerPixel(depth) bytes). Reads the settings: a refused parameter throws
-// before anything is written.
+// bytesPerPixel(depth) bytes).
 struct MappedTransparent {
     alignas(16) unsigned char bytes[16] = {};
 };
-MappedTransparent mapTransparent(PF_InData* in_data, PixelFormatCode depth) {
-    const LevelsSettings settings = readLevelsSettings(in_data);
+MappedTransparent mapTransparent(const LevelsSettings& settings, PixelFormatCode depth) {
     alignas(16) unsigned char zero[16] = {};
     MappedTransparent mapped;
     PF_EffectWorld from{};
@@ -135,21 +133,21 @@ void fillAround(PF_EffectWorld& output, int width, int height, const PF_LRect& s
 }
 
 // The output of a smart render from its checked-out input.
-PF_Err renderResult(PF_InData* in_data, const PreRenderData& record, PF_EffectWorld& inputWorld,
-                    PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
+PF_Err renderResult(PF_InData* in_data, const LevelsSettings& settings, const PreRenderData& record,
+                    PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
     const PF_LRect& in = record.inputRect;
     const PF_LRect& out = record.resultRect;
     if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
-        return renderFrame(in_data, *input, *output, depth, pass);
+        return renderFrame(in_data, settings, *input, *output, depth, pass);
     }
     // The output reaches past the input: transparent there, as it maps. Only
     // the result rectangle is written, however large the host's world is.
     const int resultWidth = std::min<int>(out.right - out.left, output->width);
     const int resultHeight = std::min<int>(out.bottom - out.top, output->height);
     if (isEmpty(out) || resultWidth <= 0 || resultHeight <= 0) return PF_Err_NONE;
-    const MappedTransparent mapped = mapTransparent(in_data, depth);  // before anything is written
+    const MappedTransparent mapped = mapTransparent(settings, depth);
     const int pixelBytes = bytesPerPixel(depth);
     const PF_LRect both = intersection(in, out);
     const int width = std::min<int>(both.right - both.left,
@@ -161,7 +159,7 @@ PF_Err renderResult(PF_InData* in_data, const PreRenderData& record, PF_EffectWo
         // The input's part first: a refusal there leaves the output untouched.
         PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
         PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
-        const PF_Err drawn = renderFrame(in_data, from, to, depth, pass);
+        const PF_Err drawn = renderFrame(in_data, settings, from, to, depth, pass);
         if (drawn != PF_Err_NONE) return drawn;
         rendered = PF_LRect{both.left - out.left, both.top - out.top, both.left - out.left + width,
                             both.top - out.top + height};
@@ -231,13 +229,16 @@ PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* p
     if (!output) refuse();
     frameDepth(in_data, *input, *output, &depth);  // refuses before anything is written
 
+    // The settings, once for the frame: a refused parameter fails it before
+    // anything is written.
+    const LevelsSettings settings = readLevelsSettings(in_data);
     // A host that did not say how large the layer is gives no grid to count on.
     std::optional<FrameHistogram> histogram;
     if (record->layerWidth > 0 && record->layerHeight > 0) {
         histogram.emplace(in_data, record->layerWidth, record->layerHeight);
         histogram->count(*input, depth, record->inputRect.left, record->inputRect.top);
     }
-    const PF_Err rendered = renderResult(in_data, *record, *input, *output, depth, pass);
+    const PF_Err rendered = renderResult(in_data, settings, *record, *input, *output, depth, pass);
     if (rendered == PF_Err_NONE && histogram) histogram->publish();
     return rendered;
 }
