@@ -52,6 +52,39 @@ void fillPicture(hostsim::World& world) {
     }
 }
 
+// Ramps at the world's own depth: 8-bit as fillPicture, 16-bit over 0..32768,
+// float over -0.5..4 (over-bright values included).
+void fillPictureAtDepth(hostsim::World& world) {
+    if (world.format() == PF_PixelFormat_ARGB32) {
+        fillPicture(world);
+        return;
+    }
+    const int width = world.width();
+    const int height = world.height();
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (world.format() == PF_PixelFormat_ARGB64) {
+                world.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(32768 - (y * 16) % 32769),
+                                                 static_cast<A_u_short>((x * 9) % 32769),
+                                                 static_cast<A_u_short>(((x + y) * 5) % 32769),
+                                                 static_cast<A_u_short>((x * 27) % 32769)};
+            } else {
+                world.pixelFloat(x, y) = PF_PixelFloat{1.0f - static_cast<float>(y) / static_cast<float>(height),
+                                                       -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width),
+                                                       static_cast<float>((x + y) & 1023) / 1023.0f, 0.25f};
+            }
+        }
+    }
+}
+
+// One frame of the input layer into `output` as the host sends it: 8-bit and
+// 16-bit through PF_Cmd_RENDER, float through smart pre-render and render.
+PF_Err renderAtDepth(hostsim::Host& host, hostsim::World& output) {
+    if (output.format() != PF_PixelFormat_ARGB128) return host.render(output.def());
+    const PF_Err err = host.smartPreRender(hostsim::Host::fullRequest(output.width(), output.height()), 32);
+    return err != PF_Err_NONE ? err : host.smartRender(output.def());
+}
+
 // Settings that touch every map: gamma in all blocks, so every power step runs.
 void applySettings(hostsim::Host& host) {
     for (int block = 0; block < kChannelCount; ++block) {
@@ -169,29 +202,9 @@ void CpuDepth(benchmark::State& state) {
     const PF_PixelFormat format = depth == 8 ? PF_PixelFormat_ARGB32 : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
     hostsim::World input(width, height, format, 64);
     hostsim::World output(width, height, format, 64);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (depth == 8) {
-                input.pixel8(x, y) = PF_Pixel8{static_cast<A_u_char>(255 - (y & 255)), static_cast<A_u_char>(x & 255),
-                                               static_cast<A_u_char>((x + y) & 255), static_cast<A_u_char>((x * 3) & 255)};
-            } else if (depth == 16) {
-                input.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(32768 - (y * 16) % 32769),
-                                                 static_cast<A_u_short>((x * 9) % 32769),
-                                                 static_cast<A_u_short>(((x + y) * 5) % 32769),
-                                                 static_cast<A_u_short>((x * 27) % 32769)};
-            } else {
-                input.pixelFloat(x, y) = PF_PixelFloat{1.0f - static_cast<float>(y) / static_cast<float>(height),
-                                                       -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width),
-                                                       static_cast<float>((x + y) & 1023) / 1023.0f, 0.25f};
-            }
-        }
-    }
+    fillPictureAtDepth(input);
     host.setInputLayer(input.def());
-    auto frame = [&] {
-        if (depth != 32) return host.render(output.def());
-        const PF_Err err = host.smartPreRender(hostsim::Host::fullRequest(width, height), 32);
-        return err != PF_Err_NONE ? err : host.smartRender(output.def());
-    };
+    auto frame = [&] { return renderAtDepth(host, output); };
     for (auto _ : state) {
         if (frame() != PF_Err_NONE) {
             state.SkipWithError("render failed");
@@ -362,26 +375,9 @@ void DeepFrames(benchmark::State& state) {
     const PF_PixelFormat format = deep16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
     hostsim::World input(width, height, format, 64);
     hostsim::World output(width, height, format, 64);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (deep16) {
-                input.pixel16(x, y) = PF_Pixel16{static_cast<A_u_short>(32768 - (y * 16) % 32769),
-                                                 static_cast<A_u_short>((x * 9) % 32769),
-                                                 static_cast<A_u_short>(((x + y) * 5) % 32769),
-                                                 static_cast<A_u_short>((x * 27) % 32769)};
-            } else {
-                input.pixelFloat(x, y) = PF_PixelFloat{1.0f - static_cast<float>(y) / static_cast<float>(height),
-                                                       -0.5f + 4.5f * static_cast<float>(x) / static_cast<float>(width),
-                                                       static_cast<float>((x + y) & 1023) / 1023.0f, 0.25f};
-            }
-        }
-    }
+    fillPictureAtDepth(input);
     host.setInputLayer(input.def());
-    auto frame = [&] {
-        if (deep16) return host.render(output.def());
-        const PF_Err err = host.smartPreRender(hostsim::Host::fullRequest(width, height), 32);
-        return err != PF_Err_NONE ? err : host.smartRender(output.def());
-    };
+    auto frame = [&] { return renderAtDepth(host, output); };
     if (frame() != PF_Err_NONE) {  // the first frame makes the context and programs
         state.SkipWithError("render failed");
         return;
