@@ -84,9 +84,16 @@ TEST(EditorInput, SixteenBitAndFloatPicturesAreTheLayer) {
     for (const std::string& input : inputs) {
         const std::string out = folder / "editor.png";
         const auto r = runTool("editor " + quoted(out) + " --input " + quoted(input) + " --force");
+#if defined(ZANTH_DRAWBOT_RASTER)
         ASSERT_EQ(r.exitCode, 0) << input << ": " << r.err;
         EXPECT_NE(r.out.find("display=colour"), std::string::npos) << r.out;
         EXPECT_EQ(zanth::readPng(out).width, 300);
+#else
+        // This build's simulator draws no pixels: the picture is still read,
+        // rendered and drawn, and the tool says why it writes no file.
+        EXPECT_EQ(r.exitCode, 1) << input << ": " << r.err;
+        EXPECT_NE(r.err.find("draws no pixels"), std::string::npos) << r.err;
+#endif
     }
 }
 
