@@ -4,6 +4,7 @@
 #include <string>
 
 #include "params/GbkText.h"
+#include "params/LevelParameters.h"
 #include "params/NameTable.h"
 #include "params/ParamIndices.h"
 
@@ -13,37 +14,29 @@ namespace {
 constexpr PF_ParamFlags kPopupFlags = PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_SUPERVISE;  // 0x42
 constexpr PF_ParamFlags kHistogramFlags =
     PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_CANNOT_INTERP | PF_ParamFlag_SUPERVISE;  // 0x46
-constexpr char kChannelChoices[] = "RGB|Red|Green|Blue|Alpha";
 constexpr short kHistogramWidth = 300;
 constexpr short kHistogramHeight = 110;
-
-// Bit patterns 0xCA1BA3C0 / 0x4A1BA3C0.
-constexpr float kLevelValidMin = -2550000.0f;
-constexpr float kLevelValidMax = 2550000.0f;
-
-const char* const kBlockNames[kChannelCount] = {"RGB", "Red", "Green", "Blue", "Alpha"};
-const char* const kSliderNames[5] = {"Input Black", "Input White", "Gamma", "Output Black", "Output White"};
 
 void setLevelSlider(PF_FloatSliderDef& fd, double value) {
     fd.value = value;
     fd.dephault = static_cast<float>(value);
-    fd.valid_min = kLevelValidMin;
-    fd.valid_max = kLevelValidMax;
-    fd.slider_min = 0.0f;
-    fd.slider_max = 255.0f;
-    fd.precision = 1;
-    fd.curve_tolerance = 0.05f;
+    fd.valid_min = static_cast<float>(kLevelValidMin);
+    fd.valid_max = static_cast<float>(kLevelValidMax);
+    fd.slider_min = static_cast<float>(kLevelSliderMin);
+    fd.slider_max = static_cast<float>(kLevelSliderMax);
+    fd.precision = kLevelPrecision;
+    fd.curve_tolerance = kSliderCurveTolerance;
 }
 
 void setGammaSlider(PF_FloatSliderDef& fd) {
-    fd.value = 1.0;
-    fd.dephault = 1.0f;
-    fd.valid_min = 0.0f;
-    fd.valid_max = 5.0f;
-    fd.slider_min = 0.0f;
-    fd.slider_max = 5.0f;
-    fd.precision = 2;
-    fd.curve_tolerance = 0.05f;
+    fd.value = kGammaDefault;
+    fd.dephault = static_cast<float>(kGammaDefault);
+    fd.valid_min = static_cast<float>(kGammaMin);
+    fd.valid_max = static_cast<float>(kGammaMax);
+    fd.slider_min = static_cast<float>(kGammaMin);
+    fd.slider_max = static_cast<float>(kGammaMax);
+    fd.precision = kGammaPrecision;
+    fd.curve_tolerance = kSliderCurveTolerance;
 }
 
 class ParamDeclarer {
@@ -87,7 +80,7 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
     char choices[sizeof(kChannelChoices)];
     std::memcpy(choices, kChannelChoices, sizeof(choices));
 
-    PF_ParamDef& popup = declare.start(PF_Param_POPUP, "Channel");
+    PF_ParamDef& popup = declare.start(PF_Param_POPUP, kChannelParamName);
     popup.flags = kPopupFlags;
     popup.u.pd.num_choices = kChannelCount;
     popup.u.pd.dephault = kChannelRGB;
@@ -95,7 +88,7 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
     popup.u.pd.u.namesptr = choices;
     if (PF_Err err = declare.add()) return err;
 
-    PF_ParamDef& histogram = declare.start(PF_Param_NO_DATA, "Histogram");
+    PF_ParamDef& histogram = declare.start(PF_Param_NO_DATA, kHistogramParamName);
     histogram.flags = kHistogramFlags;
     histogram.ui_flags = PF_PUI_CONTROL;
     histogram.ui_width = kHistogramWidth;
@@ -103,21 +96,16 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
     if (PF_Err err = declare.add()) return err;
 
     for (int block = 0; block < kChannelCount; ++block) {
-        const std::string blockName = kBlockNames[block];
-        PF_ParamDef& group = declare.start(PF_Param_GROUP_START, blockName);
+        PF_ParamDef& group = declare.start(PF_Param_GROUP_START, kChannelNames[block]);
         group.flags = PF_ParamFlag_START_COLLAPSED;
         if (PF_Err err = declare.add()) return err;
 
-        for (int slot = 0; slot < 5; ++slot) {
-            // The composite block's sliders carry no channel prefix.
-            const std::string key = block == 0 ? kSliderNames[slot] : blockName + " " + kSliderNames[slot];
-            PF_ParamDef& slider = declare.start(PF_Param_FLOAT_SLIDER, key);
-            switch (slot + 1) {
-                case kSlotInputBlack: setLevelSlider(slider.u.fs_d, 0.0); break;
-                case kSlotInputWhite: setLevelSlider(slider.u.fs_d, 255.0); break;
-                case kSlotGamma: setGammaSlider(slider.u.fs_d); break;
-                case kSlotOutputBlack: setLevelSlider(slider.u.fs_d, 0.0); break;
-                case kSlotOutputWhite: setLevelSlider(slider.u.fs_d, 255.0); break;
+        for (const LevelSlot slot : kLevelSlots) {
+            PF_ParamDef& slider = declare.start(PF_Param_FLOAT_SLIDER, levelSliderName(block, slot));
+            if (slot == kSlotGamma) {
+                setGammaSlider(slider.u.fs_d);
+            } else {
+                setLevelSlider(slider.u.fs_d, kSlotDefaults[slot - kSlotInputBlack]);
             }
             if (PF_Err err = declare.add()) return err;
         }
@@ -126,10 +114,10 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
         if (PF_Err err = declare.add()) return err;
     }
 
-    for (const char* key : {"Clip To Output Black", "Clip To Output White"}) {
+    for (const char* key : {kClipBlackParamName, kClipWhiteParamName}) {
         PF_ParamDef& box = declare.start(PF_Param_CHECKBOX, key);
-        box.u.bd.value = 1;
-        box.u.bd.dephault = 1;
+        box.u.bd.value = kClipDefault ? 1 : 0;
+        box.u.bd.dephault = kClipDefault ? 1 : 0;
         box.u.bd.u.nameptr = "";
         if (PF_Err err = declare.add()) return err;
     }

@@ -12,6 +12,7 @@
 #include "render/BandRunner.h"
 #include "render/CpuKernels.h"
 #include "render/Tables16Cache.h"
+#include "render/WorldOverlap.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -96,8 +97,8 @@ void finishStage(FloatStage& stage) {
 
 // The five maps of a frame.
 struct FrameMaps {
-    explicit FrameMaps(const LevelsSettings& raw) {
-        const LevelsSettings s = sanitised(raw);
+    explicit FrameMaps(const SanitisedSettings& settings) {
+        const LevelsSettings& s = settings.values();
         composite = mapValues(s.composite, s.clipBlack, s.clipWhite);
         red = mapValues(s.red, s.clipBlack, s.clipWhite);
         green = mapValues(s.green, s.clipBlack, s.clipWhite);
@@ -173,19 +174,11 @@ void inBands(int count, long long workPerItem, const CpuRenderOptions& options, 
     runner.run(static_cast<int>(bands), threads, band);
 }
 
-struct Overlap {
-    int width, height;
-};
-
-Overlap overlapOf(const PF_EffectWorld& input, const PF_EffectWorld& output) {
-    return {std::max(0, std::min(input.width, output.width)), std::max(0, std::min(input.height, output.height))};
-}
-
 template <typename Pixel, typename PixelFn>
 void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRenderOptions& options,
                 const PixelFn& pixelFn) {
-    const Overlap size = overlapOf(input, output);
-    if (size.width == 0 || size.height == 0) return;
+    const WorldOverlap size = overlapOf(input, output);
+    if (size.empty()) return;
     const Rows in = rowsOf(input, size.width, size.height, sizeof(Pixel));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(Pixel));
     const int width = size.width;
@@ -205,7 +198,7 @@ inline float sample16(A_u_short k) { return static_cast<float>(std::min<int>(k, 
 inline A_u_short to16(float v) { return static_cast<A_u_short>(std::lrintf(v * static_cast<float>(k16Max))); }
 
 struct Map16 {
-    explicit Map16(const LevelsSettings& settings) : maps(settings) {}
+    explicit Map16(const SanitisedSettings& settings) : maps(settings) {}
     PF_Pixel16 operator()(const PF_Pixel16& p) const {
         return {to16(mapClamped(sample16(p.alpha), maps.alpha)),
                 to16(mapClamped(mapClamped(sample16(p.red), maps.composite), maps.red)),
@@ -223,22 +216,23 @@ int resolvedThreadCount(int requested) {
     return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
-float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
+float mappedAlpha(float alpha, const SanitisedSettings& settings) {
+    const LevelsSettings& s = settings.values();
     FloatPlan plan;
-    const MapValues m = mapValues(sanitised(levels), clipBlack, clipWhite);
+    const MapValues m = mapValues(s.alpha, s.clipBlack, s.clipWhite);
     for (int lane = 0; lane < 8; ++lane) {
         setLane(plan.first, lane, m);
         setPassLane(plan.second, lane);
     }
     finishStage(plan.first);
     finishStage(plan.second);
-    const float in[4] = {value, value, value, value};
+    const float in[4] = {alpha, alpha, alpha, alpha};
     float out[4];
     scalarKernels()->floatRow(plan, in, out, 1);
     return out[0];
 }
 
-LevelsTables8::LevelsTables8(const LevelsSettings& settings) {
+LevelsTables8::LevelsTables8(const SanitisedSettings& settings) {
     const FrameMaps maps(settings);
     auto to8 = [](float v) { return static_cast<uint8_t>(std::lrintf(v * 255.0f)); };
     for (int k = 0; k < 256; ++k) {
@@ -251,10 +245,10 @@ LevelsTables8::LevelsTables8(const LevelsSettings& settings) {
     }
 }
 
-void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                    const CpuRenderOptions& options) {
-    const Overlap size = overlapOf(input, output);
-    if (size.width == 0 || size.height == 0) return;
+    const WorldOverlap size = overlapOf(input, output);
+    if (size.empty()) return;
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel8));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel8));
     const LevelsTables8 tables(settings);
@@ -272,10 +266,10 @@ void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, 
     });
 }
 
-void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                     const CpuRenderOptions& options) {
-    const Overlap size = overlapOf(input, output);
-    if (size.width == 0 || size.height == 0) return;
+    const WorldOverlap size = overlapOf(input, output);
+    if (size.empty()) return;
     const Map16 map(settings);
     constexpr int kEntries = k16Max + 1;
     if (static_cast<long long>(size.width) * size.height < kEntries) {
@@ -286,7 +280,7 @@ void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input,
     // composite map is shared by red, green and blue; kept for the next frames
     // with the same settings), then looked up.
     const FrameMaps& m = map.maps;
-    const std::shared_ptr<const Tables16> kept = cachedTables16(sanitised(settings), [&](Tables16& tables) {
+    const std::shared_ptr<const Tables16> kept = cachedTables16(settings.values(), [&](Tables16& tables) {
         tables.assign(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
         uint16_t* const a = tables.data();
         uint16_t* const r = a + kEntries;
@@ -315,10 +309,10 @@ void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input,
     });
 }
 
-void renderLevelsFloat(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                        const CpuRenderOptions& options) {
-    const Overlap size = overlapOf(input, output);
-    if (size.width == 0 || size.height == 0) return;
+    const WorldOverlap size = overlapOf(input, output);
+    if (size.empty()) return;
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_PixelFloat));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_PixelFloat));
     const FloatPlan plan = floatPlanFor(FrameMaps(settings));

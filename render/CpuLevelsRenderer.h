@@ -24,7 +24,8 @@
 //                       value rounded to float. The power has its own
 //                       log2/exp2 (within one unit in the last place of the
 //                       float result), the same on every platform and level.
-// Settings are taken through sanitised() (LevelsSettings.h) first.
+// Settings come sanitised (SanitisedSettings, LevelsSettings.h): a frame's are
+// checked once, where they are read.
 //
 // Only the overlap of input and output (the smaller width and height) is
 // written; padding and the rest of a larger output are left alone. Input and
@@ -62,24 +63,24 @@ struct CpuRenderOptions {
 // One hardware thread per thread when `requested` is 0 or less; at least 1.
 int resolvedThreadCount(int requested);
 
-// The map of one float channel value, as levelsMap of the levels program:
-// input range, clips, gamma, output range, then the hold within +-FLT_MAX.
-float levelsMapUnclamped(float value, const ChannelLevels& levels, bool clipBlack, bool clipWhite);
+// The alpha map of one float value, as levelsMap of the levels program: input
+// range, clips, gamma, output range, then the hold within +-FLT_MAX.
+float mappedAlpha(float alpha, const SanitisedSettings& settings);
 
 // The per-channel tables of an 8-bit frame.
 struct LevelsTables8 {
-    explicit LevelsTables8(const LevelsSettings& settings);
+    explicit LevelsTables8(const SanitisedSettings& settings);
     uint8_t alpha[256];
     uint8_t red[256];
     uint8_t green[256];
     uint8_t blue[256];
 };
 
-void renderLevels8(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                    const CpuRenderOptions& options = {});
-void renderLevels16(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                     const CpuRenderOptions& options = {});
-void renderLevelsFloat(const LevelsSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
+void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                        const CpuRenderOptions& options = {});
 
 }  // namespace Ombrix::Levels

@@ -9,7 +9,7 @@
 
 namespace Ombrix::Levels {
 
-PF_Err renderCommandOnCpu(PF_InData* in_data, const LevelsSettings& settings, PixelFormatCode depth,
+PF_Err renderCommandOnCpu(PF_InData* in_data, const SanitisedSettings& settings, PixelFormatCode depth,
                           const PF_EffectWorld& input, PF_EffectWorld& output) {
     CpuRenderOptions options;
     options.threads = activeCpuThreads();

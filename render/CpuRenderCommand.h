@@ -12,7 +12,7 @@ namespace Ombrix::Levels {
 // `input` and `output` are worlds of `depth` with pixels (the caller has
 // checked for empty layers and for the depth). Returns 0; failures are thrown
 // as int host codes.
-PF_Err renderCommandOnCpu(PF_InData* in_data, const LevelsSettings& settings, PixelFormatCode depth,
+PF_Err renderCommandOnCpu(PF_InData* in_data, const SanitisedSettings& settings, PixelFormatCode depth,
                           const PF_EffectWorld& input,
                           PF_EffectWorld& output);
 

@@ -2,7 +2,7 @@
 
 namespace Ombrix::Levels {
 
-void LevelsPass::render(const AEOpenGLContext& context, PixelFormatCode depth, const LevelsSettings& settings,
+void LevelsPass::render(const AEOpenGLContext& context, PixelFormatCode depth, const SanitisedSettings& settings,
                         const PF_EffectWorld& input, PF_EffectWorld& output, int width, int height) {
     switch (depth) {
         case kPixelFormat8: eightBit_.render(context, settings, input, output, width, height); return;

@@ -25,7 +25,7 @@ public:
     // The first width x height pixels of `input` into `output`, worlds of
     // `depth`, in `context`, which is current (see the passes of each depth).
     // Throws int host codes; PF_Err_BAD_CALLBACK_PARAM for a float depth.
-    void render(const AEOpenGLContext& context, PixelFormatCode depth, const LevelsSettings& settings,
+    void render(const AEOpenGLContext& context, PixelFormatCode depth, const SanitisedSettings& settings,
                 const PF_EffectWorld& input, PF_EffectWorld& output, int width, int height);
 
     // Global set-down, with the root current (left current): every GL object

@@ -84,8 +84,8 @@ LevelsPass16::LevelsPass16() : program_(kQuadVertexSource, kLookupFragmentSource
     GlQuad::bindAttributes(program_);
 }
 
-void LevelsPass16::updateTable(const LevelsSettings& settings) {
-    if (tableGeneration_ != 0 && sameSettings(settings, tableSettings_)) return;
+void LevelsPass16::updateTable(const SanitisedSettings& settings) {
+    if (tableGeneration_ != 0 && sameSettings(settings.values(), tableSettings_)) return;
     // Every code through the CPU renderer: a ramp of the codes in, the table out.
     const size_t entries = static_cast<size_t>(kTableWidth) * kTableRows;
     std::vector<PF_Pixel16> ramp(entries);
@@ -96,7 +96,7 @@ void LevelsPass16::updateTable(const LevelsSettings& settings) {
     table_.resize(entries);
     PF_EffectWorld output = tableWorld(table_);
     renderLevels16(settings, tableWorld(ramp), output);
-    tableSettings_ = settings;
+    tableSettings_ = settings.values();
     ++tableGeneration_;
 }
 
@@ -125,7 +125,7 @@ bool LevelsPass16::prepare(ContextFrames& frames, int width, int height) {
     return true;
 }
 
-void LevelsPass16::render(const AEOpenGLContext& context, const LevelsSettings& settings,
+void LevelsPass16::render(const AEOpenGLContext& context, const SanitisedSettings& settings,
                           const PF_EffectWorld& input, PF_EffectWorld& output, int width, int height) {
     const HostRows<const uint8_t> from = worldRows(input, width, height, kPixelBytes);
     const HostRows<uint8_t> to = worldRows(output, width, height, kPixelBytes);

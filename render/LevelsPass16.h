@@ -50,7 +50,7 @@ public:
     // written. The context's bindings are put back. Throws int host codes:
     // PF_Err_BAD_CALLBACK_PARAM for a world without pixels, or when the
     // program or a framebuffer cannot be made.
-    void render(const AEOpenGLContext& context, const LevelsSettings& settings, const PF_EffectWorld& input,
+    void render(const AEOpenGLContext& context, const SanitisedSettings& settings, const PF_EffectWorld& input,
                 PF_EffectWorld& output, int width, int height);
 
     // Global set-down, with a context of the share group current: every
@@ -79,7 +79,7 @@ private:
     // false when that is not complete.
     bool prepare(ContextFrames& frames, int width, int height);
     // The table for `settings`, made again when they differ from the last.
-    void updateTable(const LevelsSettings& settings);
+    void updateTable(const SanitisedSettings& settings);
 
     OpenglShader program_;
     GlQuad quad_;

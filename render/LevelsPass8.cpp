@@ -111,7 +111,7 @@ bool LevelsPass8::prepare(ContextFrames& frames, int width, int height) {
     return frames.frame.resize(width, height);
 }
 
-bool LevelsPass8::drawTable(const AEOpenGLContext& context, ContextFrames& frames, const LevelsSettings& settings) {
+bool LevelsPass8::drawTable(const AEOpenGLContext& context, ContextFrames& frames, const SanitisedSettings& settings) {
     // The levels program over the ramp, in the host's order, into the table.
     frames.tableFramebuffer.bindForDrawing();
     glViewport(0, 0, 1, kTableSize);
@@ -143,7 +143,7 @@ bool LevelsPass8::drawFrame(const AEOpenGLContext& context, ContextFrames& frame
     return true;
 }
 
-void LevelsPass8::render(const AEOpenGLContext& context, const LevelsSettings& settings, const PF_EffectWorld& input,
+void LevelsPass8::render(const AEOpenGLContext& context, const SanitisedSettings& settings, const PF_EffectWorld& input,
                          PF_EffectWorld& output, int width, int height) {
     const HostRows<const uint8_t> from = worldRows(input, width, height, kPixelBytes);
     const HostRows<uint8_t> to = worldRows(output, width, height, kPixelBytes);

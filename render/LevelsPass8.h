@@ -48,7 +48,7 @@ public:
     // written. The context's bindings are put back. Throws int host codes:
     // PF_Err_BAD_CALLBACK_PARAM for a world without pixels, or when a program
     // or a framebuffer cannot be made.
-    void render(const AEOpenGLContext& context, const LevelsSettings& settings, const PF_EffectWorld& input,
+    void render(const AEOpenGLContext& context, const SanitisedSettings& settings, const PF_EffectWorld& input,
                 PF_EffectWorld& output, int width, int height);
 
     // Global set-down, with a context of the share group current: every
@@ -80,7 +80,7 @@ private:
     // Makes the context's table objects when missing and sizes its frame.
     bool prepare(ContextFrames& frames, int width, int height);
     // Draws the table of `settings` and copies it into the table buffer.
-    bool drawTable(const AEOpenGLContext& context, ContextFrames& frames, const LevelsSettings& settings);
+    bool drawTable(const AEOpenGLContext& context, ContextFrames& frames, const SanitisedSettings& settings);
     // Takes every part of the uploaded frame through the table.
     bool drawFrame(const AEOpenGLContext& context, ContextFrames& frames);
 

@@ -4,14 +4,16 @@
 // the Gamma slider itself (not inverted).
 #pragma once
 
+#include "params/LevelParameters.h"
+
 namespace Ombrix::Levels {
 
 struct ChannelLevels {
-    double inputBlack = 0.0;
-    double inputWhite = 255.0;
-    double gamma = 1.0;
-    double outputBlack = 0.0;
-    double outputWhite = 255.0;
+    double inputBlack = kInputBlackDefault;
+    double inputWhite = kInputWhiteDefault;
+    double gamma = kGammaDefault;
+    double outputBlack = kOutputBlackDefault;
+    double outputWhite = kOutputWhiteDefault;
 };
 
 struct LevelsSettings {
@@ -20,13 +22,13 @@ struct LevelsSettings {
     ChannelLevels green;
     ChannelLevels blue;
     ChannelLevels alpha;
-    bool clipBlack = true;
-    bool clipWhite = true;
+    bool clipBlack = kClipDefault;
+    bool clipWhite = kClipDefault;
 };
 
 // The largest magnitude a level or gamma value is rendered with: the bounds of
 // the level sliders' valid range.
-constexpr double kLevelValueLimit = 2550000.0;
+constexpr double kLevelValueLimit = kLevelValidMax;
 // Magnitudes below this are rendered as 0.
 constexpr double kLevelValueTiny = 1.0 / 65536.0;
 
@@ -45,5 +47,19 @@ constexpr double kLevelValueTiny = 1.0 / 65536.0;
 double sanitisedLevelValue(double value, double dephault);
 ChannelLevels sanitised(const ChannelLevels& levels);
 LevelsSettings sanitised(const LevelsSettings& settings);
+
+// Settings that have been through sanitised(): the only kind the renderers
+// take. Raw settings become sanitised ones on the way in (the conversion is
+// implicit on purpose, so no renderer can be handed values that skipped the
+// rule), and sanitised ones pass down every layer of a frame without being
+// checked again. The values cannot be changed afterwards.
+class SanitisedSettings {
+public:
+    SanitisedSettings(const LevelsSettings& raw) : values_(sanitised(raw)) {}  // NOLINT(google-explicit-constructor)
+    const LevelsSettings& values() const { return values_; }
+
+private:
+    LevelsSettings values_;
+};
 
 }  // namespace Ombrix::Levels

@@ -47,7 +47,7 @@ bool readCheckbox(PF_InData* in_data, int index, bool& out) {
     return written;
 }
 
-LevelsSettings readLevelsSettings(PF_InData* in_data) {
+SanitisedSettings readLevelsSettings(PF_InData* in_data) {
     LevelsSettings settings;  // the parameters' defaults
     readBlock(in_data, 0, settings.composite);
     readBlock(in_data, 1, settings.red);
@@ -56,7 +56,7 @@ LevelsSettings readLevelsSettings(PF_InData* in_data) {
     readBlock(in_data, 4, settings.alpha);
     readCheckbox(in_data, kParamClipBlack, settings.clipBlack);
     readCheckbox(in_data, kParamClipWhite, settings.clipWhite);
-    return sanitised(settings);
+    return settings;  // sanitised on the way out
 }
 
 }  // namespace Ombrix::Levels

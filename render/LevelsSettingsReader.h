@@ -15,7 +15,7 @@ namespace Ombrix::Levels {
 // frame: the host's code is thrown as an int, before anything is drawn, with
 // every parameter read so far checked back in. A frame drawn with a default
 // in place of the parameter's value would be a wrong frame reported as done.
-LevelsSettings readLevelsSettings(PF_InData* in_data);
+SanitisedSettings readLevelsSettings(PF_InData* in_data);
 
 // One parameter: true when `out` was written, false when its type is not read.
 // A slider is read from a float slider (as is), an integer slider, or a fixed

@@ -48,14 +48,14 @@ std::string levelsMapArguments(LevelsBlock which) {
     return text + kClips[0].name + ", " + kClips[1].name;
 }
 
-void setLevelsUniforms(OpenglShader& program, const LevelsSettings& settings) {
+void setLevelsUniforms(OpenglShader& program, const SanitisedSettings& settings) {
     for (const UniformBlock& block : kBlocks) {
-        const ChannelLevels& levels = settings.*block.levels;
+        const ChannelLevels& levels = settings.values().*block.levels;
         for (int value = 0; value < kLevelsPerBlock; ++value) {
             program.setFloat(block.names[value], static_cast<float>(levels.*kLevels[value]));
         }
     }
-    for (const ClipUniform& clip : kClips) program.setInt(clip.name, settings.*clip.flag ? 1 : 0);
+    for (const ClipUniform& clip : kClips) program.setInt(clip.name, settings.values().*clip.flag ? 1 : 0);
 }
 
 }  // namespace Ombrix::Levels

@@ -24,6 +24,6 @@ std::string levelsUniformDeclarations();
 std::string levelsMapArguments(LevelsBlock block);
 
 // Sets them in `program`, which is in use.
-void setLevelsUniforms(OpenglShader& program, const LevelsSettings& settings);
+void setLevelsUniforms(OpenglShader& program, const SanitisedSettings& settings);
 
 }  // namespace Ombrix::Levels

@@ -23,14 +23,14 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     }
     // PF_Cmd_RENDER carries 8-bit and 16-bit worlds only.
     const PixelFormatCode depth = frameDepth(in_data, *input, *output, nullptr);
-    const LevelsSettings settings = readLevelsSettings(in_data);  // once, before any pixel is written
+    const SanitisedSettings settings = readLevelsSettings(in_data);  // once, before any pixel is written
     histogram.count(*input, depth);
     const PF_Err err = renderFrame(in_data, settings, *input, *output, depth, pass);
     if (err == PF_Err_NONE) histogram.publish();
     return err;
 }
 
-PF_Err renderFrame(PF_InData* in_data, const LevelsSettings& settings, PF_EffectWorld& inputWorld,
+PF_Err renderFrame(PF_InData* in_data, const SanitisedSettings& settings, PF_EffectWorld& inputWorld,
                    PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
@@ -44,7 +44,7 @@ PF_Err renderFrame(PF_InData* in_data, const LevelsSettings& settings, PF_Effect
         case RenderPath::Gpu:
             // Float frames are rendered by the CPU renderer on both paths (see RenderCommand.h).
             if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, settings, depth, *input, *output);
-            return renderCommandOnGpu(settings, depth, *input, *output, pass);
+            return renderCommandOnGpu(settings, depth, *input, *output, overlapOf(*input, *output), pass);
         case RenderPath::None: break;
     }
     throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // not set up

@@ -29,7 +29,7 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* para
 
 // One frame of a known depth (both worlds checked) on the active path, with
 // the settings the command read once for the frame.
-PF_Err renderFrame(PF_InData* in_data, const LevelsSettings& settings, PF_EffectWorld& input, PF_EffectWorld& output,
+PF_Err renderFrame(PF_InData* in_data, const SanitisedSettings& settings, PF_EffectWorld& input, PF_EffectWorld& output,
                    PixelFormatCode depth, LevelsPass* pass);
 
 }  // namespace Ombrix::Levels

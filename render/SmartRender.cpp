@@ -101,7 +101,7 @@ PF_EffectWorld part(const PF_EffectWorld& world, int x, int y, int width, int he
 struct MappedTransparent {
     alignas(16) unsigned char bytes[16] = {};
 };
-MappedTransparent mapTransparent(const LevelsSettings& settings, PixelFormatCode depth) {
+MappedTransparent mapTransparent(const SanitisedSettings& settings, PixelFormatCode depth) {
     alignas(16) unsigned char zero[16] = {};
     MappedTransparent mapped;
     PF_EffectWorld from{};
@@ -133,7 +133,7 @@ void fillAround(PF_EffectWorld& output, int width, int height, const PF_LRect& s
 }
 
 // The output of a smart render from its checked-out input.
-PF_Err renderResult(PF_InData* in_data, const LevelsSettings& settings, const PreRenderData& record,
+PF_Err renderResult(PF_InData* in_data, const SanitisedSettings& settings, const PreRenderData& record,
                     PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
@@ -186,9 +186,9 @@ PF_Err smartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
                                                  in_data->time_step, in_data->time_scale, checkout);
     if (err != PF_Err_NONE) return err;
 
-    const LevelsSettings settings = readLevelsSettings(in_data);
+    const SanitisedSettings settings = readLevelsSettings(in_data);
     const bool revealsTransparent =
-        levelsMapUnclamped(0.0f, settings.alpha, settings.clipBlack, settings.clipWhite) > 0.0f;
+        mappedAlpha(0.0f, settings) > 0.0f;
 
     auto record = new PreRenderData;
     record->inputRect = checkout->result_rect;
@@ -231,7 +231,7 @@ PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* p
 
     // The settings, once for the frame: a refused parameter fails it before
     // anything is written.
-    const LevelsSettings settings = readLevelsSettings(in_data);
+    const SanitisedSettings settings = readLevelsSettings(in_data);
     // A host that did not say how large the layer is gives no grid to count on.
     std::optional<FrameHistogram> histogram;
     if (record->layerWidth > 0 && record->layerHeight > 0) {

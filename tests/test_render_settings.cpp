@@ -3,11 +3,13 @@
 // not read.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "params/ParamIndices.h"
 #include "render/LevelsSettingsReader.h"
 #include "tests/HostFixture.h"
+#include "tool/ParamSettings.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ TEST_F(Settings, ReadsEveryBlockInOrderAndBothClips) {
     host->param(kParamClipBlack).u.bd.value = 0;
     host->param(kParamClipWhite).u.bd.value = 1;
     LevelsSettings s;
-    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
+    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data).values(); });
     const ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
     for (int block = 0; block < kChannelCount; ++block) {
         EXPECT_EQ(blocks[block]->inputBlack, 10.0 * block + 1.25) << block;
@@ -87,7 +89,7 @@ TEST_F(Settings, EverySliderTypeIsRead) {
 TEST_F(Settings, ARefusedCheckoutThrowsTheHostsCodeAndChecksNothingIn) {
     host->param(levelParam(kChannelRGB, kSlotInputBlack)).u.fs_d.value = 40.0;
     LevelsSettings s;
-    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data); });
+    inRender([&](PF_InData* in_data) { s = readLevelsSettings(in_data).values(); });
     EXPECT_EQ(s.composite.inputBlack, 40.0);
     for (const int nth : {1, 2, 26, 27}) {
         host->failCheckout(nth, PF_Interrupt_CANCEL);
@@ -150,6 +152,40 @@ TEST(LevelsSettingsStart, AreTheParameterDefaults) {
     EXPECT_EQ(s.blue.outputWhite, 255.0);
     EXPECT_TRUE(s.clipBlack);
     EXPECT_TRUE(s.clipWhite);
+}
+
+
+// The module declares its parameters, the renderer falls back and holds, and
+// the tool names them from one table: what each of them sees must agree with
+// what the host was told.
+TEST_F(Settings, TheRendererAndTheToolAgreeWithTheDeclaredParameters) {
+    for (int index = 1; index < kParamCount; ++index) {
+        const PF_ParamType type = host->param(index).param_type;
+        if (type == PF_Param_GROUP_START || type == PF_Param_GROUP_END) continue;  // not settable
+        EXPECT_EQ(zanth::englishName(index), host->param(index).name) << index;
+    }
+    const double nan = std::nan("");
+    const ChannelLevels unreadable{nan, nan, nan, nan, nan};
+    const ChannelLevels beyond{HUGE_VAL, HUGE_VAL, 1.0, -HUGE_VAL, -HUGE_VAL};
+    const ChannelLevels fallen = sanitised(unreadable);
+    const ChannelLevels held = sanitised(beyond);
+    const double ChannelLevels::*slots[] = {&ChannelLevels::inputBlack, &ChannelLevels::inputWhite,
+                                            &ChannelLevels::gamma, &ChannelLevels::outputBlack,
+                                            &ChannelLevels::outputWhite};
+    for (int block = 0; block < kChannelCount; ++block) {
+        for (int slot = kSlotInputBlack; slot <= kSlotOutputWhite; ++slot) {
+            const PF_FloatSliderDef& declared = host->param(blockStart(block) + slot).u.fs_d;
+            SCOPED_TRACE(blockStart(block) + slot);
+            EXPECT_EQ(fallen.*slots[slot - 1], declared.dephault);
+            if (slot == kSlotGamma) continue;  // gamma is held only at the level bound (LevelsSettings.h)
+            const double bound = slot == kSlotInputBlack || slot == kSlotInputWhite ? declared.valid_max
+                                                                                     : declared.valid_min;
+            EXPECT_EQ(held.*slots[slot - 1], bound);
+        }
+    }
+    const LevelsSettings fresh;
+    EXPECT_EQ(fresh.clipBlack, host->param(kParamClipBlack).u.bd.dephault != 0);
+    EXPECT_EQ(fresh.clipWhite, host->param(kParamClipWhite).u.bd.dephault != 0);
 }
 
 }  // namespace

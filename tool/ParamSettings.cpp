@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "hostsim/Host.h"
+#include "params/LevelParameters.h"
 #include "params/ParamIndices.h"
 #include "tool/DecimalNumber.h"
 #include "tool/NameSuggestions.h"
@@ -12,9 +13,7 @@
 namespace zanth {
 namespace {
 
-const char* const kBlocks[] = {"", "Red ", "Green ", "Blue ", "Alpha "};
-const char* const kSliders[] = {"Input Black", "Input White", "Gamma", "Output Black", "Output White"};
-const char* const kChannels[] = {"RGB", "Red", "Green", "Blue", "Alpha"};
+using Ombrix::Levels::kChannelNames;
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -25,13 +24,14 @@ std::string lower(std::string s) {
 
 std::string englishName(int index) {
     using namespace Ombrix::Levels;
-    if (index == kParamChannel) return "Channel";
-    if (index == kParamHistogram) return "Histogram";
-    if (index == kParamClipBlack) return "Clip To Output Black";
-    if (index == kParamClipWhite) return "Clip To Output White";
+    if (index == kParamChannel) return kChannelParamName;
+    if (index == kParamHistogram) return kHistogramParamName;
+    if (index == kParamClipBlack) return kClipBlackParamName;
+    if (index == kParamClipWhite) return kClipWhiteParamName;
     for (int block = 0; block < kChannelCount; ++block) {
-        const int slot = index - blockStart(block);
-        if (slot >= kSlotInputBlack && slot <= kSlotOutputWhite) return std::string(kBlocks[block]) + kSliders[slot - 1];
+        for (const LevelSlot slot : kLevelSlots) {
+            if (index == blockStart(block) + slot) return levelSliderName(block, slot);
+        }
     }
     return "";
 }
@@ -91,7 +91,7 @@ ParamSetting parseSetting(const ParamDeclarations& declarations, const std::stri
     switch (def.param_type) {
         case PF_Param_POPUP:
             for (int c = 0; c < kChannelCount; ++c) {
-                if (lower(valueText) == lower(kChannels[c])) {
+                if (lower(valueText) == lower(kChannelNames[c])) {
                     setting.value = c + 1;
                     return setting;
                 }
@@ -142,7 +142,9 @@ std::string formatValue(const hostsim::Host& host, int index) {
     std::ostringstream s;
     switch (def.param_type) {
         case PF_Param_POPUP:
-            if (def.u.pd.value >= 1 && def.u.pd.value <= 5) return kChannels[def.u.pd.value - 1];
+            if (def.u.pd.value >= Ombrix::Levels::kChannelRGB && def.u.pd.value <= Ombrix::Levels::kChannelAlpha) {
+                return kChannelNames[def.u.pd.value - Ombrix::Levels::kChannelRGB];
+            }
             s << def.u.pd.value;
             break;
         case PF_Param_CHECKBOX: return def.u.bd.value ? "on" : "off";

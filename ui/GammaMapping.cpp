@@ -2,12 +2,9 @@
 
 #include <cmath>
 
-namespace Ombrix::Levels {
+#include "params/LevelParameters.h"
 
-namespace {
-constexpr double kMinGamma = 0.0;
-constexpr double kMaxGamma = 5.0;
-}  // namespace
+namespace Ombrix::Levels {
 
 double gammaHandleOffset(double inputBlack, double inputWhite, double gamma) {
     const double o = (inputWhite - inputBlack) * 0.03125;
@@ -18,11 +15,11 @@ double gammaHandleOffset(double inputBlack, double inputWhite, double gamma) {
 std::optional<double> gammaAtOffset(double offset, double inputBlack, double inputWhite) {
     const double ratio = offset / ((inputWhite - inputBlack) * 0.03125);
     if (std::isnan(ratio)) return std::nullopt;
-    if (ratio <= 0.0) return kMaxGamma;  // on or beyond the input black handle
+    if (ratio <= 0.0) return kGammaMax;  // on or beyond the input black handle
     const double g = 5.0 - std::log(ratio) / std::log(2.0);
     if (std::isnan(g)) return std::nullopt;
-    if (g < kMinGamma) return kMinGamma;
-    if (g > kMaxGamma) return kMaxGamma;
+    if (g < kGammaMin) return kGammaMin;
+    if (g > kGammaMax) return kGammaMax;
     return g;
 }
 

@@ -18,7 +18,7 @@ ChannelLevels blockOf(PF_ParamDef* params[], int channel) {
     levels.gamma = value(kSlotGamma);
     levels.outputBlack = value(kSlotOutputBlack);
     levels.outputWhite = value(kSlotOutputWhite);
-    return sanitised(levels);
+    return levels;
 }
 
 void mapThrough(const uint8_t (&table)[256], const std::vector<int32_t>& in, std::vector<int32_t>& out) {
@@ -28,7 +28,7 @@ void mapThrough(const uint8_t (&table)[256], const std::vector<int32_t>& in, std
 
 }  // namespace
 
-LevelsSettings channelOnlySettings(PF_ParamDef* params[], int channel) {
+SanitisedSettings channelOnlySettings(PF_ParamDef* params[], int channel) {
     LevelsSettings settings;
     switch (channel) {
         case kChannelRed: settings.red = blockOf(params, channel); break;

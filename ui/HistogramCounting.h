@@ -18,7 +18,7 @@ namespace Ombrix::Levels {
 // The settings a channel's mapped counts are drawn with: the event's values of
 // that channel's block (sanitised as for a render) and of the two clip flags;
 // every other block at its identity.
-LevelsSettings channelOnlySettings(PF_ParamDef* params[], int channel);
+SanitisedSettings channelOnlySettings(PF_ParamDef* params[], int channel);
 
 // Maps each of red, green and blue through its own channel's map (above);
 // `mapped.alpha` is left empty.
