@@ -33,7 +33,7 @@ public:
     // otherwise as an OpenGL 3.3 context sharing objects with shareWith.
     // Raises AESDK_OpenGL_Fault on failure, having given back what it made.
     explicit AEOpenGLContext(const AEOpenGLContext* shareWith);
-    virtual ~AEOpenGLContext();
+    ~AEOpenGLContext();
     AEOpenGLContext(const AEOpenGLContext&) = delete;
     AEOpenGLContext& operator=(const AEOpenGLContext&) = delete;
 

@@ -154,14 +154,15 @@ void destroyAllContexts() {
     // The hooks forget what is still kept for each context (their owners
     // released it before, where they could), so that nothing is kept for a
     // context that is gone.
+    constexpr bool kNotCurrent = false;  // no context is made current here
     for (auto& entry : r.perThread) {  // ascending thread number
         if (!entry.second.context) continue;
-        for (auto& hook : r.endHooks) hook.second(*entry.second.context, false);
+        for (auto& hook : r.endHooks) hook.second(*entry.second.context, kNotCurrent);
         entry.second.context.reset();
     }
     r.perThread.clear();
     if (r.root) {
-        for (auto& hook : r.endHooks) hook.second(*r.root, false);
+        for (auto& hook : r.endHooks) hook.second(*r.root, kNotCurrent);
     }
     r.root.reset();
 }

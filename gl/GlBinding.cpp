@@ -13,7 +13,11 @@ namespace Ombrix::Levels::GlBinding {
 
 void registerCurrentContext(uintptr_t handle) {
     const auto context = static_cast<glbinding::ContextHandle>(handle);
-    glbinding::Binding::initialize(context, true, false);
+    // Made the binding's current context at once; functions resolved lazily,
+    // at their first call in this context.
+    constexpr bool kUseContext = true;
+    constexpr bool kResolveFunctionsNow = false;
+    glbinding::Binding::initialize(context, kUseContext, kResolveFunctionsNow);
     // initialize() returns early, without selecting, for a handle it knows.
     glbinding::Binding::useContext(context);
 }

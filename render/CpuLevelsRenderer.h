@@ -49,6 +49,8 @@
 
 namespace Ombrix::Levels {
 
+// The fewest pixels worth a thread of their own: about 128 K pixels (a 512 KB
+// 8-bit band) take long enough that handing them to another thread pays.
 constexpr long long kCpuMinPixelsPerThread = 1 << 17;
 
 class BandRunner;

@@ -33,8 +33,10 @@ int HistogramGrid::pointsWithin(int left, int top, int right, int bottom) const 
 }
 
 uint8_t histogramBin16(A_u_short code) {
-    // Round half up: (v x 255 + 32768 / 2) / 32768.
-    return static_cast<uint8_t>((std::min<unsigned>(code, 32768u) * 255u + 16384u) / 32768u);
+    // Codes run 0..32768 (larger ones are taken as white); the bin is the code
+    // scaled to 0..255, rounded half up by adding half the divisor first.
+    constexpr unsigned kWhite = 32768u;
+    return static_cast<uint8_t>((std::min<unsigned>(code, kWhite) * 255u + kWhite / 2) / kWhite);
 }
 
 uint8_t histogramBinFloat(PF_FpShort value) {

@@ -1,18 +1,11 @@
 #include "render/LevelsSettingsReader.h"
 
+#include "hostaccess/CheckedOutParam.h"
 #include "params/ParamIndices.h"
 
 namespace Ombrix::Levels {
 namespace {
 
-// Checks a parameter out at the current time; a refusal throws the host's
-// code (nothing is checked out then).
-void checkout(PF_InData* in_data, int index, PF_ParamDef& def) {
-    def = PF_ParamDef{};
-    const PF_Err err = in_data->inter.checkout_param(in_data->effect_ref, index, in_data->current_time,
-                                                     in_data->time_step, in_data->time_scale, &def);
-    if (err != PF_Err_NONE) throw static_cast<int>(err);
-}
 
 void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
     readSliderValue(in_data, blockStart(block) + kSlotInputBlack, levels.inputBlack);
@@ -25,8 +18,8 @@ void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
 }  // namespace
 
 bool readSliderValue(PF_InData* in_data, int index, double& out) {
-    PF_ParamDef def;
-    checkout(in_data, index, def);
+    const CheckedOutParam param(in_data, index);
+    const PF_ParamDef& def = param.def();
     bool written = true;
     switch (def.param_type) {
         case PF_Param_SLIDER: out = static_cast<double>(def.u.sd.value); break;
@@ -34,16 +27,13 @@ bool readSliderValue(PF_InData* in_data, int index, double& out) {
         case PF_Param_FLOAT_SLIDER: out = def.u.fs_d.value; break;
         default: written = false; break;
     }
-    in_data->inter.checkin_param(in_data->effect_ref, &def);
     return written;
 }
 
 bool readCheckbox(PF_InData* in_data, int index, bool& out) {
-    PF_ParamDef def;
-    checkout(in_data, index, def);
-    const bool written = def.param_type == PF_Param_CHECKBOX;
-    if (written) out = def.u.bd.value != 0;
-    in_data->inter.checkin_param(in_data->effect_ref, &def);
+    const CheckedOutParam param(in_data, index);
+    const bool written = param.def().param_type == PF_Param_CHECKBOX;
+    if (written) out = param.def().u.bd.value != 0;
     return written;
 }
 

@@ -48,6 +48,7 @@ const BgraBuffer::Pixel& binColor(const Palette& palette, const ChannelHistogram
             if (combined) return (r || g || b) ? kGrey70 : kBlack;
             return rgb(r, g, b);
         }
+        // A channel's own bins show in its colour; the others' where they reach.
         case kChannelRed:
             if (reaches(raw.red)) return rgb(true, false, false);
             return combined ? kBlack : rgb(false, reaches(raw.green), reaches(raw.blue));
