@@ -45,7 +45,6 @@ public:
 
 #if defined(_WIN32)
     HDC deviceContext() const { return deviceContext_; }
-    HGLRC renderingContext() const { return renderingContext_; }
     HWND window() const { return window_; }
     const std::string& windowClassName() const { return windowClassName_; }
 

@@ -131,8 +131,6 @@ AEOpenGLContext* existingContextForCurrentThread() {
     return found == r.perThread.end() ? nullptr : found->second.context.get();
 }
 
-void releaseCurrentThreadContext() { releaseThreadContext(tThreadNumber); }
-
 int addContextEndHook(ContextEndHook hook) {
     Registry& r = registry();
     std::lock_guard<std::recursive_mutex> guard(r.lock);

@@ -46,13 +46,11 @@ void destroyAllContexts();
 // Number of per-thread contexts alive.
 std::size_t threadContextCount();
 
-// Releases the calling thread's context, if it has one: under the registry
-// lock, with that context made current, every context-end hook gives back
-// its objects of that context; then the context is destroyed and whatever
-// was current before is current again. Runs by itself when a thread that has
-// rendered ends (on Windows, for that thread, in the next lookup after its
-// end); a later render on the thread makes a new context.
-void releaseCurrentThreadContext();
+// When a thread that has rendered ends (on Windows, in the next lookup after
+// its end), its context is released: under the registry lock, with that
+// context made current, every context-end hook gives back its objects of that
+// context; then the context is destroyed and whatever was current before is
+// current again. A later render on the thread makes a new context.
 
 // Hooks told about a per-thread context that is about to be destroyed at its
 // thread's end: hook(context, current), where current says whether the
