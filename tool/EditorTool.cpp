@@ -15,6 +15,7 @@
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
 #include "params/ParamIndices.h"
+#include "ui/EditorLayout.h"
 #include "tool/OutputFile.h"
 #include "tool/ParamSettings.h"
 #include "tool/PictureWorld.h"
@@ -202,7 +203,9 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
         options.frame = PF_Rect{0, 0, kControlWidth, kControlHeight};
         options.zoom = static_cast<int>(zoom);
         hostsim::EventSender sender(host, options);
-        const double histogramTop = options.frame.top + 5.0;
+        // The editor's layout (ui/EditorLayout.h) puts the histogram's top one
+        // inset below the frame's.
+        const double histogramTop = options.frame.top + Ombrix::Levels::EditorLayout::kInset;
 
         check("draw", sender.draw());  // the panel shows the control before anyone can click it
         float scale = kStartScale;
@@ -223,7 +226,10 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
                     const bool last = i + 1 >= events.size() || events[i + 1].kind != EditorEvent::Drag;
                     check("drag " + e.text, sender.drag(e.x, e.y, last));
                     if (scaleDrag) {
-                        float t = static_cast<float>((static_cast<double>(e.y) - histogramTop - 5.0) / 60.0);
+                        // The thumb's middle follows the pointer along the track.
+                        float t = static_cast<float>((static_cast<double>(e.y) - histogramTop -
+                                                      Ombrix::Levels::EditorLayout::kThumbHeight / 2.0) /
+                                                     Ombrix::Levels::EditorLayout::kThumbTravel);
                         t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
                         scale = 1.0f - t;
                     }
