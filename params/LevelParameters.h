@@ -17,20 +17,25 @@ constexpr int kLevelSlotCount = 5;  // sliders per block
 constexpr LevelSlot kLevelSlots[kLevelSlotCount] = {kSlotInputBlack, kSlotInputWhite, kSlotGamma, kSlotOutputBlack,
                                                     kSlotOutputWhite};
 
+// What a slider may hold (valid), what its control spans (slider) and how
+// many decimal places it shows.
+struct SliderRange {
+    double validMin, validMax;
+    double sliderMin, sliderMax;
+    short precision;
+};
+
 // The level sliders (input and output black and white), in 8-bit code units:
 // shown over 0..255, valid far beyond it so float projects can push levels
 // outside the displayable range. As floats the bounds are 0xCA1BA3C0 and
 // 0x4A1BA3C0.
 constexpr double kLevelValidMax = 2550000.0;
-constexpr double kLevelValidMin = -kLevelValidMax;
-constexpr double kLevelSliderMin = 0.0;
-constexpr double kLevelSliderMax = 255.0;
-constexpr short kLevelPrecision = 1;  // decimal places shown
+constexpr SliderRange kLevelRange{-kLevelValidMax, kLevelValidMax, 0.0, 255.0, 1};
 
 // The gamma slider: valid and shown over the same range.
 constexpr double kGammaMin = 0.0;
 constexpr double kGammaMax = 5.0;
-constexpr short kGammaPrecision = 2;
+constexpr SliderRange kGammaRange{kGammaMin, kGammaMax, kGammaMin, kGammaMax, 2};
 
 // How far a slider value may stray between keyframes before the host adds a
 // point to the curve it draws.

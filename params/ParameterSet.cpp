@@ -17,25 +17,14 @@ constexpr PF_ParamFlags kHistogramFlags =
 constexpr short kHistogramWidth = 300;
 constexpr short kHistogramHeight = 110;
 
-void setLevelSlider(PF_FloatSliderDef& fd, double value) {
+void setSlider(PF_FloatSliderDef& fd, double value, const SliderRange& range) {
     fd.value = value;
     fd.dephault = static_cast<float>(value);
-    fd.valid_min = static_cast<float>(kLevelValidMin);
-    fd.valid_max = static_cast<float>(kLevelValidMax);
-    fd.slider_min = static_cast<float>(kLevelSliderMin);
-    fd.slider_max = static_cast<float>(kLevelSliderMax);
-    fd.precision = kLevelPrecision;
-    fd.curve_tolerance = kSliderCurveTolerance;
-}
-
-void setGammaSlider(PF_FloatSliderDef& fd) {
-    fd.value = kGammaDefault;
-    fd.dephault = static_cast<float>(kGammaDefault);
-    fd.valid_min = static_cast<float>(kGammaMin);
-    fd.valid_max = static_cast<float>(kGammaMax);
-    fd.slider_min = static_cast<float>(kGammaMin);
-    fd.slider_max = static_cast<float>(kGammaMax);
-    fd.precision = kGammaPrecision;
+    fd.valid_min = static_cast<float>(range.validMin);
+    fd.valid_max = static_cast<float>(range.validMax);
+    fd.slider_min = static_cast<float>(range.sliderMin);
+    fd.slider_max = static_cast<float>(range.sliderMax);
+    fd.precision = range.precision;
     fd.curve_tolerance = kSliderCurveTolerance;
 }
 
@@ -102,11 +91,8 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
 
         for (const LevelSlot slot : kLevelSlots) {
             PF_ParamDef& slider = declare.start(PF_Param_FLOAT_SLIDER, levelSliderName(block, slot));
-            if (slot == kSlotGamma) {
-                setGammaSlider(slider.u.fs_d);
-            } else {
-                setLevelSlider(slider.u.fs_d, kSlotDefaults[slot - kSlotInputBlack]);
-            }
+            setSlider(slider.u.fs_d, kSlotDefaults[slot - kSlotInputBlack],
+                      slot == kSlotGamma ? kGammaRange : kLevelRange);
             if (PF_Err err = declare.add()) return err;
         }
 
