@@ -29,133 +29,108 @@ constexpr double kLog2E = 1.4426950408889634074;
 constexpr double kLn2 = 0.69314718055994530942;
 constexpr double kHuge = 1e300;  // the power's result for "infinitely" steep gammas
 
+#if defined(__GNUC__)
+#define ZANTH_KERNEL_INLINE inline __attribute__((always_inline))
+#else
+#define ZANTH_KERNEL_INLINE inline
+#endif
+
 template <typename Ops>
 struct Kernel {
     using D = typename Ops::D;
     using M = typename Ops::M;
     using I = typename Ops::I;
 
-    // The kernels work on kN vectors at once, step by step, so that the long
-    // chains of dependent operations of one vector overlap with the others'.
-    static constexpr int kN = 4;
-    using Vs = D[kN];
+    // Every step below works on one vector and is inlined into the row loop,
+    // so the whole chain stays in registers; the processor overlaps the
+    // chains of neighbouring vectors itself.
 
-    // log2 of v > 0, finite, normal, in place.
-    static void log2Of(Vs& v) {
-        I bits[kN];
-        D k[kN], m[kN], s[kN], z[kN], p[kN];
-        for (int j = 0; j < kN; ++j) bits[j] = Ops::asI(v[j]);
+    // log2 of v > 0, finite, normal.
+    static ZANTH_KERNEL_INLINE D log2Of(D v) {
+        const I bits = Ops::asI(v);
         // The biased exponent as a double: its bits put into the mantissa of 2^52.
-        for (int j = 0; j < kN; ++j) {
-            k[j] = Ops::sub(Ops::asD(Ops::orI(Ops::srl52(bits[j]), Ops::setI(0x4330000000000000LL))),
-                            Ops::set(4503599627370496.0 + 1023.0));
-        }
-        for (int j = 0; j < kN; ++j) {
-            m[j] = Ops::asD(Ops::orI(Ops::andI(bits[j], Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
-        }
-        for (int j = 0; j < kN; ++j) {
-            const M high = Ops::gt(m[j], Ops::set(kSqrt2));
-            m[j] = Ops::sel(high, Ops::mul(m[j], Ops::set(0.5)), m[j]);
-            k[j] = Ops::sel(high, Ops::add(k[j], Ops::set(1.0)), k[j]);
-        }
-        for (int j = 0; j < kN; ++j) s[j] = Ops::div(Ops::sub(m[j], Ops::set(1.0)), Ops::add(m[j], Ops::set(1.0)));
-        for (int j = 0; j < kN; ++j) z[j] = Ops::mul(s[j], s[j]);
-        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 13.0);
-        static constexpr double kAtanh[] = {1.0 / 11.0, 1.0 / 9.0, 1.0 / 7.0, 1.0 / 5.0, 1.0 / 3.0, 1.0};
-        for (double c : kAtanh) {
-            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], z[j]), Ops::set(c));
-        }
-        for (int j = 0; j < kN; ++j) {
-            const D lnm = Ops::mul(Ops::mul(s[j], Ops::set(2.0)), p[j]);
-            v[j] = Ops::add(k[j], Ops::mul(lnm, Ops::set(kLog2E)));
-        }
+        D k = Ops::sub(Ops::asD(Ops::orI(Ops::srl52(bits), Ops::setI(0x4330000000000000LL))),
+                       Ops::set(4503599627370496.0 + 1023.0));
+        D m = Ops::asD(Ops::orI(Ops::andI(bits, Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
+        const M high = Ops::gt(m, Ops::set(kSqrt2));
+        m = Ops::sel(high, Ops::mul(m, Ops::set(0.5)), m);
+        k = Ops::sel(high, Ops::add(k, Ops::set(1.0)), k);
+        const D s = Ops::div(Ops::sub(m, Ops::set(1.0)), Ops::add(m, Ops::set(1.0)));
+        const D z = Ops::mul(s, s);
+        D p = Ops::set(1.0 / 13.0);
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 11.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 9.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 7.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 5.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0 / 3.0));
+        p = Ops::add(Ops::mul(p, z), Ops::set(1.0));
+        const D lnm = Ops::mul(Ops::mul(s, Ops::set(2.0)), p);
+        return Ops::add(k, Ops::mul(lnm, Ops::set(kLog2E)));
     }
 
-    // 2^y, in place.
-    static void exp2Of(Vs& y) {
+    // 2^y.
+    static ZANTH_KERNEL_INLINE D exp2Of(D y) {
         const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
-        D shifted[kN], t[kN], p[kN];
-        for (int j = 0; j < kN; ++j) y[j] = Ops::min(Ops::max(y[j], Ops::set(-1000.0)), Ops::set(1000.0));
-        for (int j = 0; j < kN; ++j) shifted[j] = Ops::add(y[j], magic);
-        for (int j = 0; j < kN; ++j) t[j] = Ops::mul(Ops::sub(y[j], Ops::sub(shifted[j], magic)), Ops::set(kLn2));
-        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 40320.0);
-        static constexpr double kTaylor[] = {1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0};
-        for (double c : kTaylor) {
-            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], t[j]), Ops::set(c));
-        }
+        y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
+        const D shifted = Ops::add(y, magic);
+        const D t = Ops::mul(Ops::sub(y, Ops::sub(shifted, magic)), Ops::set(kLn2));
+        D p = Ops::set(1.0 / 40320.0);
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 5040.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 720.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 120.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 24.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0 / 6.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(0.5));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
+        p = Ops::add(Ops::mul(p, t), Ops::set(1.0));
         // 2^n from n's bits: shifted - magic in the integer unit is n itself.
-        for (int j = 0; j < kN; ++j) {
-            const I ni = Ops::subI(Ops::asI(shifted[j]), Ops::asI(magic));
-            y[j] = Ops::mul(p[j], Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023)))));
-        }
+        const I ni = Ops::subI(Ops::asI(shifted), Ops::asI(magic));
+        return Ops::mul(p, Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023)))));
     }
 
-    // v^e for v > 0 (normal doubles), e finite, in place; e[j % kE] for vector j.
-    template <int kE>
-    static void power(Vs& v, const D (&e)[kE]) {
-        log2Of(v);
-        for (int j = 0; j < kN; ++j) v[j] = Ops::mul(e[j % kE], v[j]);
-        exp2Of(v);
-    }
+    // v^e for v > 0 (a normal double), e finite.
+    static ZANTH_KERNEL_INLINE D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
 
-    // Lanes a group of pixels takes: one vector, or several when a vector is
-    // narrower than a pixel (the coefficients of vector j are those of j % kV).
-    static constexpr int kV = Ops::kLanes >= 4 ? 1 : 4 / Ops::kLanes;
-    static constexpr int kGroupPixels = Ops::kLanes >= 4 ? Ops::kLanes / 4 : 1;
-    static constexpr int kBlockPixels = kGroupPixels * kN / kV;
+    // A vector holds whole pixels (Ops is made wide enough: Wide2), so one set
+    // of coefficients serves every vector.
+    static_assert(Ops::kLanes >= 4 && Ops::kLanes % 4 == 0, "a vector holds whole pixels");
+    static constexpr int kBlockPixels = Ops::kLanes / 4;
 
     struct Stage {
-        D a1[kV], b1[kV], lo[kV], hi[kV], exponent[kV], powLane[kV], stepLane[kV], a2[kV], b2[kV];
+        D a1, b1, lo, hi, exponent, powLane, stepLane, a2, b2;
         bool affine = false, clamp = false, pow = false, step = false;
-        explicit Stage(const FloatStage& s) : affine(s.affine), clamp(s.clamp), pow(s.pow), step(s.step) {
-            for (int i = 0; i < kV; ++i) {
-                const int offset = i * Ops::kLanes;
-                a1[i] = Ops::load(s.a1 + offset);
-                b1[i] = Ops::load(s.b1 + offset);
-                lo[i] = Ops::load(s.lo + offset);
-                hi[i] = Ops::load(s.hi + offset);
-                exponent[i] = Ops::load(s.exponent + offset);
-                powLane[i] = Ops::load(s.powLane + offset);
-                stepLane[i] = Ops::load(s.stepLane + offset);
-                a2[i] = Ops::load(s.a2 + offset);
-                b2[i] = Ops::load(s.b2 + offset);
-            }
-        }
+        explicit Stage(const FloatStage& s)
+            : a1(Ops::loadRepeating(s.a1)),
+              b1(Ops::loadRepeating(s.b1)),
+              lo(Ops::loadRepeating(s.lo)),
+              hi(Ops::loadRepeating(s.hi)),
+              exponent(Ops::loadRepeating(s.exponent)),
+              powLane(Ops::loadRepeating(s.powLane)),
+              stepLane(Ops::loadRepeating(s.stepLane)),
+              a2(Ops::loadRepeating(s.a2)),
+              b2(Ops::loadRepeating(s.b2)),
+              affine(s.affine),
+              clamp(s.clamp),
+              pow(s.pow),
+              step(s.step) {}
 
-        void apply(Vs& v) const {
-            if (affine) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a1[j % kV]), b1[j % kV]);
-            }
-            if (clamp) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::min(Ops::max(v[j], lo[j % kV]), hi[j % kV]);
-            }
+        ZANTH_KERNEL_INLINE D apply(D v) const {
+            if (affine) v = Ops::add(Ops::mul(v, a1), b1);
+            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
             if (pow) {
-                M on[kN];
-                D base[kN];
-                for (int j = 0; j < kN; ++j) {
-                    on[j] = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(powLane[j % kV], Ops::set(0.5)));
-                    base[j] = Ops::sel(on[j], v[j], Ops::set(1.0));  // lanes that take no power: a harmless base
-                }
-                power(base, exponent);
-                for (int j = 0; j < kN; ++j) v[j] = Ops::sel(on[j], base[j], v[j]);
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
+                const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
+                v = Ops::sel(on, power(base, exponent), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
-                for (int j = 0; j < kN; ++j) {
-                    const M on = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(stepLane[j % kV], Ops::set(0.5)));
-                    const D limit = Ops::sel(Ops::lt(v[j], one), Ops::set(0.0),
-                                             Ops::sel(Ops::gt(v[j], one), Ops::set(kHuge), one));
-                    v[j] = Ops::sel(on, limit, v[j]);
-                }
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(stepLane, Ops::set(0.5)));
+                const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
+                v = Ops::sel(on, limit, v);
             }
-            if (affine) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a2[j % kV]), b2[j % kV]);
-            }
-            for (int j = 0; j < kN; ++j) {
-                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
-                                Ops::set(static_cast<double>(FLT_MAX)));
-                v[j] = Ops::roundToFloat(v[j]);
-            }
+            if (affine) v = Ops::add(Ops::mul(v, a2), b2);
+            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+            return Ops::roundToFloat(v);
         }
     };
 
@@ -165,16 +140,12 @@ struct Kernel {
         const Stage s1(plan.first);
         const Stage s2(plan.second);
         auto block = [&](const float* from, float* to) {
-            Vs v;
-            for (int j = 0; j < kN; ++j) {
-                v[j] = Ops::loadFloats(from + j * Ops::kLanes);
-                v[j] = Ops::sel(Ops::unord(v[j]), Ops::set(0.0), v[j]);  // NaN as 0
-                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
-                                Ops::set(static_cast<double>(FLT_MAX)));
-            }
-            if (first) s1.apply(v);
-            if (second) s2.apply(v);
-            for (int j = 0; j < kN; ++j) Ops::storeFloats(to + j * Ops::kLanes, v[j]);
+            D v = Ops::loadFloats(from);
+            v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);  // NaN as 0
+            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+            if (first) v = s1.apply(v);
+            if (second) v = s2.apply(v);
+            Ops::storeFloats(to, v);
         };
         int x = 0;
         for (; x + kBlockPixels <= pixels; x += kBlockPixels) block(in + 4 * x, out + 4 * x);
@@ -188,27 +159,15 @@ struct Kernel {
     }
 
     static void powFloats(const float* x, const float* e, float* out, int count) {
-        constexpr int kBlock = kN * Ops::kLanes;
+        constexpr int kBlock = Ops::kLanes;
         auto block = [](const float* xs, const float* es, float* to) {
-            Vs v;
-            D ex[kN];
-            M finite[kN], infinite[kN];
-            for (int j = 0; j < kN; ++j) {
-                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
-                ex[j] = Ops::loadFloats(es + j * Ops::kLanes);
-                infinite[j] = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
-                finite[j] = Ops::mand(Ops::gt(value, Ops::set(0.0)),
-                                      Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
-                v[j] = Ops::sel(finite[j], value, Ops::set(1.0));
-            }
-            Vs base;
-            for (int j = 0; j < kN; ++j) base[j] = v[j];
-            power(base, ex);
-            for (int j = 0; j < kN; ++j) {
-                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
-                const D r = Ops::sel(finite[j], base[j], Ops::sel(infinite[j], value, Ops::set(0.0)));
-                Ops::storeFloats(to + j * Ops::kLanes, r);
-            }
+            const D value = Ops::loadFloats(xs);
+            const D ex = Ops::loadFloats(es);
+            const M infinite = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
+            const M finite = Ops::mand(Ops::gt(value, Ops::set(0.0)),
+                                       Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
+            const D base = power(Ops::sel(finite, value, Ops::set(1.0)), ex);
+            Ops::storeFloats(to, Ops::sel(finite, base, Ops::sel(infinite, value, Ops::set(0.0))));
         };
         int i = 0;
         for (; i + kBlock <= count; i += kBlock) block(x + i, e + i, out + i);

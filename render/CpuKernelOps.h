@@ -22,7 +22,7 @@ struct ScalarOps {
     using I = uint64_t;
     static constexpr int kLanes = 1;
     static D set(double v) { return v; }
-    static D load(const double* p) { return *p; }
+    static D loadRepeating(const double* p) { return *p; }
     static D loadFloats(const float* p) { return static_cast<double>(*p); }
     static void storeFloats(float* p, D v) { *p = static_cast<float>(v); }
     static D roundToFloat(D v) { return static_cast<double>(static_cast<float>(v)); }
@@ -65,7 +65,7 @@ struct Sse4Ops {
     using I = __m128i;
     static constexpr int kLanes = 2;
     static D set(double v) { return _mm_set1_pd(v); }
-    static D load(const double* p) { return _mm_loadu_pd(p); }
+    static D loadRepeating(const double* p) { return _mm_loadu_pd(p); }
     static D loadFloats(const float* p) {
         return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     }
@@ -101,7 +101,7 @@ struct Avx2Ops {
     using I = __m256i;
     static constexpr int kLanes = 4;
     static D set(double v) { return _mm256_set1_pd(v); }
-    static D load(const double* p) { return _mm256_loadu_pd(p); }
+    static D loadRepeating(const double* p) { return _mm256_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
     static void storeFloats(float* p, D v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
     static D roundToFloat(D v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
@@ -135,7 +135,7 @@ struct Avx512Ops {
     using I = __m512i;
     static constexpr int kLanes = 8;
     static D set(double v) { return _mm512_set1_pd(v); }
-    static D load(const double* p) { return _mm512_loadu_pd(p); }
+    static D loadRepeating(const double* p) { return _mm512_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
     static void storeFloats(float* p, D v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
     static D roundToFloat(D v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
@@ -161,6 +161,76 @@ struct Avx512Ops {
     static I subI(I a, I b) { return _mm512_sub_epi64(a, b); }
 };
 #endif
+
+// Two vectors of `Inner` as one: every operation is done on both halves, so
+// a kernel written over Wide2 runs two independent chains side by side (the
+// processor overlaps their latencies) with every value held in registers.
+// The halves cover consecutive lanes; a kernel's coefficients, which repeat
+// with every pixel, are loaded into each half alike once a half holds whole
+// pixels (loadRepeating).
+#if defined(__GNUC__)
+#define ZANTH_OPS_INLINE inline __attribute__((always_inline))
+#else
+#define ZANTH_OPS_INLINE inline
+#endif
+
+template <typename Inner>
+struct Wide2 {
+    struct D {
+        typename Inner::D a, b;
+    };
+    struct M {
+        typename Inner::M a, b;
+    };
+    struct I {
+        typename Inner::I a, b;
+    };
+    static constexpr int kLanes = 2 * Inner::kLanes;
+    static ZANTH_OPS_INLINE D set(double v) { return {Inner::set(v), Inner::set(v)}; }
+    // kLanes coefficients when a half is narrower than a pixel (four lanes),
+    // else one pixel's coefficients in each half.
+    static ZANTH_OPS_INLINE D loadRepeating(const double* p) {
+        if constexpr (Inner::kLanes >= 4) {
+            return {Inner::loadRepeating(p), Inner::loadRepeating(p)};
+        } else {
+            return {Inner::loadRepeating(p), Inner::loadRepeating(p + Inner::kLanes)};
+        }
+    }
+    static ZANTH_OPS_INLINE D loadFloats(const float* p) {
+        return {Inner::loadFloats(p), Inner::loadFloats(p + Inner::kLanes)};
+    }
+    static ZANTH_OPS_INLINE void storeFloats(float* p, D v) {
+        Inner::storeFloats(p, v.a);
+        Inner::storeFloats(p + Inner::kLanes, v.b);
+    }
+#define ZANTH_WIDE_UNARY(R, name, T) \
+    static ZANTH_OPS_INLINE R name(T x) { return {Inner::name(x.a), Inner::name(x.b)}; }
+#define ZANTH_WIDE_BINARY(R, name, T, U) \
+    static ZANTH_OPS_INLINE R name(T x, U y) { return {Inner::name(x.a, y.a), Inner::name(x.b, y.b)}; }
+    ZANTH_WIDE_UNARY(D, roundToFloat, D)
+    ZANTH_WIDE_BINARY(D, add, D, D)
+    ZANTH_WIDE_BINARY(D, sub, D, D)
+    ZANTH_WIDE_BINARY(D, mul, D, D)
+    ZANTH_WIDE_BINARY(D, div, D, D)
+    ZANTH_WIDE_BINARY(D, min, D, D)
+    ZANTH_WIDE_BINARY(D, max, D, D)
+    ZANTH_WIDE_BINARY(M, gt, D, D)
+    ZANTH_WIDE_BINARY(M, lt, D, D)
+    ZANTH_WIDE_UNARY(M, unord, D)
+    ZANTH_WIDE_BINARY(M, mand, M, M)
+    ZANTH_WIDE_UNARY(I, asI, D)
+    ZANTH_WIDE_UNARY(D, asD, I)
+    ZANTH_WIDE_UNARY(I, srl52, I)
+    ZANTH_WIDE_UNARY(I, sll52, I)
+    ZANTH_WIDE_BINARY(I, andI, I, I)
+    ZANTH_WIDE_BINARY(I, orI, I, I)
+    ZANTH_WIDE_BINARY(I, addI, I, I)
+    ZANTH_WIDE_BINARY(I, subI, I, I)
+#undef ZANTH_WIDE_UNARY
+#undef ZANTH_WIDE_BINARY
+    static ZANTH_OPS_INLINE D sel(M m, D x, D y) { return {Inner::sel(m.a, x.a, y.a), Inner::sel(m.b, x.b, y.b)}; }
+    static ZANTH_OPS_INLINE I setI(int64_t v) { return {Inner::setI(v), Inner::setI(v)}; }
+};
 
 }  // namespace
 }  // namespace Ombrix::Levels

@@ -7,7 +7,8 @@
 namespace Ombrix::Levels {
 
 const CpuKernels* scalarKernels() {
-    static const CpuKernels kernels = {SimdLevel::Scalar, Kernel<ScalarOps>::floatRow, Kernel<ScalarOps>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Scalar, Kernel<Wide2<Wide2<ScalarOps>>>::floatRow,
+                                       Kernel<Wide2<Wide2<ScalarOps>>>::powFloats,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }
