@@ -51,6 +51,12 @@ struct ScalarOps {
     static I setI(int64_t v) { return static_cast<I>(v); }
     static I srl52(I i) { return i >> 52; }
     static I sll52(I i) { return i << 52; }
+    template <int N>
+    static I srl(I i) { return i >> N; }
+    template <int N>
+    static I sll(I i) { return i << N; }
+    // table[i & 15] in each lane.
+    static D lookup16(const double* table, I i) { return table[i & 15]; }
     static I andI(I a, I b) { return a & b; }
     static I orI(I a, I b) { return a | b; }
     static I addI(I a, I b) { return a + b; }
@@ -87,6 +93,15 @@ struct Sse4Ops {
     static I setI(int64_t v) { return _mm_set1_epi64x(v); }
     static I srl52(I i) { return _mm_srli_epi64(i, 52); }
     static I sll52(I i) { return _mm_slli_epi64(i, 52); }
+    template <int N>
+    static I srl(I i) { return _mm_srli_epi64(i, N); }
+    template <int N>
+    static I sll(I i) { return _mm_slli_epi64(i, N); }
+    static D lookup16(const double* table, I i) {
+        const double low = table[_mm_cvtsi128_si64(i) & 15];
+        const double high = table[_mm_extract_epi64(i, 1) & 15];
+        return _mm_set_pd(high, low);
+    }
     static I andI(I a, I b) { return _mm_and_si128(a, b); }
     static I orI(I a, I b) { return _mm_or_si128(a, b); }
     static I addI(I a, I b) { return _mm_add_epi64(a, b); }
@@ -121,6 +136,13 @@ struct Avx2Ops {
     static I setI(int64_t v) { return _mm256_set1_epi64x(v); }
     static I srl52(I i) { return _mm256_srli_epi64(i, 52); }
     static I sll52(I i) { return _mm256_slli_epi64(i, 52); }
+    template <int N>
+    static I srl(I i) { return _mm256_srli_epi64(i, N); }
+    template <int N>
+    static I sll(I i) { return _mm256_slli_epi64(i, N); }
+    static D lookup16(const double* table, I i) {
+        return _mm256_i64gather_pd(table, _mm256_and_si256(i, _mm256_set1_epi64x(15)), 8);
+    }
     static I andI(I a, I b) { return _mm256_and_si256(a, b); }
     static I orI(I a, I b) { return _mm256_or_si256(a, b); }
     static I addI(I a, I b) { return _mm256_add_epi64(a, b); }
@@ -155,6 +177,14 @@ struct Avx512Ops {
     static I setI(int64_t v) { return _mm512_set1_epi64(v); }
     static I srl52(I i) { return _mm512_srli_epi64(i, 52); }
     static I sll52(I i) { return _mm512_slli_epi64(i, 52); }
+    template <int N>
+    static I srl(I i) { return _mm512_srli_epi64(i, N); }
+    template <int N>
+    static I sll(I i) { return _mm512_slli_epi64(i, N); }
+    // Sixteen entries in two registers; the permute reads the low four bits.
+    static D lookup16(const double* table, I i) {
+        return _mm512_permutex2var_pd(_mm512_load_pd(table), i, _mm512_load_pd(table + 8));
+    }
     static I andI(I a, I b) { return _mm512_and_si512(a, b); }
     static I orI(I a, I b) { return _mm512_or_si512(a, b); }
     static I addI(I a, I b) { return _mm512_add_epi64(a, b); }
@@ -228,6 +258,17 @@ struct Wide2 {
     ZANTH_WIDE_BINARY(I, subI, I, I)
 #undef ZANTH_WIDE_UNARY
 #undef ZANTH_WIDE_BINARY
+    template <int N>
+    static ZANTH_OPS_INLINE I srl(I x) {
+        return {Inner::template srl<N>(x.a), Inner::template srl<N>(x.b)};
+    }
+    template <int N>
+    static ZANTH_OPS_INLINE I sll(I x) {
+        return {Inner::template sll<N>(x.a), Inner::template sll<N>(x.b)};
+    }
+    static ZANTH_OPS_INLINE D lookup16(const double* table, I x) {
+        return {Inner::lookup16(table, x.a), Inner::lookup16(table, x.b)};
+    }
     static ZANTH_OPS_INLINE D sel(M m, D x, D y) { return {Inner::sel(m.a, x.a, y.a), Inner::sel(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE I setI(int64_t v) { return {Inner::setI(v), Inner::setI(v)}; }
 };

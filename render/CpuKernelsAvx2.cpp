@@ -34,7 +34,7 @@ void codesRowAvx2(const uint16_t* table, const uint16_t* in, uint16_t* out, int 
 }  // namespace
 
 const CpuKernels* avx2Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx2, Kernel<Wide2<Wide2<Avx2Ops>>>::floatRow, Kernel<Wide2<Wide2<Avx2Ops>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx2, Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>::powFloats,
                                        bytesRowScalar, codesRowAvx2};
     return &kernels;
 }

@@ -74,7 +74,7 @@ __attribute__((target("avx512vbmi"))) void bytesRowVbmi(const uint8_t* tables, c
 }  // namespace
 
 const CpuKernels* avx512Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx512, Kernel<Wide2<Wide2<Avx512Ops>>>::floatRow, Kernel<Wide2<Wide2<Avx512Ops>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx512, Kernel<Wide2<Wide2<Wide2<Wide2<Avx512Ops>>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Wide2<Avx512Ops>>>>>::powFloats,
                                        hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512};
     return &kernels;
 }

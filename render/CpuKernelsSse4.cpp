@@ -9,7 +9,7 @@
 namespace Ombrix::Levels {
 
 const CpuKernels* sse4Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Sse4, Kernel<Wide2<Wide2<Sse4Ops>>>::floatRow, Kernel<Wide2<Wide2<Sse4Ops>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Sse4, Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>::powFloats,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }
