@@ -31,10 +31,13 @@ void codesRowAvx2(const uint16_t* table, const uint16_t* in, uint16_t* out, int 
     if (x < pixels) codesRowScalar(table, in + 4 * x, out + 4 * x, pixels - x);
 }
 
+// Float rows: eight vectors side by side.
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>;
+
 }  // namespace
 
 const CpuKernels* avx2Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx2, Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx2, FloatKernel::floatRow, FloatKernel::powFloats,
                                        bytesRowScalar, codesRowAvx2};
     return &kernels;
 }

@@ -71,10 +71,14 @@ __attribute__((target("avx512vbmi"))) void bytesRowVbmi(const uint8_t* tables, c
     }
 }
 
+// Float rows: eight vectors side by side (a power is a long chain of
+// dependent steps: fewer chains leave the units idle, more spill registers).
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
+
 }  // namespace
 
 const CpuKernels* avx512Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx512, Kernel<Wide2<Wide2<Wide2<Wide2<Avx512Ops>>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Wide2<Avx512Ops>>>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
                                        hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512};
     return &kernels;
 }

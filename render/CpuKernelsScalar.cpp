@@ -6,9 +6,14 @@
 
 namespace Ombrix::Levels {
 
+namespace {
+// Float rows: one pixel a step (four lanes).
+using FloatKernel = Kernel<Wide2<Wide2<ScalarOps>>>;
+
+}  // namespace
+
 const CpuKernels* scalarKernels() {
-    static const CpuKernels kernels = {SimdLevel::Scalar, Kernel<Wide2<Wide2<ScalarOps>>>::floatRow,
-                                       Kernel<Wide2<Wide2<ScalarOps>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow, FloatKernel::powFloats,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }

@@ -8,8 +8,14 @@
 
 namespace Ombrix::Levels {
 
+namespace {
+// Float rows: eight vectors side by side.
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>;
+
+}  // namespace
+
 const CpuKernels* sse4Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Sse4, Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>::floatRow, Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Sse4, FloatKernel::floatRow, FloatKernel::powFloats,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }
