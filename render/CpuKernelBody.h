@@ -123,7 +123,6 @@ struct Kernel {
 
     // A vector holds whole pixels (Ops is made wide enough: Wide2), so one set
     // of coefficients serves every vector.
-    static_assert(Ops::kLanes >= 4 && Ops::kLanes % 4 == 0, "a vector holds whole pixels");
     static constexpr int kBlockPixels = Ops::kLanes / 4;
 
     struct Stage {
@@ -165,6 +164,7 @@ struct Kernel {
     };
 
     static void floatRow(const FloatPlan& plan, const float* in, float* out, int pixels) {
+        static_assert(Ops::kLanes >= 4 && Ops::kLanes % 4 == 0, "a vector holds whole pixels");
         const bool first = plan.first.active();
         const bool second = plan.second.active();
         const Stage s1(plan.first);

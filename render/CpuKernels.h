@@ -62,6 +62,11 @@ struct CpuKernels {
     void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
 };
 
+// x^e for one value, as powFloats gives it at every level (the scalar code):
+// the power of the 8-bit and 16-bit tables, so they are the same on every
+// platform.
+float levelsPower(float x, float e);
+
 // The kernels of a level (never wider than detectedSimdLevel()).
 const CpuKernels& cpuKernels(SimdLevel level);
 
