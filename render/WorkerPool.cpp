@@ -27,8 +27,6 @@ struct Job {
 
 class Pool {
 public:
-    ~Pool() { shutDown(); }
-
     void run(int bands, int maxThreads, const std::function<void(int)>& band) {
         if (bands <= 0) return;
         const int helpers = std::min(std::min(maxThreads, bands) - 1, capacity());
@@ -122,9 +120,13 @@ private:
     int peak_ = 0;
 };
 
+// Never destroyed: global set-down joins the workers (shutDown). Without it (a
+// module unloaded, or a process ended, with no set-down) nothing joins them at
+// the end: on Windows the threads are already gone at DLL_PROCESS_DETACH, or
+// wait behind the loader lock, and a join there would never return.
 Pool& pool() {
-    static Pool instance;
-    return instance;
+    static Pool* const instance = new Pool;
+    return *instance;
 }
 
 }  // namespace
