@@ -90,14 +90,14 @@ struct Kernel {
         // m = v / 2^k, its exponent field taken down by k.
         const D m = Ops::asD(Ops::subI(bits, Ops::sll52(Ops::subI(biased, Ops::setI(1023)))));
         const I index = Ops::template srl<48>(rounded);  // its low four bits: the interval
-        const D r = Ops::sub(Ops::mul(m, Ops::lookup16(kLogScale, index)), Ops::set(1.0));
+        const D r = Ops::fma(m, Ops::lookup16(kLogScale, index), Ops::set(-1.0));
         D q = Ops::set(kLog2Series[5]);
-        q = Ops::add(Ops::mul(q, r), Ops::set(kLog2Series[4]));
-        q = Ops::add(Ops::mul(q, r), Ops::set(kLog2Series[3]));
-        q = Ops::add(Ops::mul(q, r), Ops::set(kLog2Series[2]));
-        q = Ops::add(Ops::mul(q, r), Ops::set(kLog2Series[1]));
-        q = Ops::add(Ops::mul(q, r), Ops::set(kLog2Series[0]));
-        return Ops::add(k, Ops::add(Ops::lookup16(kLogOfScale, index), Ops::mul(r, q)));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[4]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[3]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[2]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[1]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[0]));
+        return Ops::add(k, Ops::fma(r, q, Ops::lookup16(kLogOfScale, index)));
     }
 
     // 2^y.
@@ -105,13 +105,13 @@ struct Kernel {
         const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
         y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
         // s = round(16 y) in the low bits of `shifted`; y = s / 16 + f exactly.
-        const D shifted = Ops::add(Ops::mul(y, Ops::set(16.0)), magic);
-        const D f = Ops::sub(y, Ops::mul(Ops::sub(shifted, magic), Ops::set(0.0625)));
+        const D shifted = Ops::fma(y, Ops::set(16.0), magic);  // 16 y is exact: fused or not alike
+        const D f = Ops::fma(Ops::sub(shifted, magic), Ops::set(-0.0625), y);  // exact: fused or not alike
         D p = Ops::set(kExp2Series[4]);
-        p = Ops::add(Ops::mul(p, f), Ops::set(kExp2Series[3]));
-        p = Ops::add(Ops::mul(p, f), Ops::set(kExp2Series[2]));
-        p = Ops::add(Ops::mul(p, f), Ops::set(kExp2Series[1]));
-        p = Ops::add(Ops::mul(p, f), Ops::set(1.0));
+        p = Ops::fma(p, f, Ops::set(kExp2Series[3]));
+        p = Ops::fma(p, f, Ops::set(kExp2Series[2]));
+        p = Ops::fma(p, f, Ops::set(kExp2Series[1]));
+        p = Ops::fma(p, f, Ops::set(1.0));
         // 2^n, n = floor(s / 16), from the bits: (s + 16 * 1023) / 16 is n's biased exponent.
         const I s = Ops::asI(shifted);
         const I biased = Ops::template srl<4>(Ops::addI(s, Ops::setI(kExp2Bias)));
@@ -144,7 +144,7 @@ struct Kernel {
               step(s.step) {}
 
         ZANTH_KERNEL_INLINE D apply(D v) const {
-            if (affine) v = Ops::add(Ops::mul(v, a1), b1);
+            if (affine) v = Ops::fma(v, a1, b1);
             if (clamp) v = Ops::min(Ops::max(v, lo), hi);
             if (pow) {
                 const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
@@ -157,7 +157,7 @@ struct Kernel {
                 const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
                 v = Ops::sel(on, limit, v);
             }
-            if (affine) v = Ops::add(Ops::mul(v, a2), b2);
+            if (affine) v = Ops::fma(v, a2, b2);
             v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
             return Ops::roundToFloat(v);
         }

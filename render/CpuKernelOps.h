@@ -27,6 +27,8 @@ struct ScalarOps {
     static void storeFloats(float* p, D v) { *p = static_cast<float>(v); }
     static D roundToFloat(D v) { return static_cast<double>(static_cast<float>(v)); }
     static D add(D a, D b) { return a + b; }
+    // a * b + c, rounded twice (no fused multiply-add on this level).
+    static D fma(D a, D b, D c) { return a * b + c; }
     static D sub(D a, D b) { return a - b; }
     static D mul(D a, D b) { return a * b; }
     static D div(D a, D b) { return a / b; }
@@ -78,6 +80,7 @@ struct Sse4Ops {
     static void storeFloats(float* p, D v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v))); }
     static D roundToFloat(D v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm_add_pd(a, b); }
+    static D fma(D a, D b, D c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }  // rounded twice
     static D sub(D a, D b) { return _mm_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm_mul_pd(a, b); }
     static D div(D a, D b) { return _mm_div_pd(a, b); }
@@ -121,6 +124,7 @@ struct Avx2Ops {
     static void storeFloats(float* p, D v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
     static D roundToFloat(D v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm256_add_pd(a, b); }
+    static D fma(D a, D b, D c) { return _mm256_fmadd_pd(a, b, c); }  // rounded once
     static D sub(D a, D b) { return _mm256_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm256_mul_pd(a, b); }
     static D div(D a, D b) { return _mm256_div_pd(a, b); }
@@ -162,6 +166,7 @@ struct Avx512Ops {
     static void storeFloats(float* p, D v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
     static D roundToFloat(D v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm512_add_pd(a, b); }
+    static D fma(D a, D b, D c) { return _mm512_fmadd_pd(a, b, c); }  // rounded once
     static D sub(D a, D b) { return _mm512_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm512_mul_pd(a, b); }
     static D div(D a, D b) { return _mm512_div_pd(a, b); }
@@ -269,6 +274,7 @@ struct Wide2 {
     static ZANTH_OPS_INLINE D lookup16(const double* table, I x) {
         return {Inner::lookup16(table, x.a), Inner::lookup16(table, x.b)};
     }
+    static ZANTH_OPS_INLINE D fma(D x, D y, D z) { return {Inner::fma(x.a, y.a, z.a), Inner::fma(x.b, y.b, z.b)}; }
     static ZANTH_OPS_INLINE D sel(M m, D x, D y) { return {Inner::sel(m.a, x.a, y.a), Inner::sel(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE I setI(int64_t v) { return {Inner::setI(v), Inner::setI(v)}; }
 };

@@ -79,7 +79,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
 
 const CpuKernels* avx512Kernels() {
     static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512};
+                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512, true};
     return &kernels;
 }
 

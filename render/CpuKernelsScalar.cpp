@@ -20,7 +20,7 @@ float levelsPower(float x, float e) {
 
 const CpuKernels* scalarKernels() {
     static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       bytesRowScalar, codesRowScalar};
+                                       bytesRowScalar, codesRowScalar, false};
     return &kernels;
 }
 
