@@ -23,18 +23,25 @@ public:
         static constexpr uint64_t kKeys[4] = {0x9e3779b97f4a7c15ull, 0xc2b2ae3d27d4eb4full, 0x165667b19e3779f9ull,
                                               0x27d4eb2f165667c5ull};
         const auto* bytes = static_cast<const uint8_t*>(data);
-        uint64_t acc[4] = {0, 0, 0, 0};
+        uint64_t acc0 = 0, acc1 = 0, acc2 = 0, acc3 = 0;  // held in registers
+        auto step = [](uint64_t& acc, const uint8_t* at, uint64_t key) {
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            const uint64_t keyed = word ^ key;
+            acc += word + (keyed & 0xFFFFFFFFull) * (keyed >> 32);
+        };
         size_t i = 0;
         for (; i + 32 <= size; i += 32) {
-            for (int s = 0; s < 4; ++s) {
-                uint64_t word;
-                std::memcpy(&word, bytes + i + 8 * s, 8);
-                const uint64_t keyed = word ^ kKeys[s];
-                acc[s] += word + (keyed & 0xFFFFFFFFull) * (keyed >> 32);
-            }
+            step(acc0, bytes + i, kKeys[0]);
+            step(acc1, bytes + i + 8, kKeys[1]);
+            step(acc2, bytes + i + 16, kKeys[2]);
+            step(acc3, bytes + i + 24, kKeys[3]);
         }
         if (i > 0) {
-            for (uint64_t a : acc) mix(a);
+            mix(acc0);
+            mix(acc1);
+            mix(acc2);
+            mix(acc3);
         }
         for (; i + 8 <= size; i += 8) {
             uint64_t word;

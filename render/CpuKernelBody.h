@@ -22,6 +22,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "render/CpuKernels.h"
 
@@ -212,27 +213,30 @@ struct Kernel {
     }
 };
 
-// The plain per-channel lookups, for levels without vector lookups.
+// The plain per-channel lookups, for levels without vector lookups: a pixel's
+// four bytes looked up and written as one 4-byte store.
 inline void bytesRowScalar(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels) {
     const uint8_t* a = tables;
     const uint8_t* r = tables + 256;
     const uint8_t* g = tables + 512;
     const uint8_t* b = tables + 768;
     for (int x = 0; x < pixels; ++x) {
-        const uint8_t p0 = in[4 * x], p1 = in[4 * x + 1], p2 = in[4 * x + 2], p3 = in[4 * x + 3];
-        out[4 * x] = a[p0];
-        out[4 * x + 1] = r[p1];
-        out[4 * x + 2] = g[p2];
-        out[4 * x + 3] = b[p3];
+        const uint8_t q[4] = {a[in[4 * x]], r[in[4 * x + 1]], g[in[4 * x + 2]], b[in[4 * x + 3]]};
+        std::memcpy(out + 4 * x, q, 4);
     }
 }
 
+// A pixel's four codes looked up and written as one 8-byte store.
 inline void codesRowScalar(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels) {
+    const uint16_t* a = table;
+    const uint16_t* r = table + kTable16Entries;
+    const uint16_t* g = table + 2 * kTable16Entries;
+    const uint16_t* b = table + 3 * kTable16Entries;
+    auto held = [](uint16_t v) { return v < 32768 ? v : 32768; };
     for (int x = 0; x < pixels; ++x) {
-        for (int c = 0; c < 4; ++c) {
-            const uint16_t v = in[4 * x + c];
-            out[4 * x + c] = table[c * kTable16Entries + (v < 32768 ? v : 32768)];
-        }
+        const uint16_t q[4] = {a[held(in[4 * x])], r[held(in[4 * x + 1])], g[held(in[4 * x + 2])],
+                               b[held(in[4 * x + 3])]};
+        std::memcpy(out + 4 * x, q, sizeof q);
     }
 }
 
