@@ -74,9 +74,11 @@ struct Kernel {
     using M = typename Ops::M;
     using I = typename Ops::I;
 
-    // Every step below works on one vector and is inlined into the row loop,
-    // so the whole chain stays in registers; the processor overlaps the
-    // chains of neighbouring vectors itself.
+    // Every step below works on one vector of Ops and is inlined into the row
+    // loop, so the whole chain stays in registers. Each level makes Ops wide
+    // (Wide2 of Wide2 ...: several native vectors as one), so every step runs
+    // several independent chains side by side and the long latencies of a
+    // power overlap.
 
     // log2 of v > 0, finite, normal.
     static ZANTH_KERNEL_INLINE D log2Of(D v) {

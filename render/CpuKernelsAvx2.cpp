@@ -1,5 +1,6 @@
-// The AVX2 kernels (this file alone is built with -mavx2): float rows four
-// lanes at a time, 16-bit rows through gathers from the tables.
+// The AVX2 kernels (this file alone is built with -mavx2 and -mfma): float
+// rows eight vectors of four lanes at a time, with fused multiply-adds, 16-bit
+// rows through gathers from the tables.
 #include "render/CpuKernels.h"
 
 #if defined(__AVX2__)

@@ -1,5 +1,6 @@
-// The scalar kernels: the reference every wider level matches, and the level
-// for CPUs without SSE4.1.
+// The scalar kernels: the reference implementation of every level's
+// algorithm (SSE4.1 gives its bits; AVX2 and AVX-512 fuse multiply-adds,
+// CpuKernels.h), and the level for CPUs without SSE4.1.
 #define ZANTH_OPS_SCALAR 1
 #include "render/CpuKernelOps.h"
 #include "render/CpuKernelBody.h"
