@@ -3,31 +3,70 @@
 // here has internal linkage, so no code built for a wide instruction set is
 // shared with a narrower file.
 //
-// The power function works in double precision whatever the lane width:
-//   log2 v = k + log2 m, with v = 2^k * m, m in [sqrt(1/2), sqrt(2));
-//            log m = 2 * atanh(s), s = (m - 1) / (m + 1), |s| < 0.1716, as the
-//            odd series of atanh to s^13 (truncation below 2^-39 relative);
-//   2^y    = 2^n * e^(f * log 2), n = y rounded to the nearest integer,
-//            |f| <= 1/2, e^t as its Taylor series to t^8 (below 2^-31 relative);
+// The power function works in double precision whatever the lane width, with
+// no division and three 16-entry tables:
+//   log2 v = k + log2(1/c_i) + log2(1 + r), v = 2^k * m, m within 1/32 of
+//            1 + i/16 (i from m's top bits), c_i = 1/(1 + i/16), r = m c_i - 1,
+//            |r| <= 1/32; log2(1 + r) as r times its series to r^5 (below
+//            2^-32 relative; interval 0 has c = 1 and log2(1/c) = 0, so v near
+//            1 keeps its full relative precision);
+//   2^y    = 2^n * 2^(j/16) * 2^f, 16 y = 16 n + j rounded, |f| <= 1/32,
+//            2^f as its Taylor series to f^4 (below 2^-34 relative);
 // y is held within +-1000 first, so 2^n is a normal double. For every result
-// in the float range (|y| < 150) the error is below 2^-31 relative, far inside
-// a float's half unit (2^-25): rounded to float it is the correctly rounded
-// power or, for results that close to a rounding boundary, its neighbour (at
-// most one unit in the last place).
+// in the float range (|y| < 150) the error is below 2^-26 relative (that much
+// only where |y| nears 150 with v near 1; far less elsewhere), inside a
+// float's half unit (2^-25 at worst): rounded to float it is the correctly
+// rounded power or, for results that close to a rounding boundary, its
+// neighbour (at most one unit in the last place).
 #pragma once
 
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "render/CpuKernels.h"
 
 namespace Ombrix::Levels {
 namespace {
 
-constexpr double kSqrt2 = 1.4142135623730950488;
 constexpr double kLog2E = 1.4426950408889634074;
 constexpr double kLn2 = 0.69314718055994530942;
 constexpr double kHuge = 1e300;  // the power's result for "infinitely" steep gammas
+
+// c_i = 1/(1 + i/16) rounded, and -log2 c_i.
+alignas(64) constexpr double kLogScale[16] = {
+    1.0,                0.9411764705882353, 0.8888888888888888, 0.8421052631578947,
+    0.8,                0.7619047619047619, 0.7272727272727273, 0.6956521739130435,
+    0.6666666666666666, 0.64,               0.6153846153846154, 0.5925925925925926,
+    0.5714285714285714, 0.5517241379310345, 0.5333333333333333, 0.5161290322580645};
+alignas(64) constexpr double kLogOfScale[16] = {
+    0.0,                 0.08746284125033943, 0.16992500144231246, 0.24792751344358557,
+    0.3219280948873623,  0.39231742277876036, 0.4594316186372972,  0.523561956057013,
+    0.5849625007211563,  0.6438561897747247,  0.7004397181410921,  0.7548875021634687,
+    0.8073549220576042,  0.8579809951275721,  0.9068905956085186,  0.9541963103868752};
+// log2(1 + r) / r = log2(e) (1 - r/2 + r^2/3 - ...).
+constexpr double kLog2Series[6] = {kLog2E,       -kLog2E / 2.0, kLog2E / 3.0,
+                                   -kLog2E / 4.0, kLog2E / 5.0,  -kLog2E / 6.0};
+// 2^(j/16).
+alignas(64) constexpr double kExp2Sixteenths[16] = {
+    1.0,                1.0442737824274138, 1.0905077326652577, 1.1387886347566916,
+    1.189207115002721,  1.241857812073484,  1.2968395546510096, 1.3542555469368927,
+    1.4142135623730951, 1.4768261459394993, 1.5422108254079407, 1.6104903319492543,
+    1.681792830507429,  1.7562521603732995, 1.8340080864093424, 1.9152065613971474};
+// 2^f = sum of (f ln 2)^n / n!.
+constexpr double kExp2Series[5] = {1.0,
+                                   kLn2,
+                                   kLn2 * kLn2 / 2.0,
+                                   kLn2 * kLn2 * kLn2 / 6.0,
+                                   kLn2 * kLn2 * kLn2 * kLn2 / 24.0};
+// 16 * 1023 less the bits of 1.5 * 2^52, as the integer units add them.
+constexpr int64_t kExp2Bias = static_cast<int64_t>(uint64_t{16 * 1023} - uint64_t{0x4338000000000000ULL});
+
+#if defined(__GNUC__)
+#define ZANTH_KERNEL_INLINE inline __attribute__((always_inline))
+#else
+#define ZANTH_KERNEL_INLINE inline
+#endif
 
 template <typename Ops>
 struct Kernel {
@@ -35,146 +74,111 @@ struct Kernel {
     using M = typename Ops::M;
     using I = typename Ops::I;
 
-    // The kernels work on kN vectors at once, step by step, so that the long
-    // chains of dependent operations of one vector overlap with the others'.
-    static constexpr int kN = 4;
-    using Vs = D[kN];
+    // Every step below works on one vector of Ops and is inlined into the row
+    // loop, so the whole chain stays in registers. Each level makes Ops wide
+    // (Wide2 of Wide2 ...: several native vectors as one), so every step runs
+    // several independent chains side by side and the long latencies of a
+    // power overlap.
 
-    // log2 of v > 0, finite, normal, in place.
-    static void log2Of(Vs& v) {
-        I bits[kN];
-        D k[kN], m[kN], s[kN], z[kN], p[kN];
-        for (int j = 0; j < kN; ++j) bits[j] = Ops::asI(v[j]);
-        // The biased exponent as a double: its bits put into the mantissa of 2^52.
-        for (int j = 0; j < kN; ++j) {
-            k[j] = Ops::sub(Ops::asD(Ops::orI(Ops::srl52(bits[j]), Ops::setI(0x4330000000000000LL))),
-                            Ops::set(4503599627370496.0 + 1023.0));
-        }
-        for (int j = 0; j < kN; ++j) {
-            m[j] = Ops::asD(Ops::orI(Ops::andI(bits[j], Ops::setI(0x000FFFFFFFFFFFFFLL)), Ops::setI(0x3FF0000000000000LL)));
-        }
-        for (int j = 0; j < kN; ++j) {
-            const M high = Ops::gt(m[j], Ops::set(kSqrt2));
-            m[j] = Ops::sel(high, Ops::mul(m[j], Ops::set(0.5)), m[j]);
-            k[j] = Ops::sel(high, Ops::add(k[j], Ops::set(1.0)), k[j]);
-        }
-        for (int j = 0; j < kN; ++j) s[j] = Ops::div(Ops::sub(m[j], Ops::set(1.0)), Ops::add(m[j], Ops::set(1.0)));
-        for (int j = 0; j < kN; ++j) z[j] = Ops::mul(s[j], s[j]);
-        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 13.0);
-        static constexpr double kAtanh[] = {1.0 / 11.0, 1.0 / 9.0, 1.0 / 7.0, 1.0 / 5.0, 1.0 / 3.0, 1.0};
-        for (double c : kAtanh) {
-            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], z[j]), Ops::set(c));
-        }
-        for (int j = 0; j < kN; ++j) {
-            const D lnm = Ops::mul(Ops::mul(s[j], Ops::set(2.0)), p[j]);
-            v[j] = Ops::add(k[j], Ops::mul(lnm, Ops::set(kLog2E)));
-        }
+    // log2 of v > 0, finite, normal.
+    static ZANTH_KERNEL_INLINE D log2Of(D v) {
+        const I bits = Ops::asI(v);
+        // Half an interval added: a mantissa in the top half of interval 15
+        // carries into the exponent, so m lands in [1 - 1/32, 1 + 31/32).
+        const I rounded = Ops::addI(bits, Ops::setI(int64_t{1} << 47));
+        const I biased = Ops::srl52(rounded);  // k + 1023
+        // k as a double: the biased exponent put into the mantissa of 2^52.
+        const D k = Ops::sub(Ops::asD(Ops::orI(biased, Ops::setI(0x4330000000000000LL))),
+                             Ops::set(4503599627370496.0 + 1023.0));
+        // m = v / 2^k, its exponent field taken down by k.
+        const D m = Ops::asD(Ops::subI(bits, Ops::sll52(Ops::subI(biased, Ops::setI(1023)))));
+        const I index = Ops::template srl<48>(rounded);  // its low four bits: the interval
+        const D r = Ops::fma(m, Ops::lookup16(kLogScale, index), Ops::set(-1.0));
+        D q = Ops::set(kLog2Series[5]);
+        q = Ops::fma(q, r, Ops::set(kLog2Series[4]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[3]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[2]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[1]));
+        q = Ops::fma(q, r, Ops::set(kLog2Series[0]));
+        return Ops::add(k, Ops::fma(r, q, Ops::lookup16(kLogOfScale, index)));
     }
 
-    // 2^y, in place.
-    static void exp2Of(Vs& y) {
+    // 2^y.
+    static ZANTH_KERNEL_INLINE D exp2Of(D y) {
         const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
-        D shifted[kN], t[kN], p[kN];
-        for (int j = 0; j < kN; ++j) y[j] = Ops::min(Ops::max(y[j], Ops::set(-1000.0)), Ops::set(1000.0));
-        for (int j = 0; j < kN; ++j) shifted[j] = Ops::add(y[j], magic);
-        for (int j = 0; j < kN; ++j) t[j] = Ops::mul(Ops::sub(y[j], Ops::sub(shifted[j], magic)), Ops::set(kLn2));
-        for (int j = 0; j < kN; ++j) p[j] = Ops::set(1.0 / 40320.0);
-        static constexpr double kTaylor[] = {1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0};
-        for (double c : kTaylor) {
-            for (int j = 0; j < kN; ++j) p[j] = Ops::add(Ops::mul(p[j], t[j]), Ops::set(c));
-        }
-        // 2^n from n's bits: shifted - magic in the integer unit is n itself.
-        for (int j = 0; j < kN; ++j) {
-            const I ni = Ops::subI(Ops::asI(shifted[j]), Ops::asI(magic));
-            y[j] = Ops::mul(p[j], Ops::asD(Ops::sll52(Ops::addI(ni, Ops::setI(1023)))));
-        }
+        y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
+        // s = round(16 y) in the low bits of `shifted`; y = s / 16 + f exactly.
+        const D shifted = Ops::fma(y, Ops::set(16.0), magic);  // 16 y is exact: fused or not alike
+        const D f = Ops::fma(Ops::sub(shifted, magic), Ops::set(-0.0625), y);  // exact: fused or not alike
+        D p = Ops::set(kExp2Series[4]);
+        p = Ops::fma(p, f, Ops::set(kExp2Series[3]));
+        p = Ops::fma(p, f, Ops::set(kExp2Series[2]));
+        p = Ops::fma(p, f, Ops::set(kExp2Series[1]));
+        p = Ops::fma(p, f, Ops::set(1.0));
+        // 2^n, n = floor(s / 16), from the bits: (s + 16 * 1023) / 16 is n's biased exponent.
+        const I s = Ops::asI(shifted);
+        const I biased = Ops::template srl<4>(Ops::addI(s, Ops::setI(kExp2Bias)));
+        return Ops::mul(Ops::mul(p, Ops::lookup16(kExp2Sixteenths, s)), Ops::asD(Ops::sll52(biased)));
     }
 
-    // v^e for v > 0 (normal doubles), e finite, in place; e[j % kE] for vector j.
-    template <int kE>
-    static void power(Vs& v, const D (&e)[kE]) {
-        log2Of(v);
-        for (int j = 0; j < kN; ++j) v[j] = Ops::mul(e[j % kE], v[j]);
-        exp2Of(v);
-    }
+    // v^e for v > 0 (a normal double), e finite.
+    static ZANTH_KERNEL_INLINE D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
 
-    // Lanes a group of pixels takes: one vector, or several when a vector is
-    // narrower than a pixel (the coefficients of vector j are those of j % kV).
-    static constexpr int kV = Ops::kLanes >= 4 ? 1 : 4 / Ops::kLanes;
-    static constexpr int kGroupPixels = Ops::kLanes >= 4 ? Ops::kLanes / 4 : 1;
-    static constexpr int kBlockPixels = kGroupPixels * kN / kV;
+    // A vector holds whole pixels (Ops is made wide enough: Wide2), so one set
+    // of coefficients serves every vector.
+    static constexpr int kBlockPixels = Ops::kLanes / 4;
 
     struct Stage {
-        D a1[kV], b1[kV], lo[kV], hi[kV], exponent[kV], powLane[kV], stepLane[kV], a2[kV], b2[kV];
+        D a1, b1, lo, hi, exponent, powLane, stepLane, a2, b2;
         bool affine = false, clamp = false, pow = false, step = false;
-        explicit Stage(const FloatStage& s) : affine(s.affine), clamp(s.clamp), pow(s.pow), step(s.step) {
-            for (int i = 0; i < kV; ++i) {
-                const int offset = i * Ops::kLanes;
-                a1[i] = Ops::load(s.a1 + offset);
-                b1[i] = Ops::load(s.b1 + offset);
-                lo[i] = Ops::load(s.lo + offset);
-                hi[i] = Ops::load(s.hi + offset);
-                exponent[i] = Ops::load(s.exponent + offset);
-                powLane[i] = Ops::load(s.powLane + offset);
-                stepLane[i] = Ops::load(s.stepLane + offset);
-                a2[i] = Ops::load(s.a2 + offset);
-                b2[i] = Ops::load(s.b2 + offset);
-            }
-        }
+        explicit Stage(const FloatStage& s)
+            : a1(Ops::loadRepeating(s.a1)),
+              b1(Ops::loadRepeating(s.b1)),
+              lo(Ops::loadRepeating(s.lo)),
+              hi(Ops::loadRepeating(s.hi)),
+              exponent(Ops::loadRepeating(s.exponent)),
+              powLane(Ops::loadRepeating(s.powLane)),
+              stepLane(Ops::loadRepeating(s.stepLane)),
+              a2(Ops::loadRepeating(s.a2)),
+              b2(Ops::loadRepeating(s.b2)),
+              affine(s.affine),
+              clamp(s.clamp),
+              pow(s.pow),
+              step(s.step) {}
 
-        void apply(Vs& v) const {
-            if (affine) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a1[j % kV]), b1[j % kV]);
-            }
-            if (clamp) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::min(Ops::max(v[j], lo[j % kV]), hi[j % kV]);
-            }
+        ZANTH_KERNEL_INLINE D apply(D v) const {
+            if (affine) v = Ops::fma(v, a1, b1);
+            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
             if (pow) {
-                M on[kN];
-                D base[kN];
-                for (int j = 0; j < kN; ++j) {
-                    on[j] = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(powLane[j % kV], Ops::set(0.5)));
-                    base[j] = Ops::sel(on[j], v[j], Ops::set(1.0));  // lanes that take no power: a harmless base
-                }
-                power(base, exponent);
-                for (int j = 0; j < kN; ++j) v[j] = Ops::sel(on[j], base[j], v[j]);
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
+                const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
+                v = Ops::sel(on, power(base, exponent), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
-                for (int j = 0; j < kN; ++j) {
-                    const M on = Ops::mand(Ops::gt(v[j], Ops::set(0.0)), Ops::gt(stepLane[j % kV], Ops::set(0.5)));
-                    const D limit = Ops::sel(Ops::lt(v[j], one), Ops::set(0.0),
-                                             Ops::sel(Ops::gt(v[j], one), Ops::set(kHuge), one));
-                    v[j] = Ops::sel(on, limit, v[j]);
-                }
+                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(stepLane, Ops::set(0.5)));
+                const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
+                v = Ops::sel(on, limit, v);
             }
-            if (affine) {
-                for (int j = 0; j < kN; ++j) v[j] = Ops::add(Ops::mul(v[j], a2[j % kV]), b2[j % kV]);
-            }
-            for (int j = 0; j < kN; ++j) {
-                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
-                                Ops::set(static_cast<double>(FLT_MAX)));
-                v[j] = Ops::roundToFloat(v[j]);
-            }
+            if (affine) v = Ops::fma(v, a2, b2);
+            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+            return Ops::roundToFloat(v);
         }
     };
 
     static void floatRow(const FloatPlan& plan, const float* in, float* out, int pixels) {
+        static_assert(Ops::kLanes >= 4 && Ops::kLanes % 4 == 0, "a vector holds whole pixels");
         const bool first = plan.first.active();
         const bool second = plan.second.active();
         const Stage s1(plan.first);
         const Stage s2(plan.second);
         auto block = [&](const float* from, float* to) {
-            Vs v;
-            for (int j = 0; j < kN; ++j) {
-                v[j] = Ops::loadFloats(from + j * Ops::kLanes);
-                v[j] = Ops::sel(Ops::unord(v[j]), Ops::set(0.0), v[j]);  // NaN as 0
-                v[j] = Ops::min(Ops::max(v[j], Ops::set(-static_cast<double>(FLT_MAX))),
-                                Ops::set(static_cast<double>(FLT_MAX)));
-            }
-            if (first) s1.apply(v);
-            if (second) s2.apply(v);
-            for (int j = 0; j < kN; ++j) Ops::storeFloats(to + j * Ops::kLanes, v[j]);
+            D v = Ops::loadFloats(from);
+            v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);  // NaN as 0
+            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+            if (first) v = s1.apply(v);
+            if (second) v = s2.apply(v);
+            Ops::storeFloats(to, v);
         };
         int x = 0;
         for (; x + kBlockPixels <= pixels; x += kBlockPixels) block(in + 4 * x, out + 4 * x);
@@ -188,27 +192,15 @@ struct Kernel {
     }
 
     static void powFloats(const float* x, const float* e, float* out, int count) {
-        constexpr int kBlock = kN * Ops::kLanes;
+        constexpr int kBlock = Ops::kLanes;
         auto block = [](const float* xs, const float* es, float* to) {
-            Vs v;
-            D ex[kN];
-            M finite[kN], infinite[kN];
-            for (int j = 0; j < kN; ++j) {
-                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
-                ex[j] = Ops::loadFloats(es + j * Ops::kLanes);
-                infinite[j] = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
-                finite[j] = Ops::mand(Ops::gt(value, Ops::set(0.0)),
-                                      Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
-                v[j] = Ops::sel(finite[j], value, Ops::set(1.0));
-            }
-            Vs base;
-            for (int j = 0; j < kN; ++j) base[j] = v[j];
-            power(base, ex);
-            for (int j = 0; j < kN; ++j) {
-                const D value = Ops::loadFloats(xs + j * Ops::kLanes);
-                const D r = Ops::sel(finite[j], base[j], Ops::sel(infinite[j], value, Ops::set(0.0)));
-                Ops::storeFloats(to + j * Ops::kLanes, r);
-            }
+            const D value = Ops::loadFloats(xs);
+            const D ex = Ops::loadFloats(es);
+            const M infinite = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
+            const M finite = Ops::mand(Ops::gt(value, Ops::set(0.0)),
+                                       Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
+            const D base = power(Ops::sel(finite, value, Ops::set(1.0)), ex);
+            Ops::storeFloats(to, Ops::sel(finite, base, Ops::sel(infinite, value, Ops::set(0.0))));
         };
         int i = 0;
         for (; i + kBlock <= count; i += kBlock) block(x + i, e + i, out + i);
@@ -223,27 +215,30 @@ struct Kernel {
     }
 };
 
-// The plain per-channel lookups, for levels without vector lookups.
+// The plain per-channel lookups, for levels without vector lookups: a pixel's
+// four bytes looked up and written as one 4-byte store.
 inline void bytesRowScalar(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels) {
     const uint8_t* a = tables;
     const uint8_t* r = tables + 256;
     const uint8_t* g = tables + 512;
     const uint8_t* b = tables + 768;
     for (int x = 0; x < pixels; ++x) {
-        const uint8_t p0 = in[4 * x], p1 = in[4 * x + 1], p2 = in[4 * x + 2], p3 = in[4 * x + 3];
-        out[4 * x] = a[p0];
-        out[4 * x + 1] = r[p1];
-        out[4 * x + 2] = g[p2];
-        out[4 * x + 3] = b[p3];
+        const uint8_t q[4] = {a[in[4 * x]], r[in[4 * x + 1]], g[in[4 * x + 2]], b[in[4 * x + 3]]};
+        std::memcpy(out + 4 * x, q, 4);
     }
 }
 
+// A pixel's four codes looked up and written as one 8-byte store.
 inline void codesRowScalar(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels) {
+    const uint16_t* a = table;
+    const uint16_t* r = table + kTable16Entries;
+    const uint16_t* g = table + 2 * kTable16Entries;
+    const uint16_t* b = table + 3 * kTable16Entries;
+    auto held = [](uint16_t v) { return v < 32768 ? v : 32768; };
     for (int x = 0; x < pixels; ++x) {
-        for (int c = 0; c < 4; ++c) {
-            const uint16_t v = in[4 * x + c];
-            out[4 * x + c] = table[c * kTable16Entries + (v < 32768 ? v : 32768)];
-        }
+        const uint16_t q[4] = {a[held(in[4 * x])], r[held(in[4 * x + 1])], g[held(in[4 * x + 2])],
+                               b[held(in[4 * x + 3])]};
+        std::memcpy(out + 4 * x, q, sizeof q);
     }
 }
 

@@ -11,7 +11,11 @@
 //   v held within +-FLT_MAX, rounded to float
 // Steps whose coefficients change nothing in any lane are skipped; a stage
 // that changes nothing costs nothing. Every level runs the same operations in
-// the same order (no fused multiply-add), so every level gives the same bits.
+// the same order; AVX2 and AVX-512 fuse each multiply-add (one rounding),
+// scalar and SSE4.1 round the product and the sum apart. So scalar and SSE4.1
+// give the same bits, and so do AVX2 and AVX-512; the two pairs differ in the
+// last bits now and then, each within the power function's bound, and each
+// the same on every platform.
 #pragma once
 
 #include <cstddef>
@@ -60,7 +64,13 @@ struct CpuKernels {
     void (*bytesRow)(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels);
     // table: as above, kTable16Entries a channel.
     void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
+    bool fusedMultiplyAdd;  // true: the float kernels round each multiply-add once
 };
+
+// x^e for one value, as powFloats gives it at every level (the scalar code):
+// the power of the 8-bit and 16-bit tables, so they are the same on every
+// platform.
+float levelsPower(float x, float e);
 
 // The kernels of a level (never wider than detectedSimdLevel()).
 const CpuKernels& cpuKernels(SimdLevel level);

@@ -1,5 +1,6 @@
-// The AVX2 kernels (this file alone is built with -mavx2): float rows four
-// lanes at a time, 16-bit rows through gathers from the tables.
+// The AVX2 kernels (this file alone is built with -mavx2 and -mfma): float
+// rows eight vectors of four lanes at a time, with fused multiply-adds, 16-bit
+// rows through gathers from the tables.
 #include "render/CpuKernels.h"
 
 #if defined(__AVX2__)
@@ -31,11 +32,14 @@ void codesRowAvx2(const uint16_t* table, const uint16_t* in, uint16_t* out, int 
     if (x < pixels) codesRowScalar(table, in + 4 * x, out + 4 * x, pixels - x);
 }
 
+// Float rows: eight vectors side by side.
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>;
+
 }  // namespace
 
 const CpuKernels* avx2Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx2, Kernel<Avx2Ops>::floatRow, Kernel<Avx2Ops>::powFloats,
-                                       bytesRowScalar, codesRowAvx2};
+    static const CpuKernels kernels = {SimdLevel::Avx2, FloatKernel::floatRow, FloatKernel::powFloats,
+                                       bytesRowScalar, codesRowAvx2, true};
     return &kernels;
 }
 

@@ -1,7 +1,8 @@
 // The AVX-512 kernels (this file alone is built with -mavx512f, bw, dq and
-// vl): float rows eight lanes at a time, 16-bit rows through gathers, and
-// 8-bit rows through byte permutes over the four 256-entry tables where the
-// CPU has VBMI (the only function built for it, chosen at run time).
+// vl): float rows eight vectors of eight lanes at a time, with fused
+// multiply-adds; 16-bit rows through gathers; 8-bit rows through byte
+// permutes over the four 256-entry tables where the CPU has VBMI (the only
+// function built for it, chosen at run time).
 #include "render/CpuKernels.h"
 
 #if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512DQ__) && defined(__AVX512VL__)
@@ -71,11 +72,15 @@ __attribute__((target("avx512vbmi"))) void bytesRowVbmi(const uint8_t* tables, c
     }
 }
 
+// Float rows: eight vectors side by side (a power is a long chain of
+// dependent steps: fewer chains leave the units idle, more spill registers).
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
+
 }  // namespace
 
 const CpuKernels* avx512Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx512, Kernel<Avx512Ops>::floatRow, Kernel<Avx512Ops>::powFloats,
-                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512};
+    static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
+                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512, true};
     return &kernels;
 }
 

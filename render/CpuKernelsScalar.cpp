@@ -1,14 +1,27 @@
-// The scalar kernels: the reference every wider level matches, and the level
-// for CPUs without SSE4.1.
+// The scalar kernels: the reference implementation of every level's
+// algorithm (SSE4.1 gives its bits; AVX2 and AVX-512 fuse multiply-adds,
+// CpuKernels.h), and the level for CPUs without SSE4.1.
 #define ZANTH_OPS_SCALAR 1
 #include "render/CpuKernelOps.h"
 #include "render/CpuKernelBody.h"
 
 namespace Ombrix::Levels {
 
+namespace {
+// Float rows: one pixel a step (four lanes).
+using FloatKernel = Kernel<Wide2<Wide2<ScalarOps>>>;
+
+}  // namespace
+
+float levelsPower(float x, float e) {
+    float result;
+    Kernel<ScalarOps>::powFloats(&x, &e, &result, 1);
+    return result;
+}
+
 const CpuKernels* scalarKernels() {
-    static const CpuKernels kernels = {SimdLevel::Scalar, Kernel<ScalarOps>::floatRow, Kernel<ScalarOps>::powFloats,
-                                       bytesRowScalar, codesRowScalar};
+    static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow, FloatKernel::powFloats,
+                                       bytesRowScalar, codesRowScalar, false};
     return &kernels;
 }
 

@@ -8,9 +8,15 @@
 
 namespace Ombrix::Levels {
 
+namespace {
+// Float rows: eight vectors side by side.
+using FloatKernel = Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>;
+
+}  // namespace
+
 const CpuKernels* sse4Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Sse4, Kernel<Sse4Ops>::floatRow, Kernel<Sse4Ops>::powFloats,
-                                       bytesRowScalar, codesRowScalar};
+    static const CpuKernels kernels = {SimdLevel::Sse4, FloatKernel::floatRow, FloatKernel::powFloats,
+                                       bytesRowScalar, codesRowScalar, false};
     return &kernels;
 }
 

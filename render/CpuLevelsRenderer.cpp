@@ -37,7 +37,7 @@ inline float throughGamma(float value, const MapValues& m) {
     if (m.clipWhite) v = increasing ? std::min(v, 1.0f) : std::max(v, 0.0f);
     if (m.gamma != 1.0f && v > 0.0f) {
         if (m.gamma > 0.0f) {
-            v = std::pow(v, 1.0f / m.gamma);
+            v = levelsPower(v, 1.0f / m.gamma);  // the same on every platform (CpuKernels.h)
         } else {
             v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);  // the limit of ever smaller gammas
         }

@@ -21,7 +21,7 @@ SimdLevel detectOnce() {
         __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl")) {
         return SimdLevel::Avx512;
     }
-    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return SimdLevel::Avx2;
     if (__builtin_cpu_supports("sse4.1")) return SimdLevel::Sse4;
 #endif
     return SimdLevel::Scalar;

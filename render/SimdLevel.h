@@ -6,10 +6,11 @@
 //   "avx512", "avx2", "sse4", "scalar" (case ignored); a level the CPU does
 //   not have is taken down to the widest it has; unset, empty or anything
 //   else: the widest.
-// Every level gives the same bytes for 8-bit and 16-bit frames and the same
-// bits for float frames (the float kernels do the same double-precision
-// operations in the same order on every level, and none of them calls the C
-// library's pow).
+// Every level gives the same bytes for 8-bit and 16-bit frames. Float frames:
+// the float kernels do the same double-precision operations in the same order
+// on every level, and none calls the C library's pow; AVX2 (which needs FMA
+// here) and AVX-512 fuse multiply-adds, so they give the same bits as each
+// other, and scalar and SSE4.1 the same bits as each other (CpuKernels.h).
 #pragma once
 
 namespace Ombrix::Levels {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -27,8 +27,6 @@ struct Job {
 
 class Pool {
 public:
-    ~Pool() { shutDown(); }
-
     void run(int bands, int maxThreads, const std::function<void(int)>& band) {
         if (bands <= 0) return;
         const int helpers = std::min(std::min(maxThreads, bands) - 1, capacity());
@@ -65,6 +63,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = false;
         live_ = 0;
+        std::vector<Job*>().swap(queue_);  // nothing left allocated once set down
     }
 
     int live() {
@@ -103,7 +102,7 @@ private:
             wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
             if (stopping_) return;
             Job* job = queue_.front();
-            if (++job->helpersJoined >= job->helpersWanted) queue_.pop_front();
+            if (++job->helpersJoined >= job->helpersWanted) queue_.erase(queue_.begin());
             ++job->helpersActive;
             lock.unlock();
             job->work();
@@ -115,16 +114,23 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable finished_;
-    std::deque<Job*> queue_;
+    std::vector<Job*> queue_;  // the frames in flight: a few (a vector holds no memory while empty)
     std::vector<std::thread> workers_;
     bool stopping_ = false;
     int live_ = 0;
     int peak_ = 0;
 };
 
+// Never destroyed: global set-down joins the workers (shutDown). Without it (a
+// module unloaded, or a process ended, with no set-down) nothing joins them at
+// the end: on Windows the threads are already gone at DLL_PROCESS_DETACH, or
+// wait behind the loader lock, and a join there would never return. The pool
+// lives in static storage and holds no memory once set down, so a module
+// unloaded after set-down leaves nothing allocated behind.
 Pool& pool() {
-    static Pool instance;
-    return instance;
+    alignas(Pool) static unsigned char storage[sizeof(Pool)];
+    static Pool* const instance = new (storage) Pool;
+    return *instance;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The effect's own worker threads: one pool for the whole process, started on
-// first need and stopped at global set-down, of at most one thread less than
-// the hardware has (the thread that asks for the work takes part in it). However
+// first need and stopped at global set-down (never at unloading or exit: a
+// process or module that ends without set-down leaves them be), of at most
+// one thread less than the hardware has (the thread that asks for the work
+// takes part in it). However
 // many frames render at once, the process never holds more of these threads
 // than hardware threads, and no frame starts a thread of its own.
 //

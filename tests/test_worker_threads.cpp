@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -99,6 +100,26 @@ public:
     mutable std::atomic<int> largestBands{0};
     mutable std::atomic<int> largestThreads{0};
 };
+
+// Without global set-down no worker is joined at the end: on Windows a module
+// unloaded without set-down finds its threads already gone at
+// DLL_PROCESS_DETACH (or waiting behind the loader lock), and a join there
+// never returns. Here the process ends from a worker's own band, so the pool's
+// workers are busy while the static destructors run; a destructor that joined
+// them would join its own thread (and abort) or wait for ever.
+TEST(WorkerPoolDeathTest, AnExitWithoutSetDownJoinsNoWorker) {
+    if (WorkerPool::capacity() < 1) GTEST_SKIP() << "no workers on a single hardware thread";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, whose pool starts its own workers
+    EXPECT_EXIT(
+        {
+            const std::thread::id caller = std::this_thread::get_id();
+            WorkerPool::run(2, 2, [caller](int) {
+                if (std::this_thread::get_id() != caller) std::exit(0);
+                for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(10));  // until a worker ends the process
+            });
+        },
+        ::testing::ExitedWithCode(0), "");
+}
 
 TEST(WorkerPool, TheThreadCountCapsTheBandsOfAFrame) {
     const LevelsSettings s;
