@@ -2,9 +2,9 @@
 // first need and stopped at global set-down (never at unloading or exit: a
 // process or module that ends without set-down leaves them be), of at most
 // one thread less than the hardware has (the thread that asks for the work
-// takes part in it). However
-// many frames render at once, the process never holds more of these threads
-// than hardware threads, and no frame starts a thread of its own.
+// takes part in it). However many frames render at once, the process never
+// holds more of these threads than hardware threads, and no frame starts a
+// thread of its own.
 //
 // run() splits a frame's work into bands: the calling thread and up to
 // `maxThreads - 1` workers take bands until none is left; it returns when every
