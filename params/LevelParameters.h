@@ -53,6 +53,10 @@ constexpr double kSlotDefaults[kLevelSlotCount] = {kInputBlackDefault, kInputWhi
 // Both clip checkboxes start ticked.
 constexpr bool kClipDefault = true;
 
+// The size the "Histogram" control asks for in the effect-controls panel.
+constexpr short kHistogramControlWidth = 300;
+constexpr short kHistogramControlHeight = 110;
+
 // Names. A block's group and the channel popup's choices share the channel
 // names; the composite block's sliders carry no channel prefix.
 constexpr const char* kChannelParamName = "Channel";

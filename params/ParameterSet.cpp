@@ -14,8 +14,6 @@ namespace {
 constexpr PF_ParamFlags kPopupFlags = PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_SUPERVISE;  // 0x42
 constexpr PF_ParamFlags kHistogramFlags =
     PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_CANNOT_INTERP | PF_ParamFlag_SUPERVISE;  // 0x46
-constexpr short kHistogramWidth = 300;
-constexpr short kHistogramHeight = 110;
 
 void setSlider(PF_FloatSliderDef& fd, double value, const SliderRange& range) {
     fd.value = value;
@@ -80,8 +78,8 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
     PF_ParamDef& histogram = declare.start(PF_Param_NO_DATA, kHistogramParamName);
     histogram.flags = kHistogramFlags;
     histogram.ui_flags = PF_PUI_CONTROL;
-    histogram.ui_width = kHistogramWidth;
-    histogram.ui_height = kHistogramHeight;
+    histogram.ui_width = kHistogramControlWidth;
+    histogram.ui_height = kHistogramControlHeight;
     if (PF_Err err = declare.add()) return err;
 
     for (int block = 0; block < kChannelCount; ++block) {

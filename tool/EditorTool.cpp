@@ -14,6 +14,7 @@
 #include "hostsim/Events.h"
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
+#include "params/LevelParameters.h"
 #include "params/ParamIndices.h"
 #include "ui/EditorLayout.h"
 #include "tool/OutputFile.h"
@@ -26,8 +27,8 @@
 namespace zanth {
 namespace {
 
-constexpr int kControlWidth = 300;
-constexpr int kControlHeight = 110;
+constexpr int kControlWidth = Ombrix::Levels::kHistogramControlWidth;
+constexpr int kControlHeight = Ombrix::Levels::kHistogramControlHeight;
 constexpr int kMaxZoom = 16;
 constexpr int kLayerRowPadding = 12;  // the host's layers have padded rows
 // The editor's documented drag code for its histogram-scale slider, and the
