@@ -50,9 +50,10 @@ struct FloatPlan {
 };
 
 // 16-bit tables: entry k of channel c (alpha, red, green, blue) at
-// c * kTable16Entries + min(k, 32768); kTable16Padding spare entries at the end.
-constexpr int kTable16Entries = 32769;
-constexpr int kTable16Padding = 8;
+// c * kTable16Entries + k, an entry for every 16-bit code, so a row looks a
+// code up without holding it to white first: codes above white (32768) hold
+// white's entry.
+constexpr int kTable16Entries = 65536;
 
 struct CpuKernels {
     SimdLevel level;

@@ -1,8 +1,9 @@
 // The AVX-512 kernels (this file alone is built with -mavx512f, bw, dq and
 // vl): float rows eight vectors of eight lanes at a time, with fused
-// multiply-adds; 16-bit rows through gathers; 8-bit rows through byte
-// permutes over the four 256-entry tables where the CPU has VBMI (the only
-// function built for it, chosen at run time).
+// multiply-adds; 8-bit rows through byte permutes over the four 256-entry
+// tables where the CPU has VBMI (the only function built for it, chosen at
+// run time). 16-bit rows take the plain lookups (CpuKernelBody.h): sixteen-lane
+// gathers measured slower than them.
 #include "render/CpuKernels.h"
 
 #if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512DQ__) && defined(__AVX512VL__)
@@ -12,23 +13,6 @@
 
 namespace Ombrix::Levels {
 namespace {
-
-void codesRowAvx512(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels) {
-    const __m512i base = _mm512_setr_epi32(0, kTable16Entries, 2 * kTable16Entries, 3 * kTable16Entries, 0,
-                                           kTable16Entries, 2 * kTable16Entries, 3 * kTable16Entries, 0,
-                                           kTable16Entries, 2 * kTable16Entries, 3 * kTable16Entries, 0,
-                                           kTable16Entries, 2 * kTable16Entries, 3 * kTable16Entries);
-    const __m512i white = _mm512_set1_epi32(32768);
-    int x = 0;
-    for (; x + 4 <= pixels; x += 4) {
-        const __m256i raw = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 4 * x));
-        __m512i index = _mm512_min_epu32(_mm512_cvtepu16_epi32(raw), white);
-        index = _mm512_add_epi32(index, base);
-        const __m512i mapped = _mm512_i32gather_epi32(index, table, 2);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), _mm512_cvtepi32_epi16(mapped));
-    }
-    if (x < pixels) codesRowScalar(table, in + 4 * x, out + 4 * x, pixels - x);
-}
 
 // Sixteen pixels a step: each of the four tables looked up for all 64 bytes
 // (two 128-entry permutes and the top bit choosing between them), then each
@@ -80,7 +64,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
 
 const CpuKernels* avx512Kernels() {
     static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowAvx512, true};
+                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowScalar, true};
     return &kernels;
 }
 

@@ -281,11 +281,11 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
     // with the same settings), then looked up.
     const FrameMaps& m = map.maps;
     const std::shared_ptr<const Tables16> kept = cachedTables16(settings.values(), [&](Tables16& tables) {
-        tables.assign(4 * static_cast<size_t>(kEntries) + kTable16Padding, 0);
+        tables.assign(4 * static_cast<size_t>(kTable16Entries), 0);
         uint16_t* const a = tables.data();
-        uint16_t* const r = a + kEntries;
-        uint16_t* const g = r + kEntries;
-        uint16_t* const b = g + kEntries;
+        uint16_t* const r = a + kTable16Entries;
+        uint16_t* const g = r + kTable16Entries;
+        uint16_t* const b = g + kTable16Entries;
         inBands(kEntries, 5, options, [&](int first, int end) {
             for (int k = first; k < end; ++k) {
                 const float sample = sample16(static_cast<A_u_short>(k));
@@ -296,6 +296,9 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
                 b[k] = to16(mapClamped(composite, m.blue));
             }
         });
+        for (uint16_t* channel : {a, r, g, b}) {
+            std::fill(channel + kEntries, channel + kTable16Entries, channel[k16Max]);  // above white: white
+        }
     });
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel16));

@@ -10,9 +10,11 @@
 //                       256-entry table per channel is built per frame.
 //   16-bit  (0..32768): sample k/32768; the result is lrintf(v * 32768).
 //                       Values above 32768 are taken as 32768. Large frames
-//                       go through a 32769-entry table per channel (kept
-//                       for later frames with the same settings), small
-//                       ones through the map itself; both give the same.
+//                       map the 32769 codes once into a table per channel of
+//                       every 16-bit code (those above white hold white's
+//                       entry; kept for later frames with the same settings),
+//                       small ones go through the map itself; both give the
+//                       same.
 //   float:              the sample is the value itself, and the maps do not
 //                       clamp to 0..1 (only the clip flags hold values), so
 //                       values outside 0..1 go through the map. A NaN sample
