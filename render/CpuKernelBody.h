@@ -12,7 +12,9 @@
 //            1 keeps its full relative precision);
 //   2^y    = 2^n * 2^(j/16) * 2^f, 16 y = 16 n + j rounded, |f| <= 1/32,
 //            2^f as its Taylor series to f^4 (below 2^-34 relative);
-// y is held within +-1000 first, so 2^n is a normal double. For every result
+// y is held within +-1000 first, so 2^n is a normal double. AVX-512 takes k
+// apart and puts 2^n on with its exponent instructions (getexp, scalef), the
+// other levels through the integer bits; both are exact, so the bits agree. For every result
 // in the float range (|y| < 150) the error is below 2^-26 relative (that much
 // only where |y| nears 150 with v near 1; far less elsewhere), inside a
 // float's half unit (2^-25 at worst): rounded to float it is the correctly
@@ -86,12 +88,18 @@ struct Kernel {
         // Half an interval added: a mantissa in the top half of interval 15
         // carries into the exponent, so m lands in [1 - 1/32, 1 + 31/32).
         const I rounded = Ops::addI(bits, Ops::setI(int64_t{1} << 47));
-        const I biased = Ops::srl52(rounded);  // k + 1023
-        // k as a double: the biased exponent put into the mantissa of 2^52.
-        const D k = Ops::sub(Ops::asD(Ops::orI(biased, Ops::setI(0x4330000000000000LL))),
-                             Ops::set(4503599627370496.0 + 1023.0));
-        // m = v / 2^k, its exponent field taken down by k.
-        const D m = Ops::asD(Ops::subI(bits, Ops::sll52(Ops::subI(biased, Ops::setI(1023)))));
+        D k, m;  // v = 2^k m
+        if constexpr (Ops::kScaleInstructions) {
+            k = Ops::exponentOf(Ops::asD(rounded));
+            m = Ops::scale(v, Ops::sub(Ops::set(0.0), k));
+        } else {
+            const I biased = Ops::srl52(rounded);  // k + 1023
+            // k as a double: the biased exponent put into the mantissa of 2^52.
+            k = Ops::sub(Ops::asD(Ops::orI(biased, Ops::setI(0x4330000000000000LL))),
+                         Ops::set(4503599627370496.0 + 1023.0));
+            // m = v / 2^k, its exponent field taken down by k.
+            m = Ops::asD(Ops::subI(bits, Ops::sll52(Ops::subI(biased, Ops::setI(1023)))));
+        }
         const I index = Ops::template srl<48>(rounded);  // its low four bits: the interval
         const D r = Ops::fma(m, Ops::lookup16(kLogScale, index), Ops::set(-1.0));
         D q = Ops::set(kLog2Series[5]);
@@ -115,10 +123,16 @@ struct Kernel {
         p = Ops::fma(p, f, Ops::set(kExp2Series[2]));
         p = Ops::fma(p, f, Ops::set(kExp2Series[1]));
         p = Ops::fma(p, f, Ops::set(1.0));
-        // 2^n, n = floor(s / 16), from the bits: (s + 16 * 1023) / 16 is n's biased exponent.
         const I s = Ops::asI(shifted);
-        const I biased = Ops::template srl<4>(Ops::addI(s, Ops::setI(kExp2Bias)));
-        return Ops::mul(Ops::mul(p, Ops::lookup16(kExp2Sixteenths, s)), Ops::asD(Ops::sll52(biased)));
+        const D fraction = Ops::mul(p, Ops::lookup16(kExp2Sixteenths, s));
+        // times 2^n, n = floor(s / 16) (exact: the result is a normal double).
+        if constexpr (Ops::kScaleInstructions) {
+            return Ops::scale(fraction, Ops::mul(Ops::sub(shifted, magic), Ops::set(0.0625)));
+        } else {
+            // 2^n from the bits: (s + 16 * 1023) / 16 is n's biased exponent.
+            const I biased = Ops::template srl<4>(Ops::addI(s, Ops::setI(kExp2Bias)));
+            return Ops::mul(fraction, Ops::asD(Ops::sll52(biased)));
+        }
     }
 
     // v^e for v > 0 (a normal double), e finite.
@@ -129,7 +143,8 @@ struct Kernel {
     static constexpr int kBlockPixels = Ops::kLanes / 4;
 
     struct Stage {
-        D a1, b1, lo, hi, exponent, powLane, stepLane, a2, b2;
+        D a1, b1, lo, hi, exponent, a2, b2;
+        M powLanes, stepLanes;
         bool affine = false, clamp = false, pow = false, step = false;
         explicit Stage(const FloatStage& s)
             : a1(Ops::loadRepeating(s.a1)),
@@ -137,10 +152,10 @@ struct Kernel {
               lo(Ops::loadRepeating(s.lo)),
               hi(Ops::loadRepeating(s.hi)),
               exponent(Ops::loadRepeating(s.exponent)),
-              powLane(Ops::loadRepeating(s.powLane)),
-              stepLane(Ops::loadRepeating(s.stepLane)),
               a2(Ops::loadRepeating(s.a2)),
               b2(Ops::loadRepeating(s.b2)),
+              powLanes(Ops::gt(Ops::loadRepeating(s.powLane), Ops::set(0.5))),
+              stepLanes(Ops::gt(Ops::loadRepeating(s.stepLane), Ops::set(0.5))),
               affine(s.affine),
               clamp(s.clamp),
               pow(s.pow),
@@ -150,13 +165,13 @@ struct Kernel {
             if (affine) v = Ops::fma(v, a1, b1);
             if (clamp) v = Ops::min(Ops::max(v, lo), hi);
             if (pow) {
-                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(powLane, Ops::set(0.5)));
+                const M on = Ops::gtWhere(powLanes, v, Ops::set(0.0));
                 const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
                 v = Ops::sel(on, power(base, exponent), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
-                const M on = Ops::mand(Ops::gt(v, Ops::set(0.0)), Ops::gt(stepLane, Ops::set(0.5)));
+                const M on = Ops::gtWhere(stepLanes, v, Ops::set(0.0));
                 const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
                 v = Ops::sel(on, limit, v);
             }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(ZANTH_OPS_SSE4) || defined(ZANTH_OPS_AVX2) || defined(ZANTH_OPS_AVX512)
 #include <immintrin.h>
@@ -21,6 +22,7 @@ struct ScalarOps {
     using M = bool;
     using I = uint64_t;
     static constexpr int kLanes = 1;
+    static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return v; }
     static D loadRepeating(const double* p) { return *p; }
     static D loadFloats(const float* p) { return static_cast<double>(*p); }
@@ -39,6 +41,7 @@ struct ScalarOps {
     static M lt(D a, D b) { return a < b; }
     static M unord(D a) { return a != a; }
     static M mand(M a, M b) { return a && b; }
+    static M gtWhere(M where, D a, D b) { return where && a > b; }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return m ? a : b; }
     static I asI(D v) {
         I i;
@@ -72,6 +75,7 @@ struct Sse4Ops {
     using M = __m128d;
     using I = __m128i;
     static constexpr int kLanes = 2;
+    static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return _mm_set1_pd(v); }
     static D loadRepeating(const double* p) { return _mm_loadu_pd(p); }
     static D loadFloats(const float* p) {
@@ -90,6 +94,7 @@ struct Sse4Ops {
     static M lt(D a, D b) { return _mm_cmplt_pd(a, b); }
     static M unord(D a) { return _mm_cmpunord_pd(a, a); }
     static M mand(M a, M b) { return _mm_and_pd(a, b); }
+    static M gtWhere(M where, D a, D b) { return _mm_and_pd(where, gt(a, b)); }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return _mm_blendv_pd(b, a, m); }
     static I asI(D v) { return _mm_castpd_si128(v); }
     static D asD(I i) { return _mm_castsi128_pd(i); }
@@ -118,6 +123,7 @@ struct Avx2Ops {
     using M = __m256d;
     using I = __m256i;
     static constexpr int kLanes = 4;
+    static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return _mm256_set1_pd(v); }
     static D loadRepeating(const double* p) { return _mm256_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
@@ -134,6 +140,7 @@ struct Avx2Ops {
     static M lt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     static M unord(D a) { return _mm256_cmp_pd(a, a, _CMP_UNORD_Q); }
     static M mand(M a, M b) { return _mm256_and_pd(a, b); }
+    static M gtWhere(M where, D a, D b) { return _mm256_and_pd(where, gt(a, b)); }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
     static I asI(D v) { return _mm256_castpd_si256(v); }
     static D asD(I i) { return _mm256_castsi256_pd(i); }
@@ -160,6 +167,12 @@ struct Avx512Ops {
     using M = __mmask8;
     using I = __m512i;
     static constexpr int kLanes = 8;
+    // Exponents taken apart and put back by single instructions.
+    static constexpr bool kScaleInstructions = true;
+    // floor(log2 |v|) as a double, for v normal.
+    static D exponentOf(D v) { return _mm512_getexp_pd(v); }
+    // v * 2^floor(n), rounded once.
+    static D scale(D v, D n) { return _mm512_scalef_pd(v, n); }
     static D set(double v) { return _mm512_set1_pd(v); }
     static D loadRepeating(const double* p) { return _mm512_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
@@ -175,7 +188,9 @@ struct Avx512Ops {
     static M gt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     static M lt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
     static M unord(D a) { return _mm512_cmp_pd_mask(a, a, _CMP_UNORD_Q); }
-    static M mand(M a, M b) { return static_cast<M>(a & b); }
+    static M mand(M a, M b) { return _kand_mask8(a, b); }
+    // a > b in the lanes of `where`: one masked compare.
+    static M gtWhere(M where, D a, D b) { return _mm512_mask_cmp_pd_mask(where, a, b, _CMP_GT_OQ); }
     static D sel(M m, D a, D b) { return _mm512_mask_blend_pd(m, b, a); }
     static I asI(D v) { return _mm512_castpd_si512(v); }
     static D asD(I i) { return _mm512_castsi512_pd(i); }
@@ -221,6 +236,7 @@ struct Wide2 {
         typename Inner::I a, b;
     };
     static constexpr int kLanes = 2 * Inner::kLanes;
+    static constexpr bool kScaleInstructions = Inner::kScaleInstructions;
     static ZANTH_OPS_INLINE D set(double v) { return {Inner::set(v), Inner::set(v)}; }
     // kLanes coefficients when a half is narrower than a pixel (four lanes),
     // else one pixel's coefficients in each half.
@@ -261,6 +277,14 @@ struct Wide2 {
     ZANTH_WIDE_BINARY(I, orI, I, I)
     ZANTH_WIDE_BINARY(I, addI, I, I)
     ZANTH_WIDE_BINARY(I, subI, I, I)
+    template <typename T = Inner, typename = std::enable_if_t<T::kScaleInstructions>>
+    static ZANTH_OPS_INLINE D exponentOf(D x) {
+        return {Inner::exponentOf(x.a), Inner::exponentOf(x.b)};
+    }
+    template <typename T = Inner, typename = std::enable_if_t<T::kScaleInstructions>>
+    static ZANTH_OPS_INLINE D scale(D x, D n) {
+        return {Inner::scale(x.a, n.a), Inner::scale(x.b, n.b)};
+    }
 #undef ZANTH_WIDE_UNARY
 #undef ZANTH_WIDE_BINARY
     template <int N>
@@ -275,6 +299,7 @@ struct Wide2 {
         return {Inner::lookup16(table, x.a), Inner::lookup16(table, x.b)};
     }
     static ZANTH_OPS_INLINE D fma(D x, D y, D z) { return {Inner::fma(x.a, y.a, z.a), Inner::fma(x.b, y.b, z.b)}; }
+    static ZANTH_OPS_INLINE M gtWhere(M m, D x, D y) { return {Inner::gtWhere(m.a, x.a, y.a), Inner::gtWhere(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE D sel(M m, D x, D y) { return {Inner::sel(m.a, x.a, y.a), Inner::sel(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE I setI(int64_t v) { return {Inner::setI(v), Inner::setI(v)}; }
 };
