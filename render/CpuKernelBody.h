@@ -14,12 +14,16 @@
 //            2^f as its Taylor series to f^4 (below 2^-34 relative);
 // y is held within +-1000 first, so 2^n is a normal double. AVX-512 takes k
 // apart and puts 2^n on with its exponent instructions (getexp, scalef), the
-// other levels through the integer bits; both are exact, so the bits agree. For every result
-// in the float range (|y| < 150) the error is below 2^-26 relative (that much
-// only where |y| nears 150 with v near 1; far less elsewhere), inside a
-// float's half unit (2^-25 at worst): rounded to float it is the correctly
-// rounded power or, for results that close to a rounding boundary, its
-// neighbour (at most one unit in the last place).
+// other levels through the integer bits; both are exact, so the bits agree.
+// For every result in the float range (|y| < 150) the error is below 2^-26
+// relative (that much only where |y| nears 150 with v near 1; far less
+// elsewhere), inside a float's half unit (2^-25 at worst): rounded to float it
+// is the correctly rounded power or, for results that close to a rounding
+// boundary, its neighbour (at most one unit in the last place).
+//
+// Float rows take a block of pixels apart into a vector per channel
+// (Ops::loadPixels), so each map runs on whole vectors with one set of
+// coefficients, and a map that changes nothing costs nothing.
 #pragma once
 
 #include <cfloat>
@@ -138,40 +142,38 @@ struct Kernel {
     // v^e for v > 0 (a normal double), e finite.
     static ZANTH_KERNEL_INLINE D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
 
-    // A vector holds whole pixels (Ops is made wide enough: Wide2), so one set
-    // of coefficients serves every vector.
-    static constexpr int kBlockPixels = Ops::kLanes / 4;
+    // A block: a lane of each channel's vector per pixel.
+    static constexpr int kBlockPixels = Ops::kLanes;
 
-    struct Stage {
+    struct Map {
         D a1, b1, lo, hi, exponent, a2, b2;
-        M powLanes, stepLanes;
-        bool affine = false, clamp = false, pow = false, step = false;
-        explicit Stage(const FloatStage& s)
-            : a1(Ops::loadRepeating(s.a1)),
-              b1(Ops::loadRepeating(s.b1)),
-              lo(Ops::loadRepeating(s.lo)),
-              hi(Ops::loadRepeating(s.hi)),
-              exponent(Ops::loadRepeating(s.exponent)),
-              a2(Ops::loadRepeating(s.a2)),
-              b2(Ops::loadRepeating(s.b2)),
-              powLanes(Ops::gt(Ops::loadRepeating(s.powLane), Ops::set(0.5))),
-              stepLanes(Ops::gt(Ops::loadRepeating(s.stepLane), Ops::set(0.5))),
-              affine(s.affine),
-              clamp(s.clamp),
-              pow(s.pow),
-              step(s.step) {}
+        bool affine, clamp, pow, step, active;
+        explicit Map(const FloatMap& m)
+            : a1(Ops::set(m.a1)),
+              b1(Ops::set(m.b1)),
+              lo(Ops::set(m.lo)),
+              hi(Ops::set(m.hi)),
+              exponent(Ops::set(m.exponent)),
+              a2(Ops::set(m.a2)),
+              b2(Ops::set(m.b2)),
+              affine(m.affine),
+              clamp(m.clamp),
+              pow(m.pow),
+              step(m.step),
+              active(m.active()) {}
 
         ZANTH_KERNEL_INLINE D apply(D v) const {
+            if (!active) return v;
             if (affine) v = Ops::fma(v, a1, b1);
             if (clamp) v = Ops::min(Ops::max(v, lo), hi);
             if (pow) {
-                const M on = Ops::gtWhere(powLanes, v, Ops::set(0.0));
+                const M on = Ops::gt(v, Ops::set(0.0));
                 const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
                 v = Ops::sel(on, power(base, exponent), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
-                const M on = Ops::gtWhere(stepLanes, v, Ops::set(0.0));
+                const M on = Ops::gt(v, Ops::set(0.0));
                 const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
                 v = Ops::sel(on, limit, v);
             }
@@ -181,19 +183,22 @@ struct Kernel {
         }
     };
 
+    // NaN as 0, infinities as +-FLT_MAX.
+    static ZANTH_KERNEL_INLINE D held(D v) {
+        v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);
+        return Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
+    }
+
     static void floatRow(const FloatPlan& plan, const float* in, float* out, int pixels) {
-        static_assert(Ops::kLanes >= 4 && Ops::kLanes % 4 == 0, "a vector holds whole pixels");
-        const bool first = plan.first.active();
-        const bool second = plan.second.active();
-        const Stage s1(plan.first);
-        const Stage s2(plan.second);
+        const Map alpha(plan.alpha), composite(plan.composite), red(plan.red), green(plan.green), blue(plan.blue);
         auto block = [&](const float* from, float* to) {
-            D v = Ops::loadFloats(from);
-            v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);  // NaN as 0
-            v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
-            if (first) v = s1.apply(v);
-            if (second) v = s2.apply(v);
-            Ops::storeFloats(to, v);
+            D a, r, g, b;
+            Ops::loadPixels(from, a, r, g, b);
+            a = alpha.apply(held(a));
+            r = composite.apply(held(r));
+            g = composite.apply(held(g));
+            b = composite.apply(held(b));
+            Ops::storePixels(to, a, red.apply(r), green.apply(g), blue.apply(b));
         };
         int x = 0;
         for (; x + kBlockPixels <= pixels; x += kBlockPixels) block(in + 4 * x, out + 4 * x);

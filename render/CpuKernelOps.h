@@ -24,8 +24,15 @@ struct ScalarOps {
     static constexpr int kLanes = 1;
     static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return v; }
-    static D loadRepeating(const double* p) { return *p; }
     static D loadFloats(const float* p) { return static_cast<double>(*p); }
+    // One pixel (alpha, red, green, blue) taken apart into a lane of each
+    // channel, and put back.
+    static void loadPixels(const float* p, D& a, D& r, D& g, D& b) {
+        a = p[0], r = p[1], g = p[2], b = p[3];
+    }
+    static void storePixels(float* p, D a, D r, D g, D b) {
+        p[0] = static_cast<float>(a), p[1] = static_cast<float>(r), p[2] = static_cast<float>(g), p[3] = static_cast<float>(b);
+    }
     static void storeFloats(float* p, D v) { *p = static_cast<float>(v); }
     static D roundToFloat(D v) { return static_cast<double>(static_cast<float>(v)); }
     static D add(D a, D b) { return a + b; }
@@ -41,7 +48,6 @@ struct ScalarOps {
     static M lt(D a, D b) { return a < b; }
     static M unord(D a) { return a != a; }
     static M mand(M a, M b) { return a && b; }
-    static M gtWhere(M where, D a, D b) { return where && a > b; }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return m ? a : b; }
     static I asI(D v) {
         I i;
@@ -77,11 +83,26 @@ struct Sse4Ops {
     static constexpr int kLanes = 2;
     static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return _mm_set1_pd(v); }
-    static D loadRepeating(const double* p) { return _mm_loadu_pd(p); }
     static D loadFloats(const float* p) {
         return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
     }
     static void storeFloats(float* p, D v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v))); }
+    // Two pixels taken apart into a vector of each channel, and put back.
+    static void loadPixels(const float* p, D& a, D& r, D& g, D& b) {
+        const __m128 p0 = _mm_loadu_ps(p), p1 = _mm_loadu_ps(p + 4);
+        const __m128 ar = _mm_unpacklo_ps(p0, p1);  // a0 a1 r0 r1
+        const __m128 gb = _mm_unpackhi_ps(p0, p1);  // g0 g1 b0 b1
+        a = _mm_cvtps_pd(ar), r = _mm_cvtps_pd(_mm_movehl_ps(ar, ar));
+        g = _mm_cvtps_pd(gb), b = _mm_cvtps_pd(_mm_movehl_ps(gb, gb));
+    }
+    static void storePixels(float* p, D a, D r, D g, D b) {
+        const __m128 ar = _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(r));  // a0 a1 r0 r1
+        const __m128 gb = _mm_movelh_ps(_mm_cvtpd_ps(g), _mm_cvtpd_ps(b));  // g0 g1 b0 b1
+        const __m128 ag = _mm_unpacklo_ps(ar, gb);                          // a0 g0 a1 g1
+        const __m128 rb = _mm_unpackhi_ps(ar, gb);                          // r0 b0 r1 b1
+        _mm_storeu_ps(p, _mm_unpacklo_ps(ag, rb));
+        _mm_storeu_ps(p + 4, _mm_unpackhi_ps(ag, rb));
+    }
     static D roundToFloat(D v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm_add_pd(a, b); }
     static D fma(D a, D b, D c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }  // rounded twice
@@ -94,7 +115,6 @@ struct Sse4Ops {
     static M lt(D a, D b) { return _mm_cmplt_pd(a, b); }
     static M unord(D a) { return _mm_cmpunord_pd(a, a); }
     static M mand(M a, M b) { return _mm_and_pd(a, b); }
-    static M gtWhere(M where, D a, D b) { return _mm_and_pd(where, gt(a, b)); }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return _mm_blendv_pd(b, a, m); }
     static I asI(D v) { return _mm_castpd_si128(v); }
     static D asD(I i) { return _mm_castsi128_pd(i); }
@@ -125,9 +145,19 @@ struct Avx2Ops {
     static constexpr int kLanes = 4;
     static constexpr bool kScaleInstructions = false;  // exponents through integer bits
     static D set(double v) { return _mm256_set1_pd(v); }
-    static D loadRepeating(const double* p) { return _mm256_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
     static void storeFloats(float* p, D v) { _mm_storeu_ps(p, _mm256_cvtpd_ps(v)); }
+    // Four pixels taken apart into a vector of each channel, and put back.
+    static void loadPixels(const float* p, D& a, D& r, D& g, D& b) {
+        __m128 p0 = _mm_loadu_ps(p), p1 = _mm_loadu_ps(p + 4), p2 = _mm_loadu_ps(p + 8), p3 = _mm_loadu_ps(p + 12);
+        _MM_TRANSPOSE4_PS(p0, p1, p2, p3);
+        a = _mm256_cvtps_pd(p0), r = _mm256_cvtps_pd(p1), g = _mm256_cvtps_pd(p2), b = _mm256_cvtps_pd(p3);
+    }
+    static void storePixels(float* p, D a, D r, D g, D b) {
+        __m128 p0 = _mm256_cvtpd_ps(a), p1 = _mm256_cvtpd_ps(r), p2 = _mm256_cvtpd_ps(g), p3 = _mm256_cvtpd_ps(b);
+        _MM_TRANSPOSE4_PS(p0, p1, p2, p3);
+        _mm_storeu_ps(p, p0), _mm_storeu_ps(p + 4, p1), _mm_storeu_ps(p + 8, p2), _mm_storeu_ps(p + 12, p3);
+    }
     static D roundToFloat(D v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm256_add_pd(a, b); }
     static D fma(D a, D b, D c) { return _mm256_fmadd_pd(a, b, c); }  // rounded once
@@ -140,7 +170,6 @@ struct Avx2Ops {
     static M lt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     static M unord(D a) { return _mm256_cmp_pd(a, a, _CMP_UNORD_Q); }
     static M mand(M a, M b) { return _mm256_and_pd(a, b); }
-    static M gtWhere(M where, D a, D b) { return _mm256_and_pd(where, gt(a, b)); }  // a > b in the lanes of `where`
     static D sel(M m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
     static I asI(D v) { return _mm256_castpd_si256(v); }
     static D asD(I i) { return _mm256_castsi256_pd(i); }
@@ -174,9 +203,29 @@ struct Avx512Ops {
     // v * 2^floor(n), rounded once.
     static D scale(D v, D n) { return _mm512_scalef_pd(v, n); }
     static D set(double v) { return _mm512_set1_pd(v); }
-    static D loadRepeating(const double* p) { return _mm512_loadu_pd(p); }
     static D loadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
     static void storeFloats(float* p, D v) { _mm256_storeu_ps(p, _mm512_cvtpd_ps(v)); }
+    // Eight pixels taken apart into a vector of each channel (channel c is
+    // every fourth float from c), and put back.
+    static void loadPixels(const float* p, D& a, D& r, D& g, D& b) {
+        const __m512 low = _mm512_loadu_ps(p), high = _mm512_loadu_ps(p + 16);
+        const __m512i every4 = _mm512_setr_epi32(0, 4, 8, 12, 16, 20, 24, 28, 0, 0, 0, 0, 0, 0, 0, 0);
+        const __m512i one = _mm512_set1_epi32(1);
+        const __m512i ri = _mm512_add_epi32(every4, one), gi = _mm512_add_epi32(ri, one), bi = _mm512_add_epi32(gi, one);
+        a = _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(low, every4, high)));
+        r = _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(low, ri, high)));
+        g = _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(low, gi, high)));
+        b = _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_permutex2var_ps(low, bi, high)));
+    }
+    static void storePixels(float* p, D a, D r, D g, D b) {
+        // ar: a0..a7 r0..r7 (indices 0..15), gb: g0..g7 b0..b7 (16..31).
+        const __m512 ar = _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(a)), _mm512_cvtpd_ps(r), 1);
+        const __m512 gb = _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(g)), _mm512_cvtpd_ps(b), 1);
+        const __m512i first = _mm512_setr_epi32(0, 8, 16, 24, 1, 9, 17, 25, 2, 10, 18, 26, 3, 11, 19, 27);
+        const __m512i second = _mm512_add_epi32(first, _mm512_set1_epi32(4));
+        _mm512_storeu_ps(p, _mm512_permutex2var_ps(ar, first, gb));
+        _mm512_storeu_ps(p + 16, _mm512_permutex2var_ps(ar, second, gb));
+    }
     static D roundToFloat(D v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
     static D add(D a, D b) { return _mm512_add_pd(a, b); }
     static D fma(D a, D b, D c) { return _mm512_fmadd_pd(a, b, c); }  // rounded once
@@ -189,8 +238,6 @@ struct Avx512Ops {
     static M lt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
     static M unord(D a) { return _mm512_cmp_pd_mask(a, a, _CMP_UNORD_Q); }
     static M mand(M a, M b) { return _kand_mask8(a, b); }
-    // a > b in the lanes of `where`: one masked compare.
-    static M gtWhere(M where, D a, D b) { return _mm512_mask_cmp_pd_mask(where, a, b, _CMP_GT_OQ); }
     static D sel(M m, D a, D b) { return _mm512_mask_blend_pd(m, b, a); }
     static I asI(D v) { return _mm512_castpd_si512(v); }
     static D asD(I i) { return _mm512_castsi512_pd(i); }
@@ -215,9 +262,7 @@ struct Avx512Ops {
 // Two vectors of `Inner` as one: every operation is done on both halves, so
 // a kernel written over Wide2 runs two independent chains side by side (the
 // processor overlaps their latencies) with every value held in registers.
-// The halves cover consecutive lanes; a kernel's coefficients, which repeat
-// with every pixel, are loaded into each half alike once a half holds whole
-// pixels (loadRepeating).
+// The halves cover consecutive lanes.
 #if defined(__GNUC__)
 #define ZANTH_OPS_INLINE inline __attribute__((always_inline))
 #else
@@ -238,21 +283,21 @@ struct Wide2 {
     static constexpr int kLanes = 2 * Inner::kLanes;
     static constexpr bool kScaleInstructions = Inner::kScaleInstructions;
     static ZANTH_OPS_INLINE D set(double v) { return {Inner::set(v), Inner::set(v)}; }
-    // kLanes coefficients when a half is narrower than a pixel (four lanes),
-    // else one pixel's coefficients in each half.
-    static ZANTH_OPS_INLINE D loadRepeating(const double* p) {
-        if constexpr (Inner::kLanes >= 4) {
-            return {Inner::loadRepeating(p), Inner::loadRepeating(p)};
-        } else {
-            return {Inner::loadRepeating(p), Inner::loadRepeating(p + Inner::kLanes)};
-        }
-    }
     static ZANTH_OPS_INLINE D loadFloats(const float* p) {
         return {Inner::loadFloats(p), Inner::loadFloats(p + Inner::kLanes)};
     }
     static ZANTH_OPS_INLINE void storeFloats(float* p, D v) {
         Inner::storeFloats(p, v.a);
         Inner::storeFloats(p + Inner::kLanes, v.b);
+    }
+    // The first half takes the first Inner::kLanes pixels.
+    static ZANTH_OPS_INLINE void loadPixels(const float* p, D& a, D& r, D& g, D& b) {
+        Inner::loadPixels(p, a.a, r.a, g.a, b.a);
+        Inner::loadPixels(p + 4 * Inner::kLanes, a.b, r.b, g.b, b.b);
+    }
+    static ZANTH_OPS_INLINE void storePixels(float* p, D a, D r, D g, D b) {
+        Inner::storePixels(p, a.a, r.a, g.a, b.a);
+        Inner::storePixels(p + 4 * Inner::kLanes, a.b, r.b, g.b, b.b);
     }
 #define ZANTH_WIDE_UNARY(R, name, T) \
     static ZANTH_OPS_INLINE R name(T x) { return {Inner::name(x.a), Inner::name(x.b)}; }
@@ -299,7 +344,6 @@ struct Wide2 {
         return {Inner::lookup16(table, x.a), Inner::lookup16(table, x.b)};
     }
     static ZANTH_OPS_INLINE D fma(D x, D y, D z) { return {Inner::fma(x.a, y.a, z.a), Inner::fma(x.b, y.b, z.b)}; }
-    static ZANTH_OPS_INLINE M gtWhere(M m, D x, D y) { return {Inner::gtWhere(m.a, x.a, y.a), Inner::gtWhere(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE D sel(M m, D x, D y) { return {Inner::sel(m.a, x.a, y.a), Inner::sel(m.b, x.b, y.b)}; }
     static ZANTH_OPS_INLINE I setI(int64_t v) { return {Inner::setI(v), Inner::setI(v)}; }
 };

@@ -1,23 +1,27 @@
 // The row kernels of the CPU renderer, one set per SimdLevel (each set is
 // compiled in its own file with its instruction set: CpuKernels*.cpp).
 //
-// Float rows run in double precision, lane by lane, through two stages (the
-// composite or alpha map, then the channel's own map), each
+// Float rows run in double precision. A block of pixels is taken apart into
+// one vector per channel, so each vector goes through whole maps: alpha
+// through the alpha map; red, green and blue through the composite map, then
+// each through its own. Each map is
 //   v = x * a1 + b1                  the input range, in 0..1 units
 //   v = min(max(v, lo), hi)          the clip flags (lo/hi are +-infinity when off)
 //   v = 2^(e * log2 v)   for v > 0   gamma > 0 and not 1 (own log2 and exp2)
 //   v = 0 / 1 / huge     for v > 0   gamma <= 0: the limit of ever smaller gammas
 //   v = v * a2 + b2                  the output range, back in 0..1 units
 //   v held within +-FLT_MAX, rounded to float
-// Steps whose coefficients change nothing in any lane are skipped; a stage
-// that changes nothing costs nothing. Every level runs the same operations in
-// the same order; AVX2 and AVX-512 fuse each multiply-add (one rounding),
-// scalar and SSE4.1 round the product and the sum apart. So scalar and SSE4.1
-// give the same bits, and so do AVX2 and AVX-512; the two pairs differ in the
-// last bits now and then, each within the power function's bound, and each
-// the same on every platform.
+// Steps whose coefficients change nothing are skipped, and a map that changes
+// nothing costs nothing: a frame whose only gamma is red's takes one power a
+// pixel. Every level runs the same operations in the same order; AVX2 and
+// AVX-512 fuse each multiply-add (one rounding), scalar and SSE4.1 round the
+// product and the sum apart. So scalar and SSE4.1 give the same bits, and so
+// do AVX2 and AVX-512; the two pairs differ in the last bits now and then,
+// each within the power function's bound, and each the same on every
+// platform.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,28 +29,21 @@
 
 namespace Ombrix::Levels {
 
-// One stage's coefficients for eight lanes: lane l maps channel l % 4 of a
-// PF_PixelFloat (alpha, red, green, blue).
-struct FloatStage {
-    alignas(64) double a1[8];
-    alignas(64) double b1[8];
-    alignas(64) double lo[8];
-    alignas(64) double hi[8];
-    alignas(64) double exponent[8];
-    alignas(64) double powLane[8];   // 1: gamma > 0 and not 1
-    alignas(64) double stepLane[8];  // 1: gamma <= 0
-    alignas(64) double a2[8];
-    alignas(64) double b2[8];
-    bool affine = false;  // some lane's a1, b1, a2 or b2 is not 1, 0, 1, 0
-    bool clamp = false;   // some lane has a finite lo or hi
-    bool pow = false;
-    bool step = false;
+// One map's coefficients, as above.
+struct FloatMap {
+    double a1 = 1.0, b1 = 0.0;
+    double lo = -HUGE_VAL, hi = HUGE_VAL;
+    double exponent = 1.0;
+    double a2 = 1.0, b2 = 0.0;
+    bool affine = false;  // a1, b1, a2 or b2 is not 1, 0, 1, 0
+    bool clamp = false;   // lo or hi is finite
+    bool pow = false;     // gamma > 0 and not 1
+    bool step = false;    // gamma <= 0
     bool active() const { return affine || clamp || pow || step; }
 };
 
 struct FloatPlan {
-    FloatStage first;   // alpha: its map; red, green, blue: the composite map
-    FloatStage second;  // alpha: nothing; red, green, blue: their own maps
+    FloatMap alpha, composite, red, green, blue;
 };
 
 // 16-bit tables: entry k of channel c (alpha, red, green, blue) at

@@ -1,8 +1,8 @@
 // The AVX2 kernels (this file alone is built with -mavx2 and -mfma): float
-// rows eight vectors of four lanes at a time, with fused multiply-adds. 8-bit
-// and 16-bit rows take the plain lookups: eight-lane gathers from the 16-bit
-// tables measured slower than them, and CPUs with the gather-data-sampling
-// mitigation make gathers slower still.
+// rows 32 pixels at a time (eight vectors of four lanes a channel), with fused
+// multiply-adds. 8-bit and 16-bit rows take the plain lookups: eight-lane
+// gathers from the 16-bit tables measured slower than them, and CPUs with the
+// gather-data-sampling mitigation make gathers slower still.
 #include "render/CpuKernels.h"
 
 #if defined(__AVX2__)
@@ -13,7 +13,7 @@
 namespace Ombrix::Levels {
 namespace {
 
-// Float rows: eight vectors side by side.
+// Float rows: eight vectors side by side for each channel.
 using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>;
 
 }  // namespace

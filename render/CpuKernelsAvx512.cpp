@@ -1,6 +1,6 @@
 // The AVX-512 kernels (this file alone is built with -mavx512f, bw, dq and
-// vl): float rows eight vectors of eight lanes at a time, with fused
-// multiply-adds; 8-bit rows through byte permutes over the four 256-entry
+// vl): float rows 64 pixels at a time (eight vectors of eight lanes a
+// channel), with fused multiply-adds; 8-bit rows through byte permutes over the four 256-entry
 // tables where the CPU has VBMI (the only function built for it, chosen at
 // run time). 16-bit rows take the plain lookups (CpuKernelBody.h): sixteen-lane
 // gathers measured slower than them.
@@ -56,8 +56,9 @@ __attribute__((target("avx512vbmi"))) void bytesRowVbmi(const uint8_t* tables, c
     }
 }
 
-// Float rows: eight vectors side by side (a power is a long chain of
-// dependent steps: fewer chains leave the units idle, more spill registers).
+// Float rows: eight vectors side by side for each channel (a power is a long
+// chain of dependent steps: fewer chains leave the units idle, more spill
+// registers).
 using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace Ombrix::Levels {
 
 namespace {
-// Float rows: one pixel a step (four lanes).
+// Float rows: four pixels a step, four chains for each channel.
 using FloatKernel = Kernel<Wide2<Wide2<ScalarOps>>>;
 
 }  // namespace

@@ -9,8 +9,9 @@
 namespace Ombrix::Levels {
 
 namespace {
-// Float rows: eight vectors side by side.
-using FloatKernel = Kernel<Wide2<Wide2<Wide2<Sse4Ops>>>>;
+// Float rows: four vectors side by side for each channel (eight pixels; with
+// sixteen registers, more chains spill).
+using FloatKernel = Kernel<Wide2<Wide2<Sse4Ops>>>;
 
 }  // namespace
 

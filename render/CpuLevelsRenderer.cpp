@@ -53,46 +53,25 @@ inline float mapClamped(float value, const MapValues& m) {
     return std::min(std::max(v, 0.0f), 1.0f);  // +-infinity lands on 1 or 0
 }
 
-// One map's coefficients in lane `lane` of a float stage (CpuKernels.h), from
-// the same float values as the levels program's uniforms.
-void setLane(FloatStage& stage, int lane, const MapValues& m) {
+// One map's coefficients for the float kernels (CpuKernels.h), from the same
+// float values as the levels program's uniforms.
+FloatMap floatMapOf(const MapValues& m) {
+    FloatMap map;
     const double lowIn = m.lowIn, highIn = m.highIn, lowOut = m.lowOut, highOut = m.highOut;
-    stage.a1[lane] = highIn != lowIn ? 255.0 / (highIn - lowIn) : 255.0;
-    stage.b1[lane] = highIn != lowIn ? -lowIn / (highIn - lowIn) : -lowIn;
+    map.a1 = highIn != lowIn ? 255.0 / (highIn - lowIn) : 255.0;
+    map.b1 = highIn != lowIn ? -lowIn / (highIn - lowIn) : -lowIn;
     const bool increasing = m.highOut > m.lowOut;
-    double lo = -HUGE_VAL, hi = HUGE_VAL;
-    if (m.clipBlack) (increasing ? lo : hi) = increasing ? 0.0 : 1.0;
-    if (m.clipWhite) (increasing ? hi : lo) = increasing ? 1.0 : 0.0;
-    stage.lo[lane] = lo;
-    stage.hi[lane] = hi;
+    if (m.clipBlack) (increasing ? map.lo : map.hi) = increasing ? 0.0 : 1.0;
+    if (m.clipWhite) (increasing ? map.hi : map.lo) = increasing ? 1.0 : 0.0;
     const bool gammaActs = m.gamma != 1.0f;
-    stage.powLane[lane] = gammaActs && m.gamma > 0.0f ? 1.0 : 0.0;
-    stage.stepLane[lane] = gammaActs && !(m.gamma > 0.0f) ? 1.0 : 0.0;
-    stage.exponent[lane] = gammaActs && m.gamma > 0.0f ? static_cast<double>(1.0f / m.gamma) : 1.0;
-    stage.a2[lane] = (highOut - lowOut) / 255.0;
-    stage.b2[lane] = lowOut / 255.0;
-}
-
-// A lane that changes nothing.
-void setPassLane(FloatStage& stage, int lane) {
-    stage.a1[lane] = 1.0;
-    stage.b1[lane] = 0.0;
-    stage.lo[lane] = -HUGE_VAL;
-    stage.hi[lane] = HUGE_VAL;
-    stage.powLane[lane] = stage.stepLane[lane] = 0.0;
-    stage.exponent[lane] = 1.0;
-    stage.a2[lane] = 1.0;
-    stage.b2[lane] = 0.0;
-}
-
-void finishStage(FloatStage& stage) {
-    stage.affine = stage.clamp = stage.pow = stage.step = false;
-    for (int lane = 0; lane < 8; ++lane) {
-        stage.affine |= stage.a1[lane] != 1.0 || stage.b1[lane] != 0.0 || stage.a2[lane] != 1.0 || stage.b2[lane] != 0.0;
-        stage.clamp |= stage.lo[lane] != -HUGE_VAL || stage.hi[lane] != HUGE_VAL;
-        stage.pow |= stage.powLane[lane] != 0.0;
-        stage.step |= stage.stepLane[lane] != 0.0;
-    }
+    map.pow = gammaActs && m.gamma > 0.0f;
+    map.step = gammaActs && !(m.gamma > 0.0f);
+    map.exponent = map.pow ? static_cast<double>(1.0f / m.gamma) : 1.0;
+    map.a2 = (highOut - lowOut) / 255.0;
+    map.b2 = lowOut / 255.0;
+    map.affine = map.a1 != 1.0 || map.b1 != 0.0 || map.a2 != 1.0 || map.b2 != 0.0;
+    map.clamp = map.lo != -HUGE_VAL || map.hi != HUGE_VAL;
+    return map;
 }
 
 // The five maps of a frame.
@@ -109,30 +88,8 @@ struct FrameMaps {
 };
 
 FloatPlan floatPlanFor(const FrameMaps& maps) {
-    FloatPlan plan;
-    for (int lane = 0; lane < 8; ++lane) {
-        switch (lane % 4) {
-            case 0:
-                setLane(plan.first, lane, maps.alpha);
-                setPassLane(plan.second, lane);
-                break;
-            case 1:
-                setLane(plan.first, lane, maps.composite);
-                setLane(plan.second, lane, maps.red);
-                break;
-            case 2:
-                setLane(plan.first, lane, maps.composite);
-                setLane(plan.second, lane, maps.green);
-                break;
-            default:
-                setLane(plan.first, lane, maps.composite);
-                setLane(plan.second, lane, maps.blue);
-                break;
-        }
-    }
-    finishStage(plan.first);
-    finishStage(plan.second);
-    return plan;
+    return {floatMapOf(maps.alpha), floatMapOf(maps.composite), floatMapOf(maps.red), floatMapOf(maps.green),
+            floatMapOf(maps.blue)};
 }
 
 // A world's pixels as the renderer reads and writes them.
@@ -218,15 +175,9 @@ int resolvedThreadCount(int requested) {
 
 float mappedAlpha(float alpha, const SanitisedSettings& settings) {
     const LevelsSettings& s = settings.values();
-    FloatPlan plan;
-    const MapValues m = mapValues(s.alpha, s.clipBlack, s.clipWhite);
-    for (int lane = 0; lane < 8; ++lane) {
-        setLane(plan.first, lane, m);
-        setPassLane(plan.second, lane);
-    }
-    finishStage(plan.first);
-    finishStage(plan.second);
-    const float in[4] = {alpha, alpha, alpha, alpha};
+    FloatPlan plan;  // every other map changes nothing
+    plan.alpha = floatMapOf(mapValues(s.alpha, s.clipBlack, s.clipWhite));
+    const float in[4] = {alpha, 0.0f, 0.0f, 0.0f};
     float out[4];
     scalarKernels()->floatRow(plan, in, out, 1);
     return out[0];

@@ -381,6 +381,55 @@ TEST(SimdFloatFrames, IdentityMapsGiveTheValueItself) {
     }
 }
 
+// One map at a time: each acts on its own channels only (the composite on red,
+// green and blue; each channel's map on its channel), every other channel
+// keeps its value bit for bit, and every level gives the scalar level's bits.
+TEST(SimdFloatFrames, EachMapActsOnItsOwnChannelsOnly) {
+    struct Case {
+        const char* name;
+        ChannelLevels LevelsSettings::*block;
+        bool acts[4];  // alpha, red, green, blue
+    };
+    const Case cases[] = {{"composite", &LevelsSettings::composite, {false, true, true, true}},
+                          {"red", &LevelsSettings::red, {false, true, false, false}},
+                          {"green", &LevelsSettings::green, {false, false, true, false}},
+                          {"blue", &LevelsSettings::blue, {false, false, false, true}},
+                          {"alpha", &LevelsSettings::alpha, {true, false, false, false}}};
+    hostsim::World input(133, 3, PF_PixelFormat_ARGB128, 12);
+    fillFloat(input, 41);
+    for (const Case& c : cases) {
+        LevelsSettings s;
+        s.clipBlack = s.clipWhite = false;
+        s.*c.block = {20, 230, 0.4, 10, 240};
+        std::vector<uint8_t> scalarBytes;
+        for (SimdLevel level : levelsHere()) {
+            hostsim::World output(133, 3, PF_PixelFormat_ARGB128, 12);
+            Ombrix::Levels::renderLevelsFloat(s, *input.def(), *output.def(), at(level));
+            for (int y = 0; y < 3; ++y) {
+                const auto* in = reinterpret_cast<const float*>(input.row(y));
+                const auto* out = reinterpret_cast<const float*>(output.row(y));
+                for (int i = 0; i < 4 * 133; ++i) {
+                    const Channel channel = static_cast<Channel>(i % 4);
+                    if (c.acts[i % 4]) {
+                        const float expected = channelModelUnclamped(in[i], channel, s);
+                        ASSERT_NEAR(out[i], expected, std::max(1e-5f, std::fabs(expected) * 1e-5f))
+                            << c.name << ", " << nameOf(level) << ", channel " << channel << ", input " << in[i];
+                    } else {
+                        const float held = std::isnan(in[i]) ? 0.0f : std::min(std::max(in[i], -FLT_MAX), FLT_MAX);
+                        ASSERT_EQ(bitsOf(out[i]) & 0x7FFFFFFF, bitsOf(held) & 0x7FFFFFFF)
+                            << c.name << ", " << nameOf(level) << ", channel " << channel << ", input " << in[i];
+                    }
+                }
+            }
+            if (scalarBytes.empty()) {
+                scalarBytes = output.memory();
+            } else {
+                ASSERT_EQ(output.memory(), scalarBytes) << c.name << ", " << nameOf(level);
+            }
+        }
+    }
+}
+
 // ---- 8-bit and 16-bit frames ---------------------------------------------------------------
 
 void fillNoise8(hostsim::World& world, uint32_t seed) {
