@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 
 #if defined(ZANTH_OPS_SSE4) || defined(ZANTH_OPS_AVX2) || defined(ZANTH_OPS_AVX512)
 #include <immintrin.h>
@@ -322,14 +321,9 @@ struct Wide2 {
     ZANTH_WIDE_BINARY(I, orI, I, I)
     ZANTH_WIDE_BINARY(I, addI, I, I)
     ZANTH_WIDE_BINARY(I, subI, I, I)
-    template <typename T = Inner, typename = std::enable_if_t<T::kScaleInstructions>>
-    static ZANTH_OPS_INLINE D exponentOf(D x) {
-        return {Inner::exponentOf(x.a), Inner::exponentOf(x.b)};
-    }
-    template <typename T = Inner, typename = std::enable_if_t<T::kScaleInstructions>>
-    static ZANTH_OPS_INLINE D scale(D x, D n) {
-        return {Inner::scale(x.a, n.a), Inner::scale(x.b, n.b)};
-    }
+    // Only where Inner has them (kScaleInstructions): made only when called.
+    static ZANTH_OPS_INLINE D exponentOf(D x) { return {Inner::exponentOf(x.a), Inner::exponentOf(x.b)}; }
+    static ZANTH_OPS_INLINE D scale(D x, D n) { return {Inner::scale(x.a, n.a), Inner::scale(x.b, n.b)}; }
 #undef ZANTH_WIDE_UNARY
 #undef ZANTH_WIDE_BINARY
     template <int N>
