@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/CpuKernelOps.h"
 #include "render/CpuKernels.h"
 
 namespace Ombrix::Levels {
@@ -68,12 +69,6 @@ constexpr double kExp2Series[5] = {1.0,
 // 16 * 1023 less the bits of 1.5 * 2^52, as the integer units add them.
 constexpr int64_t kExp2Bias = static_cast<int64_t>(uint64_t{16 * 1023} - uint64_t{0x4338000000000000ULL});
 
-#if defined(__GNUC__)
-#define ZANTH_KERNEL_INLINE inline __attribute__((always_inline))
-#else
-#define ZANTH_KERNEL_INLINE inline
-#endif
-
 template <typename Ops>
 struct Kernel {
     using D = typename Ops::D;
@@ -87,7 +82,7 @@ struct Kernel {
     // power overlap.
 
     // log2 of v > 0, finite, normal.
-    static ZANTH_KERNEL_INLINE D log2Of(D v) {
+    static ZANTH_OPS_INLINE D log2Of(D v) {
         const I bits = Ops::asI(v);
         // Half an interval added: a mantissa in the top half of interval 15
         // carries into the exponent, so m lands in [1 - 1/32, 1 + 31/32).
@@ -116,7 +111,7 @@ struct Kernel {
     }
 
     // 2^y.
-    static ZANTH_KERNEL_INLINE D exp2Of(D y) {
+    static ZANTH_OPS_INLINE D exp2Of(D y) {
         const D magic = Ops::set(6755399441055744.0);  // 1.5 * 2^52: rounds to an integer
         y = Ops::min(Ops::max(y, Ops::set(-1000.0)), Ops::set(1000.0));
         // s = round(16 y) in the low bits of `shifted`; y = s / 16 + f exactly.
@@ -140,7 +135,7 @@ struct Kernel {
     }
 
     // v^e for v > 0 (a normal double), e finite.
-    static ZANTH_KERNEL_INLINE D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
+    static ZANTH_OPS_INLINE D power(D v, D e) { return exp2Of(Ops::mul(e, log2Of(v))); }
 
     // A block: a lane of each channel's vector per pixel.
     static constexpr int kBlockPixels = Ops::kLanes;
@@ -162,7 +157,7 @@ struct Kernel {
               step(m.step),
               active(m.active()) {}
 
-        ZANTH_KERNEL_INLINE D apply(D v) const {
+        ZANTH_OPS_INLINE D apply(D v) const {
             if (!active) return v;
             if (affine) v = Ops::fma(v, a1, b1);
             if (clamp) v = Ops::min(Ops::max(v, lo), hi);
@@ -184,7 +179,7 @@ struct Kernel {
     };
 
     // NaN as 0, infinities as +-FLT_MAX.
-    static ZANTH_KERNEL_INLINE D held(D v) {
+    static ZANTH_OPS_INLINE D held(D v) {
         v = Ops::sel(Ops::unord(v), Ops::set(0.0), v);
         return Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
     }

@@ -39,7 +39,6 @@ struct ScalarOps {
     static D fma(D a, D b, D c) { return a * b + c; }
     static D sub(D a, D b) { return a - b; }
     static D mul(D a, D b) { return a * b; }
-    static D div(D a, D b) { return a / b; }
     // As minpd/maxpd: the second operand unless the first is smaller (larger).
     static D min(D a, D b) { return a < b ? a : b; }
     static D max(D a, D b) { return a > b ? a : b; }
@@ -63,11 +62,8 @@ struct ScalarOps {
     static I sll52(I i) { return i << 52; }
     template <int N>
     static I srl(I i) { return i >> N; }
-    template <int N>
-    static I sll(I i) { return i << N; }
     // table[i & 15] in each lane.
     static D lookup16(const double* table, I i) { return table[i & 15]; }
-    static I andI(I a, I b) { return a & b; }
     static I orI(I a, I b) { return a | b; }
     static I addI(I a, I b) { return a + b; }
     static I subI(I a, I b) { return a - b; }
@@ -107,7 +103,6 @@ struct Sse4Ops {
     static D fma(D a, D b, D c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }  // rounded twice
     static D sub(D a, D b) { return _mm_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm_mul_pd(a, b); }
-    static D div(D a, D b) { return _mm_div_pd(a, b); }
     static D min(D a, D b) { return _mm_min_pd(a, b); }
     static D max(D a, D b) { return _mm_max_pd(a, b); }
     static M gt(D a, D b) { return _mm_cmpgt_pd(a, b); }
@@ -122,14 +117,11 @@ struct Sse4Ops {
     static I sll52(I i) { return _mm_slli_epi64(i, 52); }
     template <int N>
     static I srl(I i) { return _mm_srli_epi64(i, N); }
-    template <int N>
-    static I sll(I i) { return _mm_slli_epi64(i, N); }
     static D lookup16(const double* table, I i) {
         const double low = table[_mm_cvtsi128_si64(i) & 15];
         const double high = table[_mm_extract_epi64(i, 1) & 15];
         return _mm_set_pd(high, low);
     }
-    static I andI(I a, I b) { return _mm_and_si128(a, b); }
     static I orI(I a, I b) { return _mm_or_si128(a, b); }
     static I addI(I a, I b) { return _mm_add_epi64(a, b); }
     static I subI(I a, I b) { return _mm_sub_epi64(a, b); }
@@ -162,7 +154,6 @@ struct Avx2Ops {
     static D fma(D a, D b, D c) { return _mm256_fmadd_pd(a, b, c); }  // rounded once
     static D sub(D a, D b) { return _mm256_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm256_mul_pd(a, b); }
-    static D div(D a, D b) { return _mm256_div_pd(a, b); }
     static D min(D a, D b) { return _mm256_min_pd(a, b); }
     static D max(D a, D b) { return _mm256_max_pd(a, b); }
     static M gt(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
@@ -177,12 +168,9 @@ struct Avx2Ops {
     static I sll52(I i) { return _mm256_slli_epi64(i, 52); }
     template <int N>
     static I srl(I i) { return _mm256_srli_epi64(i, N); }
-    template <int N>
-    static I sll(I i) { return _mm256_slli_epi64(i, N); }
     static D lookup16(const double* table, I i) {
         return _mm256_i64gather_pd(table, _mm256_and_si256(i, _mm256_set1_epi64x(15)), 8);
     }
-    static I andI(I a, I b) { return _mm256_and_si256(a, b); }
     static I orI(I a, I b) { return _mm256_or_si256(a, b); }
     static I addI(I a, I b) { return _mm256_add_epi64(a, b); }
     static I subI(I a, I b) { return _mm256_sub_epi64(a, b); }
@@ -230,7 +218,6 @@ struct Avx512Ops {
     static D fma(D a, D b, D c) { return _mm512_fmadd_pd(a, b, c); }  // rounded once
     static D sub(D a, D b) { return _mm512_sub_pd(a, b); }
     static D mul(D a, D b) { return _mm512_mul_pd(a, b); }
-    static D div(D a, D b) { return _mm512_div_pd(a, b); }
     static D min(D a, D b) { return _mm512_min_pd(a, b); }
     static D max(D a, D b) { return _mm512_max_pd(a, b); }
     static M gt(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
@@ -245,13 +232,10 @@ struct Avx512Ops {
     static I sll52(I i) { return _mm512_slli_epi64(i, 52); }
     template <int N>
     static I srl(I i) { return _mm512_srli_epi64(i, N); }
-    template <int N>
-    static I sll(I i) { return _mm512_slli_epi64(i, N); }
     // Sixteen entries in two registers; the permute reads the low four bits.
     static D lookup16(const double* table, I i) {
         return _mm512_permutex2var_pd(_mm512_load_pd(table), i, _mm512_load_pd(table + 8));
     }
-    static I andI(I a, I b) { return _mm512_and_si512(a, b); }
     static I orI(I a, I b) { return _mm512_or_si512(a, b); }
     static I addI(I a, I b) { return _mm512_add_epi64(a, b); }
     static I subI(I a, I b) { return _mm512_sub_epi64(a, b); }
@@ -306,7 +290,6 @@ struct Wide2 {
     ZANTH_WIDE_BINARY(D, add, D, D)
     ZANTH_WIDE_BINARY(D, sub, D, D)
     ZANTH_WIDE_BINARY(D, mul, D, D)
-    ZANTH_WIDE_BINARY(D, div, D, D)
     ZANTH_WIDE_BINARY(D, min, D, D)
     ZANTH_WIDE_BINARY(D, max, D, D)
     ZANTH_WIDE_BINARY(M, gt, D, D)
@@ -317,7 +300,6 @@ struct Wide2 {
     ZANTH_WIDE_UNARY(D, asD, I)
     ZANTH_WIDE_UNARY(I, srl52, I)
     ZANTH_WIDE_UNARY(I, sll52, I)
-    ZANTH_WIDE_BINARY(I, andI, I, I)
     ZANTH_WIDE_BINARY(I, orI, I, I)
     ZANTH_WIDE_BINARY(I, addI, I, I)
     ZANTH_WIDE_BINARY(I, subI, I, I)
@@ -329,10 +311,6 @@ struct Wide2 {
     template <int N>
     static ZANTH_OPS_INLINE I srl(I x) {
         return {Inner::template srl<N>(x.a), Inner::template srl<N>(x.b)};
-    }
-    template <int N>
-    static ZANTH_OPS_INLINE I sll(I x) {
-        return {Inner::template sll<N>(x.a), Inner::template sll<N>(x.b)};
     }
     static ZANTH_OPS_INLINE D lookup16(const double* table, I x) {
         return {Inner::lookup16(table, x.a), Inner::lookup16(table, x.b)};

@@ -62,7 +62,6 @@ struct CpuKernels {
     void (*bytesRow)(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels);
     // table: as above, kTable16Entries a channel.
     void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
-    bool fusedMultiplyAdd;  // true: the float kernels round each multiply-add once
 };
 
 // x^e for one value, as powFloats gives it at every level (the scalar code):

@@ -20,7 +20,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>;
 
 const CpuKernels* avx2Kernels() {
     static const CpuKernels kernels = {SimdLevel::Avx2, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       bytesRowScalar, codesRowScalar, true};
+                                       bytesRowScalar, codesRowScalar};
     return &kernels;
 }
 

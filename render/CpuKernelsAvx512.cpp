@@ -1,9 +1,9 @@
 // The AVX-512 kernels (this file alone is built with -mavx512f, bw, dq and
 // vl): float rows 64 pixels at a time (eight vectors of eight lanes a
-// channel), with fused multiply-adds; 8-bit rows through byte permutes over the four 256-entry
-// tables where the CPU has VBMI (the only function built for it, chosen at
-// run time). 16-bit rows take the plain lookups (CpuKernelBody.h): sixteen-lane
-// gathers measured slower than them.
+// channel), with fused multiply-adds; 8-bit rows through byte permutes over
+// the four 256-entry tables where the CPU has VBMI (the only function built
+// for it, chosen at run time). 16-bit rows take the plain lookups
+// (CpuKernelBody.h): sixteen-lane gathers measured slower than them.
 #include "render/CpuKernels.h"
 
 #if defined(__AVX512F__) && defined(__AVX512BW__) && defined(__AVX512DQ__) && defined(__AVX512VL__)
@@ -65,7 +65,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
 
 const CpuKernels* avx512Kernels() {
     static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowScalar, true};
+                                       hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowScalar};
     return &kernels;
 }
 

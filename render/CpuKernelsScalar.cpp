@@ -21,7 +21,7 @@ float levelsPower(float x, float e) {
 
 const CpuKernels* scalarKernels() {
     static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       bytesRowScalar, codesRowScalar, false};
+                                       bytesRowScalar, codesRowScalar};
     return &kernels;
 }
 

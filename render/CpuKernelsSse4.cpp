@@ -17,7 +17,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Sse4Ops>>>;
 
 const CpuKernels* sse4Kernels() {
     static const CpuKernels kernels = {SimdLevel::Sse4, FloatKernel::floatRow, FloatKernel::powFloats,
-                                       bytesRowScalar, codesRowScalar, false};
+                                       bytesRowScalar, codesRowScalar};
     return &kernels;
 }
 
