@@ -33,6 +33,7 @@ enum : PF_EventOutFlags {
     PF_EO_UPDATE_NOW = 1L << 3,
 };
 typedef A_long PF_EventInFlags;
+enum : PF_EventInFlags { PF_EI_NONE = 0, PF_EI_DONT_DRAW = 1L << 0 };
 
 typedef A_long PF_CursorType;
 enum : PF_CursorType {

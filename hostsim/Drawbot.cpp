@@ -400,10 +400,11 @@ Rgba8Image DrawbotSim::pixels() const {
     return raster_ ? raster_->read() : Rgba8Image{};
 }
 
-void DrawbotSim::beginEvent(PF_ContextH context, PF_EventType type, const PF_Rect& frame) {
+void DrawbotSim::beginEvent(PF_ContextH context, PF_EventType type, const PF_Rect& frame, PF_EventInFlags inFlags) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     eventContext_ = context;
-    drawing_ = type == PF_Event_DRAW;
+    dontDraw_ = type == PF_Event_DRAW && (inFlags & PF_EI_DONT_DRAW) != 0;
+    drawing_ = type == PF_Event_DRAW && !dontDraw_;
     if (!drawing_) return;
     operations_.clear();
     if (raster_) {
@@ -417,6 +418,7 @@ void DrawbotSim::endEvent() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     eventContext_ = nullptr;
     drawing_ = false;
+    dontDraw_ = false;
 }
 
 std::vector<DrawOp> DrawbotSim::operations() const {
@@ -488,6 +490,10 @@ PF_Err DrawbotSim::drawingReference(PF_ContextH context, DRAWBOT_DrawRef* refere
     }
     if (!context || context != eventContext_) {
         host_.violation("PF_GetDrawingReference with a context that is not the event's");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    if (dontDraw_) {
+        host_.violation("PF_GetDrawingReference in a draw event marked PF_EI_DONT_DRAW");
         return PF_Err_BAD_CALLBACK_PARAM;
     }
     if (!drawing_) {

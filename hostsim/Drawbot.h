@@ -59,8 +59,10 @@ public:
     // ---- events, as the host's event code opens and closes them -------------------
     // From here until endEvent, `context` is the event's context. For a draw event
     // the panel background is painted first, drawing is clipped to `frame`, the
-    // record of operations starts afresh and the drawing reference is valid.
-    void beginEvent(PF_ContextH context, PF_EventType type, const PF_Rect& frame);
+    // record of operations starts afresh and the drawing reference is valid,
+    // unless `inFlags` holds PF_EI_DONT_DRAW: then nothing may be drawn, and
+    // asking for the drawing reference is a violation.
+    void beginEvent(PF_ContextH context, PF_EventType type, const PF_Rect& frame, PF_EventInFlags inFlags = PF_EI_NONE);
     void endEvent();
     // Operations of the latest draw event, in order.
     std::vector<DrawOp> operations() const;
@@ -121,6 +123,7 @@ private:
     std::unique_ptr<DrawbotRaster> raster_;
     PF_ContextH eventContext_ = nullptr;
     bool drawing_ = false;
+    bool dontDraw_ = false;  // a draw event the host marked PF_EI_DONT_DRAW
     char drawToken_ = 0, supplierToken_ = 0, surfaceToken_ = 0;
     std::map<const void*, std::unique_ptr<Object>> objects_;
     std::vector<const void*> refusedReleases_;

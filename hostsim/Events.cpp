@@ -52,15 +52,19 @@ PF_Err EventSender::send(PF_EventExtra& event) {
     }
     DrawbotSim& drawbot = DrawbotSim::current();
     if (event.e_type == PF_Event_DRAW) invalidationsSeen_ = host_.invalidationCount();
-    drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame);
+    drawbot.beginEvent(event.contextH, event.e_type, event.effect_win.current_frame, event.evt_in_flags);
+    const PF_EventType outerEvent = host_.eventInProgress();
+    host_.setEventInProgress(event.e_type);
     PF_Err err = PF_Err_NONE;
     try {
         err = options_.instance ? host_.sendAs(options_.instance, PF_Cmd_EVENT, nullptr, &event)
                                 : host_.send(PF_Cmd_EVENT, nullptr, &event);
     } catch (...) {
+        host_.setEventInProgress(outerEvent);
         drawbot.endEvent();
         throw;
     }
+    host_.setEventInProgress(outerEvent);
     drawbot.endEvent();
     for (const std::string& member : poisoned.changed()) {
         host_.violation("an event changed " + member + ", which the effect has no business writing");
@@ -69,11 +73,11 @@ PF_Err EventSender::send(PF_EventExtra& event) {
 }
 
 PF_Err EventSender::sendInput(PF_EventExtra& event) {
-    const size_t invalidationsBefore = host_.invalidations().size();
+    const size_t invalidationsBefore = host_.invalidationCount();
     const PF_Err err = send(event);
     last_ = event;
     const bool asked = (event.evt_out_flags & PF_EO_UPDATE_NOW) != 0 ||
-                       host_.invalidations().size() != invalidationsBefore;
+                       host_.invalidationCount() != invalidationsBefore;
     if (options_.redrawWhenAsked && asked) {
         PF_EventExtra redraw = makeEvent(PF_Event_DRAW);
         lastRedraw_ = send(redraw);
@@ -82,8 +86,9 @@ PF_Err EventSender::sendInput(PF_EventExtra& event) {
     return err;
 }
 
-PF_Err EventSender::draw() {
+PF_Err EventSender::draw(PF_EventInFlags inFlags) {
     PF_EventExtra event = makeEvent(PF_Event_DRAW);
+    event.evt_in_flags = inFlags;
     const PF_Err err = send(event);
     last_ = event;
     return err;
@@ -94,6 +99,11 @@ bool EventSender::redrawIfInvalidated(PF_Err* err) {
     const PF_Err result = draw();
     if (err) *err = result;
     return true;
+}
+
+PF_Err EventSender::idle() {
+    PF_EventExtra event = makeEvent(PF_Event_IDLE);
+    return sendInput(event);
 }
 
 PF_Err EventSender::click(int x, int y) {

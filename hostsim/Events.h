@@ -1,8 +1,9 @@
 // Custom-UI events as the host sends them to an effect's control in the
 // effect-controls panel: a context with its window type, the control's
 // effect_win (parameter index, area, frame), clicks with the host's drag
-// protocol, draws, cursor questions, and the redraw the host makes after an
-// event that asks for one.
+// protocol, draws, cursor questions, idle time, and the redraw the host makes
+// after a non-drawing event that asks for one (PF_EO_UPDATE_NOW, or
+// PF_InvalidateRect, which the host honours only in a non-drawing event).
 #pragma once
 
 #include "host/ae_event.h"
@@ -38,11 +39,16 @@ public:
     // Sends PF_Cmd_EVENT with `event`; the effect's changes to it stay in it.
     PF_Err send(PF_EventExtra& event);
 
-    PF_Err draw();
+    // A draw of the control; `inFlags` as the host sets them (PF_EI_DONT_DRAW:
+    // the effect must not draw).
+    PF_Err draw(PF_EventInFlags inFlags = PF_EI_NONE);
     // The host's idle time: when the control was invalidated since its last
     // draw began (PF_InvalidateRect is a lazy redraw), it is drawn again.
     // Returns whether it was; `err` receives that draw's result.
     bool redrawIfInvalidated(PF_Err* err = nullptr);
+    // PF_Event_IDLE: a context is open and nothing is happening. Like the
+    // other non-drawing events, a redraw follows when the effect asks for one.
+    PF_Err idle();
     // Mouse down at (x, y) in control pixels. If the effect sets send_drag, the
     // host remembers the click's continue_refcon for the drags that follow.
     PF_Err click(int x, int y);

@@ -21,6 +21,7 @@ namespace {
 Host* gHost = nullptr;
 std::function<void(const std::vector<std::string>&)> gViolationsLeft;
 char gEffectToken;  // the effect reference handed to the module points here
+thread_local PF_EventType tEvent = -1;  // the event of the PF_Cmd_EVENT in progress on this thread
 thread_local PF_Cmd tCommand = -1;  // the command in progress on this thread (renders may run on several)
 thread_local PF_ProgPtr tInstance = nullptr;  // the instance sendAs addresses; null: the first
 
@@ -376,6 +377,8 @@ PF_Err Host::callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutDat
 }
 
 PF_Cmd Host::commandInProgress() const { return tCommand; }
+PF_EventType Host::eventInProgress() const { return tEvent; }
+void Host::setEventInProgress(PF_EventType type) { tEvent = type; }
 
 // ---- parameters ----------------------------------------------------------------------------------
 int Host::paramCount() const {
@@ -576,6 +579,11 @@ std::vector<std::string> Host::outstandingSuites() const {
 // ---- invalidations ----------------------------------------------------------------------------------
 void Host::recordInvalidation(PF_ContextH context, const PF_Rect* rect) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (tCommand == PF_Cmd_EVENT && tEvent == PF_Event_DRAW) {
+        // "Only valid while handling a non-drawing event": the host ignores it.
+        violation("PF_InvalidateRect during PF_Event_DRAW, where the host ignores it");
+        return;
+    }
     Invalidation entry;
     entry.context = context;
     entry.whole = rect == nullptr;

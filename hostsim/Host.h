@@ -103,14 +103,17 @@ public:
     // The input layer as the instance sees it (the shared one unless it has its own).
     PF_EffectWorld inputLayerOf(PF_ProgPtr instance) const;
 
-    // ---- what a layer shows ("PF Param Utils Suite" v3, ParamUtils.cpp) -------
-    // PF_GetCurrentState of the input layer: a value derived from the layer's
-    // pixels, its size and the time span asked about, equal for the same
-    // content and span on every thread, different when either changes. In
+    // ---- what the inputs show ("PF Param Utils Suite" v3, ParamUtils.cpp) -----
+    // PF_GetCurrentState, as the host's guide describes it: every non-layer
+    // parameter's value (ownParamsState) and, where the index given is a layer
+    // parameter's, that layer (layerState: its pixels and size), over the time
+    // span asked about; equal for the same values, content and span on every
+    // thread and command, different when any of them changes. In
     // PF_Cmd_UPDATE_PARAMS_UI it is a fresh random value, as the host's is.
     // `code` makes every call fail with it (0: they work again).
     void failCurrentState(PF_Err code);
     PF_State layerState(PF_ProgPtr instance, const A_Time& start, const A_Time& duration) const;
+    PF_State ownParamsState(const A_Time& start, const A_Time& duration) const;
     PF_Err getCurrentState(PF_ProgPtr ref, PF_ParamIndex index, const A_Time* start, const A_Time* duration,
                            PF_State* state);
     // PF_GetCurrentState calls so far.
@@ -145,7 +148,8 @@ public:
     void keepService(std::shared_ptr<void> service) { services_.push_back(std::move(service)); }
 
     // PF_InvalidateRect calls ("PF AE App Suite"), in order; `whole` when no
-    // rectangle was given.
+    // rectangle was given. The host honours them only in a non-drawing event:
+    // one made during PF_Event_DRAW is a violation and is not recorded.
     struct Invalidation {
         PF_ContextH context = nullptr;
         bool whole = false;
@@ -159,6 +163,10 @@ public:
 
     // The command in progress on the calling thread (-1 when none).
     PF_Cmd commandInProgress() const;
+    // The event of the PF_Cmd_EVENT in progress on the calling thread (-1 when
+    // none); EventSender sets it around each event it sends.
+    PF_EventType eventInProgress() const;
+    void setEventInProgress(PF_EventType type);
 
     // ---- smart rendering (SmartRender.cpp) -------------------------------------
     // PF_Cmd_SMART_PRE_RENDER for `request` at `bitdepth` (8, 16 or 32). What

@@ -133,6 +133,25 @@ PF_State Host::layerState(PF_ProgPtr instance, const A_Time& start, const A_Time
     return state;
 }
 
+PF_State Host::ownParamsState(const A_Time& start, const A_Time& duration) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Hasher low(3), high(4);
+    for (Hasher* h : {&low, &high}) {
+        h->addValue(start);
+        h->addValue(duration);
+        for (size_t i = 0; i < params_.size(); ++i) {
+            const PF_ParamDef& def = params_[i].def;
+            if (def.param_type == PF_Param_LAYER) continue;
+            h->addValue(i);
+            h->addValue(def.u);
+        }
+    }
+    PF_State state{};
+    const uint64_t words[2] = {low.value(), high.value()};
+    std::memcpy(state.reserved, words, sizeof(words));
+    return state;
+}
+
 PF_Err Host::getCurrentState(PF_ProgPtr ref, PF_ParamIndex index, const A_Time* start, const A_Time* duration,
                              PF_State* state) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -156,17 +175,18 @@ PF_Err Host::getCurrentState(PF_ProgPtr ref, PF_ParamIndex index, const A_Time* 
         std::memcpy(state->reserved, words, sizeof(words));
         return PF_Err_NONE;
     }
-    if (index != 0) {
-        // Another parameter: its value.
-        Hasher h(3);
-        h.addValue(params_[static_cast<size_t>(index)].def.u);
-        h.addValue(*start);
-        h.addValue(*duration);
-        const uint64_t words[2] = {h.value(), ~h.value()};
-        std::memcpy(state->reserved, words, sizeof(words));
-        return PF_Err_NONE;
+    // As the host's guide has it: every non-layer parameter's value is tested,
+    // and the layer parameter whose index is given; the state is not a hash of
+    // the effect's own output.
+    PF_State own = ownParamsState(*start, *duration);
+    if (params_[static_cast<size_t>(index)].def.param_type == PF_Param_LAYER) {
+        const PF_State layer = layerState(ref, *start, *duration);
+        for (size_t k = 0; k < 4; ++k) {
+            own.reserved[k] = static_cast<A_long>(static_cast<uint32_t>(own.reserved[k]) * 0x9e3779b1u ^
+                                                  static_cast<uint32_t>(layer.reserved[k]));
+        }
     }
-    *state = layerState(ref, *start, *duration);
+    *state = own;
     return PF_Err_NONE;
 }
 

@@ -11,6 +11,7 @@
 
 #include "render/BandRunner.h"
 #include "render/CpuKernels.h"
+#include "render/GridCounting.h"
 #include "render/Tables16Cache.h"
 #include "render/WorldOverlap.h"
 
@@ -131,6 +132,31 @@ void inBands(int count, long long workPerItem, const CpuRenderOptions& options, 
     runner.run(static_cast<int>(bands), threads, band);
 }
 
+// Runs row(y) for every row y of a frame `height` rows high and `width`
+// pixels wide, in bands. Where the input's histogram is counted in the pass
+// (options.counting), a band counts a row's grid points from the input row
+// just before row(y) reads it, and the input's rows below the frame are
+// counted once the bands are done.
+template <typename RowFn>
+void renderBands(const Rows& in, int width, int height, const CpuRenderOptions& options, const RowFn& row) {
+    GridCounting* const counting = options.counting;
+    if (!counting) {
+        inBands(height, width, options, [&row](int first, int end) {
+            for (int y = first; y < end; ++y) row(y);
+        });
+        return;
+    }
+    inBands(height, width, options, [&row, &in, counting](int first, int end) {
+        GridCounting::Bins bins;
+        for (int y = first; y < end; ++y) {
+            counting->countRow(y, in.row<const char>(y), bins);
+            row(y);
+        }
+        counting->add(bins);
+    });
+    counting->countRowsFrom(height);
+}
+
 template <typename Pixel, typename PixelFn>
 void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRenderOptions& options,
                 const PixelFn& pixelFn) {
@@ -139,13 +165,11 @@ void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRe
     const Rows in = rowsOf(input, size.width, size.height, sizeof(Pixel));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(Pixel));
     const int width = size.width;
-    inBands(size.height, width, options, [&in, &out, width, &pixelFn](int first, int end) {
+    renderBands(in, width, size.height, options, [&in, &out, width, &pixelFn](int y) {
         const PixelFn fn = pixelFn;  // a local copy: the stores below cannot alias it
-        for (int y = first; y < end; ++y) {
-            const Pixel* source = in.row<const Pixel>(y);
-            Pixel* target = out.row<Pixel>(y);
-            for (int x = 0; x < width; ++x) target[x] = fn(source[x]);
-        }
+        const Pixel* source = in.row<const Pixel>(y);
+        Pixel* target = out.row<Pixel>(y);
+        for (int x = 0; x < width; ++x) target[x] = fn(source[x]);
     });
 }
 
@@ -210,10 +234,8 @@ void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& inpu
     std::copy(tables.green, tables.green + 256, flat + 512);
     std::copy(tables.blue, tables.blue + 256, flat + 768);
     const CpuKernels& kernels = cpuKernels(options.simd);
-    inBands(size.height, width, options, [&in, &out, &flat, &kernels, width](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            kernels.bytesRow(flat, in.row<const uint8_t>(y), out.row<uint8_t>(y), width);
-        }
+    renderBands(in, width, size.height, options, [&in, &out, &flat, &kernels, width](int y) {
+        kernels.bytesRow(flat, in.row<const uint8_t>(y), out.row<uint8_t>(y), width);
     });
 }
 
@@ -256,10 +278,8 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
     const CpuKernels& kernels = cpuKernels(options.simd);
     const int width = size.width;
     const uint16_t* const table = kept->data();
-    inBands(size.height, width, options, [&in, &out, &kernels, table, width](int first, int end) {
-        for (int y = first; y < end; ++y) {
-            kernels.codesRow(table, in.row<const uint16_t>(y), out.row<uint16_t>(y), width);
-        }
+    renderBands(in, width, size.height, options, [&in, &out, &kernels, table, width](int y) {
+        kernels.codesRow(table, in.row<const uint16_t>(y), out.row<uint16_t>(y), width);
     });
 }
 
@@ -272,8 +292,8 @@ void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& 
     const FloatPlan plan = floatPlanFor(FrameMaps(settings));
     const CpuKernels& kernels = cpuKernels(options.simd);
     const int width = size.width;
-    inBands(size.height, width, options, [&in, &out, &plan, &kernels, width](int first, int end) {
-        for (int y = first; y < end; ++y) kernels.floatRow(plan, in.row<const float>(y), out.row<float>(y), width);
+    renderBands(in, width, size.height, options, [&in, &out, &plan, &kernels, width](int y) {
+        kernels.floatRow(plan, in.row<const float>(y), out.row<float>(y), width);
     });
 }
 

@@ -56,12 +56,18 @@ namespace Ombrix::Levels {
 constexpr long long kCpuMinPixelsPerThread = 1 << 17;
 
 class BandRunner;
+class GridCounting;
 
 struct CpuRenderOptions {
     int threads = 0;  // 0 or less: one per hardware thread
     long long minPixelsPerThread = kCpuMinPixelsPerThread;
     SimdLevel simd = activeSimdLevel();
     const BandRunner* bands = nullptr;  // null: the effect's own pool
+    // The input's histogram, counted in the pass: each band counts the grid
+    // points of a row just before the kernel reads that row, and the input's
+    // rows below the output after the bands. It must count the input world
+    // itself (GridCounting::counts). Null: nothing is counted.
+    GridCounting* counting = nullptr;
 };
 
 // One hardware thread per thread when `requested` is 0 or less; at least 1.

@@ -5,13 +5,19 @@
 #include "hostaccess/SuiteScope.h"
 #include "render/BandRunner.h"
 #include "render/CpuLevelsRenderer.h"
+#include "render/GridCounting.h"
 #include "render/RenderPath.h"
 
 namespace Ombrix::Levels {
 
 PF_Err renderCommandOnCpu(PF_InData* in_data, const SanitisedSettings& settings, PixelFormatCode depth,
-                          const PF_EffectWorld& input, PF_EffectWorld& output) {
+                          const PF_EffectWorld& input, PF_EffectWorld& output, GridCounting* counting) {
     CpuRenderOptions options;
+    if (counting && counting->counts(input)) {
+        options.counting = counting;
+    } else if (counting) {
+        counting->countAll();  // another world than the counted one: before any pixel is written
+    }
     options.threads = activeCpuThreads();
     // The host's worker threads where it offers them; the effect's own pool otherwise.
     std::optional<SuiteScope<PF_Iterate8Suite1>> iterate;

@@ -9,11 +9,13 @@
 
 namespace Ombrix::Levels {
 
+class GridCounting;
+
 // `input` and `output` are worlds of `depth` with pixels (the caller has
-// checked for empty layers and for the depth). Returns 0; failures are thrown
-// as int host codes.
+// checked for empty layers and for the depth). `counting` (null: none) is
+// counted in the render's pass where it counts `input`, else before the
+// render. Returns 0; failures are thrown as int host codes.
 PF_Err renderCommandOnCpu(PF_InData* in_data, const SanitisedSettings& settings, PixelFormatCode depth,
-                          const PF_EffectWorld& input,
-                          PF_EffectWorld& output);
+                          const PF_EffectWorld& input, PF_EffectWorld& output, GridCounting* counting);
 
 }  // namespace Ombrix::Levels

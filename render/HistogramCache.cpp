@@ -60,6 +60,11 @@ void HistogramCache::store(const HistogramKey& key, CachedHistogram histogram) {
     index_[key] = entries_.begin();
 }
 
+bool HistogramCache::holds(const HistogramKey& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return index_.count(key) != 0;
+}
+
 std::optional<CachedHistogram> HistogramCache::find(const HistogramKey& key) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = index_.find(key);

@@ -66,6 +66,8 @@ public:
     // Keeps `histogram` under `key` unless the entry there counted as many
     // points or more; the entry used longest ago goes when the cache is full.
     void store(const HistogramKey& key, CachedHistogram histogram);
+    // Whether an entry is kept under `key` (the entry's use is not recorded).
+    bool holds(const HistogramKey& key) const;
     // The entry under `key` (a copy), now the most recently used.
     std::optional<CachedHistogram> find(const HistogramKey& key);
     void clear();

@@ -3,6 +3,7 @@
 #include "params/ParamIndices.h"
 #include "render/CpuRenderCommand.h"
 #include "render/FrameHistogram.h"
+#include "render/GridCounting.h"
 #include "render/GpuRenderCommand.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderPath.h"
@@ -17,21 +18,18 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* 
     if (input->width < 0 || input->height < 0) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     FrameHistogram histogram(in_data, input->width, input->height);
     if (input->width == 0 || input->height == 0) {  // nothing to draw; the editor shows an empty histogram
-        histogram.count(*input, kPixelFormat8);
-        histogram.publish();
-        return PF_Err_NONE;
+        return histogram.render(*input, kPixelFormat8, 0, 0, [](GridCounting*) { return PF_Err_NONE; });
     }
     // PF_Cmd_RENDER carries 8-bit and 16-bit worlds only.
     const PixelFormatCode depth = frameDepth(in_data, *input, *output, nullptr);
     const SanitisedSettings settings = readLevelsSettings(in_data);  // once, before any pixel is written
-    histogram.count(*input, depth);
-    const PF_Err err = renderFrame(in_data, settings, *input, *output, depth, pass);
-    if (err == PF_Err_NONE) histogram.publish();
-    return err;
+    return histogram.render(*input, depth, 0, 0, [&](GridCounting* counting) {
+        return renderFrame(in_data, settings, *input, *output, depth, pass, counting);
+    });
 }
 
 PF_Err renderFrame(PF_InData* in_data, const SanitisedSettings& settings, PF_EffectWorld& inputWorld,
-                   PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
+                   PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass, GridCounting* counting) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
     const int width = input->width;
@@ -40,10 +38,11 @@ PF_Err renderFrame(PF_InData* in_data, const SanitisedSettings& settings, PF_Eff
     if (width == 0 || height == 0) return PF_Err_NONE;  // nothing to draw
 
     switch (activeRenderPath()) {
-        case RenderPath::Cpu: return renderCommandOnCpu(in_data, settings, depth, *input, *output);
+        case RenderPath::Cpu: return renderCommandOnCpu(in_data, settings, depth, *input, *output, counting);
         case RenderPath::Gpu:
             // Float frames are rendered by the CPU renderer on both paths (see RenderCommand.h).
-            if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, settings, depth, *input, *output);
+            if (depth == kPixelFormat32) return renderCommandOnCpu(in_data, settings, depth, *input, *output, counting);
+            if (counting) counting->countAll();  // before the pass writes a pixel (the output may be the input)
             return renderCommandOnGpu(settings, depth, *input, *output, overlapOf(*input, *output), pass);
         case RenderPath::None: break;
     }

@@ -8,8 +8,8 @@
 // could not be promised on a GPU, and the CPU renderer is exact.
 //
 // Every frame also counts the input layer's histogram for the histogram editor
-// before it is drawn, and keeps it once the frame has rendered
-// (FrameHistogram.h).
+// (on the CPU renderer in its pass, on the GPU path before the pass), and
+// keeps it once the frame has rendered (FrameHistogram.h).
 #pragma once
 
 #include "host/ae_effect.h"
@@ -18,6 +18,7 @@
 
 namespace Ombrix::Levels {
 
+class GridCounting;
 class LevelsPass;
 
 // Returns 0 on success; host failures are thrown as int codes. `pass` is the
@@ -28,8 +29,9 @@ PF_Err renderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* para
                      LevelsPass* pass);
 
 // One frame of a known depth (both worlds checked) on the active path, with
-// the settings the command read once for the frame.
+// the settings the command read once for the frame. `counting` (null: none)
+// is counted before the frame is written, or in the CPU renderer's pass.
 PF_Err renderFrame(PF_InData* in_data, const SanitisedSettings& settings, PF_EffectWorld& input, PF_EffectWorld& output,
-                   PixelFormatCode depth, LevelsPass* pass);
+                   PixelFormatCode depth, LevelsPass* pass, GridCounting* counting);
 
 }  // namespace Ombrix::Levels

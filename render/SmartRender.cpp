@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 
 #include "params/LiveCount.h"
 #include "params/ParamIndices.h"
@@ -134,13 +133,14 @@ void fillAround(PF_EffectWorld& output, int width, int height, const PF_LRect& s
 
 // The output of a smart render from its checked-out input.
 PF_Err renderResult(PF_InData* in_data, const SanitisedSettings& settings, const PreRenderData& record,
-                    PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass) {
+                    PF_EffectWorld& inputWorld, PF_EffectWorld& outputWorld, PixelFormatCode depth, LevelsPass* pass,
+                    GridCounting* counting) {
     PF_EffectWorld* input = &inputWorld;
     PF_EffectWorld* output = &outputWorld;
     const PF_LRect& in = record.inputRect;
     const PF_LRect& out = record.resultRect;
     if (in.left == out.left && in.top == out.top && in.right == out.right && in.bottom == out.bottom) {
-        return renderFrame(in_data, settings, *input, *output, depth, pass);
+        return renderFrame(in_data, settings, *input, *output, depth, pass, counting);
     }
     // The output reaches past the input: transparent there, as it maps. Only
     // the result rectangle is written, however large the host's world is.
@@ -159,7 +159,7 @@ PF_Err renderResult(PF_InData* in_data, const SanitisedSettings& settings, const
         // The input's part first: a refusal there leaves the output untouched.
         PF_EffectWorld from = part(*input, both.left - in.left, both.top - in.top, width, height, pixelBytes);
         PF_EffectWorld to = part(*output, both.left - out.left, both.top - out.top, width, height, pixelBytes);
-        const PF_Err drawn = renderFrame(in_data, settings, from, to, depth, pass);
+        const PF_Err drawn = renderFrame(in_data, settings, from, to, depth, pass, counting);
         if (drawn != PF_Err_NONE) return drawn;
         rendered = PF_LRect{both.left - out.left, both.top - out.top, both.left - out.left + width,
                             both.top - out.top + height};
@@ -233,14 +233,14 @@ PF_Err smartRender(PF_InData* in_data, PF_SmartRenderExtra* extra, LevelsPass* p
     // anything is written.
     const SanitisedSettings settings = readLevelsSettings(in_data);
     // A host that did not say how large the layer is gives no grid to count on.
-    std::optional<FrameHistogram> histogram;
-    if (record->layerWidth > 0 && record->layerHeight > 0) {
-        histogram.emplace(in_data, record->layerWidth, record->layerHeight);
-        histogram->count(*input, depth, record->inputRect.left, record->inputRect.top);
+    if (record->layerWidth <= 0 || record->layerHeight <= 0) {
+        return renderResult(in_data, settings, *record, *input, *output, depth, pass, nullptr);
     }
-    const PF_Err rendered = renderResult(in_data, settings, *record, *input, *output, depth, pass);
-    if (rendered == PF_Err_NONE && histogram) histogram->publish();
-    return rendered;
+    FrameHistogram histogram(in_data, record->layerWidth, record->layerHeight);
+    return histogram.render(*input, depth, record->inputRect.left, record->inputRect.top,
+                            [&](GridCounting* counting) {
+                                return renderResult(in_data, settings, *record, *input, *output, depth, pass, counting);
+                            });
 }
 
 }  // namespace Ombrix::Levels

@@ -326,8 +326,9 @@ protected:
         host->setInputLayer(layer.def());
         host->callAs(PF_Cmd_RENDER, [&](PF_InData* in, PF_OutData*) {
             FrameHistogram histogram(in, layer.width(), layer.height());
-            histogram.count(*layer.def(), depthOf(layer.format()));
-            if (rendered) histogram.publish();
+            histogram.render(*layer.def(), depthOf(layer.format()), 0, 0, [rendered](GridCounting*) {
+                return rendered ? PF_Err_NONE : PF_Err_INTERNAL_STRUCT_DAMAGED;
+            });
             return PF_Err_NONE;
         });
     }

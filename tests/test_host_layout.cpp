@@ -344,6 +344,8 @@ TEST(HostValues, Events) {
         VALUE(PF_EO_ALWAYS_UPDATE, 2, R),
         VALUE(PF_EO_NEVER_UPDATE, 4, R),
         VALUE(PF_EO_UPDATE_NOW, 8, S),
+        VALUE(PF_EI_NONE, 0, R),
+        VALUE(PF_EI_DONT_DRAW, 1, R),
         VALUE(PF_Cursor_CUSTOM, -1, R),
         VALUE(PF_Cursor_NONE, 0, R),
         VALUE(PF_Cursor_ARROW, 1, R),

@@ -9,6 +9,7 @@
 #include "ui/GammaMapping.h"
 #include "render/HistogramCache.h"
 #include "ui/ControlInvalidation.h"
+#include "ui/OwnSettingsDigest.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -31,6 +32,10 @@ double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
 PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                PF_EventExtra* event_extra) {
     if (event_extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
+    if (event_extra->evt_in_flags & PF_EI_DONT_DRAW) {  // the host asks for no drawing now
+        event_extra->evt_out_flags = PF_EO_HANDLED_EVENT;
+        return PF_Err_NONE;
+    }
     const int popup = channelValue(params);
     // The handles show one channel's parameters: without a valid channel there
     // is nothing to show them from.
@@ -39,33 +44,47 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
     // What the layer shows now, asked before anything else: the only host
     // call of the lookup, made with no lock of ours held.
     const std::optional<HistogramKey> key = histogramKeyFor(in_data);
-    std::optional<CachedHistogram> found;
-    if (key) found = histogramCache().find(*key);
+    const uint64_t ownSettings = ownSettingsDigest(params);
+    static const ChannelHistograms kNone;
+    const ChannelHistograms* histogram = &kNone;  // without a key: no histogram
     HistogramLook look = HistogramLook::Current;
-    if (found) {
-        shownHistogram_ = std::move(found->counts);
-        poll_.found();
-    } else {
-        look = HistogramLook::Pending;
-        if (shownHistogram_.red.empty()) shownHistogram_.clear();  // never had one: an empty histogram
+    if (key) {
+        if (std::optional<CachedHistogram> found = histogramCache().find(*key)) {
+            shown_.counts = std::move(found->counts);
+            shown_.any = true;
+            shown_.time = key->time;
+            shown_.timeScale = key->timeScale;
+            shown_.ownSettings = ownSettings;
+            poll_.found();
+        } else {
+            // Only the effect's own settings changed since the shown histogram:
+            // the input is the same, so its bars stay as they are.
+            const bool ownChangeOnly = shown_.any && shown_.time == key->time &&
+                                       shown_.timeScale == key->timeScale && shown_.ownSettings != ownSettings;
+            if (!ownChangeOnly) look = HistogramLook::Pending;
+            poll_.missed(*key, HistogramPoll::Clock::now());
+        }
+        histogram = &shown_.counts;
     }
 
     {
         EffectCanvas canvas(in_data, out_data, event_extra);
         layout_ = EditorLayout(canvas.frameRect());
         view_.channel = popup;
-        drawEditor(canvas, params, shownHistogram_, look);
-    }
-
-    // Without a key there is nothing a render could bring.
-    if (!found && key && poll_.keepAsking(*key, HistogramPoll::Clock::now())) {
-        try {
-            invalidateControl(in_data, event_extra);
-        } catch (int) {  // a host without the application suite shows what it has
-        }
+        drawEditor(canvas, params, *histogram, look);
     }
     event_extra->evt_out_flags = PF_EO_HANDLED_EVENT;
     return PF_Err_NONE;
+}
+
+void HistogramEditor::pollForRender(PF_InData* in_data, PF_EventExtra* event_extra) {
+    const std::optional<HistogramKey> key = poll_.awaited(HistogramPoll::Clock::now());
+    if (!key || !histogramCache().holds(*key)) return;
+    poll_.redrawAsked();
+    try {
+        invalidateControl(in_data, event_extra);
+    } catch (int) {  // a host without the application suite shows what it has
+    }
 }
 
 void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,

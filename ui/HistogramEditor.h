@@ -8,9 +8,16 @@
 // The draw never checks out the layer (the UI thread must not render): the
 // histogram comes from the renders, through the process's histogram cache
 // (render/HistogramCache.h), under the key of what the layer shows at the
-// panel's time. Until a render of that key has counted it, the editor shows
-// the last histogram it showed, dimmed (HistogramLook::Pending), or an empty
-// histogram if it never showed one, and polls (HistogramPoll.h).
+// panel's time. The host's key changes with the effect's own parameters too,
+// which do not change the input; so the editor remembers, beside the
+// histogram it last showed, the time and the digest of the own settings
+// (OwnSettingsDigest.h) at which it found it. Until a render of the key has
+// counted it, a draw shows that histogram:
+//   - undimmed, when only the own settings changed (same time, other digest);
+//   - dimmed (HistogramLook::Pending), when the layer or the time changed;
+//   - as an empty histogram, when the editor never found one;
+// and the idle and cursor events poll the cache for the key (HistogramPoll.h).
+// Without a key (the host cannot say what the layer shows) it shows none.
 #pragma once
 
 #include <array>
@@ -63,9 +70,13 @@ private:
     void drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
                     HistogramLook look);
 
+    // PF_Event_IDLE and PF_Event_ADJUST_CURSOR, while a draw waits for a
+    // render: once the cache holds the key, the control is invalidated.
+    void pollForRender(PF_InData* in_data, PF_EventExtra* event_extra);
+
     void onClick(PF_EventExtra* event_extra);
     void onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
-    void onAdjustCursor(PF_EventExtra* event_extra);
+    void onAdjustCursor(PF_InData* in_data, PF_EventExtra* event_extra);
 
     // Point tests on the last draw: the histogram or its mode buttons (not in
     // the alpha view, which has one mode), and one handle.
@@ -77,7 +88,15 @@ private:
     std::array<EditorHandle, kHandleCount> handles_{};
     HistogramView view_;
     EditorLayout layout_;
-    ChannelHistograms shownHistogram_;  // the last histogram a draw found; empty until one did
+    // The last histogram a draw found, and the frame and own settings it found it at.
+    struct Shown {
+        ChannelHistograms counts;  // empty until a draw found one
+        bool any = false;
+        A_long time = 0;
+        A_u_long timeScale = 0;
+        uint64_t ownSettings = 0;
+    };
+    Shown shown_;
     HistogramPoll poll_;
 };
 

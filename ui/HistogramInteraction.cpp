@@ -40,7 +40,8 @@ PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF
             case PF_Event_DO_CLICK: onClick(event_extra); return PF_Err_NONE;
             case PF_Event_DRAG: onDrag(in_data, params, event_extra); return PF_Err_NONE;
             case PF_Event_DRAW: return onDraw(in_data, out_data, params, event_extra);
-            case PF_Event_ADJUST_CURSOR: onAdjustCursor(event_extra); return PF_Err_NONE;
+            case PF_Event_ADJUST_CURSOR: onAdjustCursor(in_data, event_extra); return PF_Err_NONE;
+            case PF_Event_IDLE: pollForRender(in_data, event_extra); return PF_Err_NONE;
             default: return PF_Err_NONE;
         }
     } catch (...) {
@@ -90,15 +91,16 @@ void HistogramEditor::onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_Event
     event_extra->evt_out_flags |= kHandledAndRedraw;
 }
 
-void HistogramEditor::onAdjustCursor(PF_EventExtra* event_extra) {
+void HistogramEditor::onAdjustCursor(PF_InData* in_data, PF_EventExtra* event_extra) {
     if (event_extra->effect_win.area != PF_EA_CONTROL) return;
+    pollForRender(in_data, event_extra);
     PF_AdjustCursorEventInfo& cursor = event_extra->u.adjust_cursor;
     const float x = static_cast<float>(cursor.screen_point.h);
     const float y = static_cast<float>(cursor.screen_point.v);
     bool hit = hitsPanel(x, y) || strictlyInside(view_.scaleThumb, x, y);
     for (int k = 0; k < kHandleCount && !hit; ++k) hit = hitsHandle(handles_[static_cast<size_t>(k)], x, y);
     if (hit) cursor.set_cursor = PF_Cursor_FINGER_POINTER;
-    event_extra->evt_out_flags |= kHandledAndRedraw;
+    event_extra->evt_out_flags |= PF_EO_HANDLED_EVENT;  // a cursor changes nothing the control shows
 }
 
 void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]) {

@@ -1,13 +1,17 @@
-// While the editor waits for a render of the frame it shows, each draw asks
-// the host for another (PF_InvalidateRect is a lazy redraw), so the histogram
-// appears once a render thread has counted it. The asking stops after
-// kPatience without a render of that key (the host may never render the
-// frame: a frame served from its own cache, a panel left open on a paused
-// comp) and starts again with the next draw that finds nothing, which comes
-// only from another event once the editor has stopped asking.
+// While the editor waits for a render of the frame it shows (a draw missed its
+// key in the histogram cache), the non-drawing events the host sends anyway
+// (idle time, cursor moves) look the key up and, once a render has counted
+// it, ask for one redraw: a draw cannot ask for the next one, since the host
+// honours PF_InvalidateRect only in a non-drawing event. The waiting ends
+// after kPatience without a render of that key (the host may never render
+// the frame: a frame served from its own cache, a panel left open on a
+// paused composition) and starts again with the next draw that misses.
+//
+// Times come from the caller, so the rules can be held against any clock.
 #pragma once
 
 #include <chrono>
+#include <optional>
 
 #include "render/HistogramCache.h"
 
@@ -18,12 +22,17 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kPatience{2000};
 
-    // A draw found its histogram: nothing to wait for.
+    // A draw found the histogram of its key: nothing to wait for.
     void found() { waiting_ = false; }
-    // A draw at `now` found nothing under `key`: true while the editor should
-    // ask for another draw. A new key starts a new wait.
-    bool keepAsking(const HistogramKey& key, Clock::time_point now);
-    bool waiting() const { return waiting_; }
+    // A draw at `now` missed `key`: the editor waits for it. A new key, or a
+    // key it had stopped waiting for, starts a new wait of kPatience.
+    void missed(const HistogramKey& key, Clock::time_point now);
+    // A non-drawing event at `now`: the key to look for while the editor
+    // waits, none otherwise. A wait past kPatience ends here.
+    std::optional<HistogramKey> awaited(Clock::time_point now);
+    // The key's histogram is in the cache and a redraw has been asked for:
+    // the draw will find it, so the wait ends.
+    void redrawAsked() { waiting_ = false; }
 
 private:
     bool waiting_ = false;
