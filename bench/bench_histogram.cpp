@@ -1,17 +1,25 @@
-// What counting the editor's histogram adds to a render, side by side in one
-// run, 8-bit frames on the CPU renderer on one thread (so the ratio is per
-// frame, not spread over cores):
+// What counting the editor's histogram adds to a render, 8-bit frames on the
+// CPU renderer on one thread (so the ratio is per frame, not spread over
+// cores), at the active instruction-set level (the widest the CPU has unless
+// ZANTH_LEVELS_SIMD says otherwise; the label names it):
 //  - Render: the CPU renderer over the frame, every map with a gamma;
-//  - RenderAndCount: the same plus the histogram a render counts (the grid of
-//    at most 256 x 256 points, four 256-bin histograms), as FrameHistogram does
-//    when the cache does not hold the frame's key yet;
+//  - RenderCountingInPass: the same, counting the histogram's grid rows in
+//    the bands that render them (as a render whose key the cache does not
+//    hold yet does);
+//  - CountThenRender: the grid counted apart from the render, then the render;
 //  - CountOnly: the counting alone.
 // A render whose key the cache holds counts nothing: its cost is Render.
+// CountingCost runs Render and RenderCountingInPass alternately in one
+// benchmark and reports the best frame of each and their ratio.
 // Milliseconds per frame, wall clock.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "hostsim/World.h"
 #include "render/CpuLevelsRenderer.h"
+#include "render/GridCounting.h"
 #include "render/HistogramSampling.h"
 
 namespace {
@@ -41,35 +49,67 @@ LevelsSettings gammaEverywhere() {
     return settings;
 }
 
-enum class Work { Render, RenderAndCount, CountOnly };
+enum class Work { Render, RenderCountingInPass, CountThenRender, CountOnly };
 
-void run(benchmark::State& state, Work work) {
-    const int width = static_cast<int>(state.range(0));
-    const int height = static_cast<int>(state.range(1));
-    const hostsim::World input = picture(width, height);
-    hostsim::World output(width, height, PF_PixelFormat_ARGB32, 16);
-    const LevelsSettings settings = gammaEverywhere();
-    CpuRenderOptions oneThread;
-    oneThread.threads = 1;
-    ChannelHistograms counts;
-    for (auto _ : state) {
-        if (work != Work::Render) {
-            const HistogramGrid grid(width, height);
-            benchmark::DoNotOptimize(countLayerHistogram(grid, *input.def(), kPixelFormat8, 0, 0, counts));
-        }
+struct Frame {
+    Frame(int w, int h) : width(w), height(h), input(picture(w, h)), output(w, h, PF_PixelFormat_ARGB32, 16) {}
+    void run(Work work) {
+        CpuRenderOptions oneThread;
+        oneThread.threads = 1;
+        const HistogramGrid grid(width, height);
+        GridCounting counting(grid, *input.def(), kPixelFormat8, 0, 0);
+        if (work == Work::CountThenRender || work == Work::CountOnly) counting.countAll();
+        if (work == Work::RenderCountingInPass) oneThread.counting = &counting;
         if (work != Work::CountOnly) renderLevels8(settings, *input.def(), *output.def(), oneThread);
+        benchmark::DoNotOptimize(counting.pointsCounted());
         benchmark::ClobberMemory();
     }
+    int width, height;
+    hostsim::World input;
+    hostsim::World output;
+    SanitisedSettings settings{gammaEverywhere()};
+};
+
+void run(benchmark::State& state, Work work) {
+    Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    state.SetLabel(simdLevelName(activeSimdLevel()));
+    for (auto _ : state) frame.run(work);
 }
 
 void Render(benchmark::State& state) { run(state, Work::Render); }
-void RenderAndCount(benchmark::State& state) { run(state, Work::RenderAndCount); }
+void RenderCountingInPass(benchmark::State& state) { run(state, Work::RenderCountingInPass); }
+void CountThenRender(benchmark::State& state) { run(state, Work::CountThenRender); }
 void CountOnly(benchmark::State& state) { run(state, Work::CountOnly); }
+
+// Both works alternately, so a noisy machine slows both alike.
+void CountingCost(benchmark::State& state) {
+    Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    state.SetLabel(simdLevelName(activeSimdLevel()));
+    using Clock = std::chrono::steady_clock;
+    double plain = 1e30, counting = 1e30, apart = 1e30;
+    const auto timed = [&frame](Work work) {
+        const Clock::time_point start = Clock::now();
+        frame.run(work);
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
+    for (auto _ : state) {
+        plain = std::min(plain, timed(Work::Render));
+        counting = std::min(counting, timed(Work::RenderCountingInPass));
+        apart = std::min(apart, timed(Work::CountThenRender));
+    }
+    state.counters["render_ms"] = plain;
+    state.counters["in_pass_ms"] = counting;
+    state.counters["apart_ms"] = apart;
+    state.counters["in_pass_ratio"] = counting / plain;
+    state.counters["apart_ratio"] = apart / plain;
+}
 
 #define FRAMES(name) BENCHMARK(name)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)->UseRealTime()
 FRAMES(Render);
-FRAMES(RenderAndCount);
+FRAMES(RenderCountingInPass);
+FRAMES(CountThenRender);
 FRAMES(CountOnly);
+BENCHMARK(CountingCost)->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "render/GridCounting.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace Ombrix::Levels {
 
@@ -32,59 +33,107 @@ bool GridCounting::counts(const PF_EffectWorld& world) const {
            world.width == width_ && world.height == height_;
 }
 
-void GridCounting::countGridRow(const void* row, int weight, Bins& bins) const {
-    const auto bin = [&bins, weight](uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
-        bins.alpha[a] += static_cast<uint32_t>(weight);
-        bins.red[r] += static_cast<uint32_t>(weight);
-        bins.green[g] += static_cast<uint32_t>(weight);
-        bins.blue[b] += static_cast<uint32_t>(weight);
+namespace {
+
+using Set = uint32_t[4][ChannelHistograms::kBins];
+
+// Counts the points at `columns` of one row into `bins`, two points at a
+// time, one lane each; binsOf(pixels, column, a, r, g, b) gives a point's bins.
+template <typename BinsOf>
+void countColumns(const char* pixels, const std::vector<int>& columns, uint32_t weight, GridCounting::Bins& bins,
+                  const BinsOf& binsOf) {
+    static_assert(GridCounting::Bins::kLanes == 2, "two points at a time");
+    Set& first = bins.lanes[0].channels;
+    Set& second = bins.lanes[1].channels;
+    const auto one = [pixels, weight, &binsOf](Set& set, int column) {
+        unsigned a, r, g, b;
+        binsOf(pixels, column, a, r, g, b);
+        set[GridCounting::Bins::kAlpha][a] += weight;
+        set[GridCounting::Bins::kRed][r] += weight;
+        set[GridCounting::Bins::kGreen][g] += weight;
+        set[GridCounting::Bins::kBlue][b] += weight;
     };
+    const int* at = columns.data();
+    const size_t n = columns.size();
+    size_t k = 0;
+    for (; k + 2 <= n; k += 2) {
+        one(first, at[k]);
+        one(second, at[k + 1]);
+    }
+    if (k < n) one(first, at[k]);
+}
+
+// 8-bit pixels: one load a point, the channels taken from the word (alpha,
+// red, green, blue from the low byte up).
+struct Bins8 {
+    void operator()(const char* pixels, int column, unsigned& a, unsigned& r, unsigned& g, unsigned& b) const {
+        uint32_t v;
+        std::memcpy(&v, pixels + static_cast<std::ptrdiff_t>(column) * 4, 4);
+        a = v & 0xFF;
+        r = (v >> 8) & 0xFF;
+        g = (v >> 16) & 0xFF;
+        b = v >> 24;
+    }
+};
+
+struct Bins16 {
+    void operator()(const char* pixels, int column, unsigned& a, unsigned& r, unsigned& g, unsigned& b) const {
+        const PF_Pixel16& p = reinterpret_cast<const PF_Pixel16*>(pixels)[column];
+        a = histogramBin16(p.alpha), r = histogramBin16(p.red), g = histogramBin16(p.green), b = histogramBin16(p.blue);
+    }
+};
+
+struct BinsFloat {
+    void operator()(const char* pixels, int column, unsigned& a, unsigned& r, unsigned& g, unsigned& b) const {
+        const PF_PixelFloat& p = reinterpret_cast<const PF_PixelFloat*>(pixels)[column];
+        a = histogramBinFloat(p.alpha), r = histogramBinFloat(p.red), g = histogramBinFloat(p.green),
+        b = histogramBinFloat(p.blue);
+    }
+};
+
+}  // namespace
+
+void GridCounting::countGridRow(const void* row, int weight, Bins& bins) const {
+    const auto* pixels = static_cast<const char*>(row);
+    const auto w = static_cast<uint32_t>(weight);
     switch (depth_) {
         case kPixelFormat8:
-            for (const int column : columns_) {
-                const PF_Pixel8& p = static_cast<const PF_Pixel8*>(row)[column];
-                bin(p.alpha, p.red, p.green, p.blue);
-            }
+            countColumns(pixels, columns_, w, bins, Bins8());
             break;
         case kPixelFormat16:
-            for (const int column : columns_) {
-                const PF_Pixel16& p = static_cast<const PF_Pixel16*>(row)[column];
-                bin(histogramBin16(p.alpha), histogramBin16(p.red), histogramBin16(p.green), histogramBin16(p.blue));
-            }
+            countColumns(pixels, columns_, w, bins, Bins16());
             break;
         case kPixelFormat32:
-            for (const int column : columns_) {
-                const PF_PixelFloat& p = static_cast<const PF_PixelFloat*>(row)[column];
-                bin(histogramBinFloat(p.alpha), histogramBinFloat(p.red), histogramBinFloat(p.green),
-                    histogramBinFloat(p.blue));
-            }
+            countColumns(pixels, columns_, w, bins, BinsFloat());
             break;
     }
 }
 
 void GridCounting::add(const Bins& bins) {
     long long points = 0;
-    for (const uint32_t n : bins.alpha) points += n;  // every point counts once in each channel
+    Bins::Channel channels[] = {Bins::kAlpha, Bins::kRed, Bins::kGreen, Bins::kBlue};
     std::lock_guard<std::mutex> lock(mutex_);
-    for (int k = 0; k < ChannelHistograms::kBins; ++k) {
-        total_.alpha[k] += bins.alpha[k];
-        total_.red[k] += bins.red[k];
-        total_.green[k] += bins.green[k];
-        total_.blue[k] += bins.blue[k];
+    for (int lane = 0; lane < Bins::kLanes; ++lane) {
+        for (const Bins::Channel c : channels) {
+            for (int k = 0; k < ChannelHistograms::kBins; ++k) total_[c][k] += bins.lanes[lane].channels[c][k];
+        }
+        for (const uint32_t n : bins.lanes[lane].channels[Bins::kAlpha])
+            points += n;  // a point counts once per channel
     }
     pointsCounted_ += points;
 }
 
 void GridCounting::countRowsFrom(int first) {
     Bins bins;
-    for (int y = std::max(first, 0); y < height_; ++y) countRow(y, base_ + static_cast<std::ptrdiff_t>(y) * rowbytes_, bins);
+    for (int y = std::max(first, 0); y < height_; ++y)
+        countRow(y, base_ + static_cast<std::ptrdiff_t>(y) * rowbytes_, bins);
     add(bins);
 }
 
 void GridCounting::countAll() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        total_ = Bins();
+        std::memset(total_, 0, sizeof(total_));
         pointsCounted_ = 0;
     }
     countRowsFrom(0);
@@ -94,11 +143,12 @@ ChannelHistograms GridCounting::histograms() const {
     ChannelHistograms out;
     out.clear();
     std::lock_guard<std::mutex> lock(mutex_);
-    for (int k = 0; k < ChannelHistograms::kBins; ++k) {
-        out.alpha[static_cast<size_t>(k)] = static_cast<int32_t>(total_.alpha[k]);
-        out.red[static_cast<size_t>(k)] = static_cast<int32_t>(total_.red[k]);
-        out.green[static_cast<size_t>(k)] = static_cast<int32_t>(total_.green[k]);
-        out.blue[static_cast<size_t>(k)] = static_cast<int32_t>(total_.blue[k]);
+    const auto& set = total_;
+    for (size_t k = 0; k < static_cast<size_t>(ChannelHistograms::kBins); ++k) {
+        out.alpha[k] = static_cast<int32_t>(set[Bins::kAlpha][k]);
+        out.red[k] = static_cast<int32_t>(set[Bins::kRed][k]);
+        out.green[k] = static_cast<int32_t>(set[Bins::kGreen][k]);
+        out.blue[k] = static_cast<int32_t>(set[Bins::kBlue][k]);
     }
     return out;
 }

@@ -21,12 +21,20 @@ namespace Ombrix::Levels {
 
 class GridCounting {
 public:
-    // One thread's counts, zero to begin with.
+    // One thread's counts, zero to begin with: neighbouring points count into
+    // kLanes separate sets (merged by add), so a run of equal values (an
+    // opaque alpha) does not wait on its own last increment at every point.
     struct Bins {
-        uint32_t alpha[ChannelHistograms::kBins] = {};
-        uint32_t red[ChannelHistograms::kBins] = {};
-        uint32_t green[ChannelHistograms::kBins] = {};
-        uint32_t blue[ChannelHistograms::kBins] = {};
+        static constexpr int kLanes = 2;
+        enum Channel { kAlpha, kRed, kGreen, kBlue };
+        struct Lane {
+            uint32_t channels[4][ChannelHistograms::kBins];
+            // The next lane starts a cache line past 4 KB from this one: lanes
+            // exactly 4 KB apart would make the same bin of two lanes look
+            // like one address to the loads that follow a store.
+            uint32_t pad[16];
+        };
+        Lane lanes[kLanes] = {};
     };
 
     // The points of `grid` in `part`, a world of `depth` holding the layer's
@@ -67,12 +75,12 @@ private:
     int width_ = 0;
     int height_ = 0;
     PixelFormatCode depth_;
-    std::vector<int> columns_;        // the part's column under each grid column inside it
+    std::vector<int> columns_;          // the part's column under each grid column inside it
     std::vector<uint16_t> rowWeights_;  // per part row: how many grid rows take it
     int points_ = 0;
 
     mutable std::mutex mutex_;
-    Bins total_;
+    uint32_t total_[4][ChannelHistograms::kBins] = {};  // by Bins::Channel
     long long pointsCounted_ = 0;
 };
 

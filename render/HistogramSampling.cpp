@@ -32,19 +32,6 @@ int HistogramGrid::pointsWithin(int left, int top, int right, int bottom) const 
     return columns * rows;
 }
 
-uint8_t histogramBin16(A_u_short code) {
-    // Codes run 0..32768 (larger ones are taken as white); the bin is the code
-    // scaled to 0..255, rounded half up by adding half the divisor first.
-    constexpr unsigned kWhite = 32768u;
-    return static_cast<uint8_t>((std::min<unsigned>(code, kWhite) * 255u + kWhite / 2) / kWhite);
-}
-
-uint8_t histogramBinFloat(PF_FpShort value) {
-    if (!(value > 0.0f)) return 0;  // NaN and everything at or below 0
-    if (value >= 1.0f) return 255;
-    return static_cast<uint8_t>(std::lrint(value * 255.0f));
-}
-
 int countLayerHistogram(const HistogramGrid& grid, const PF_EffectWorld& part, PixelFormatCode depth, int left,
                         int top, ChannelHistograms& histograms) {
     GridCounting counting(grid, part, depth, left, top);

@@ -4,6 +4,10 @@
 // while they have the pixels (FrameHistogram.h); the editor only draws it.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
 #include "host/ae_effect.h"
 #include "render/ChannelHistograms.h"
 #include "render/WorldDepth.h"
@@ -41,8 +45,19 @@ private:
 // 8-bit bins of deeper channel values: 16-bit codes 0..32768 (above: white)
 // and float values 0..1 (NaN and below: 0; 1 and above: 255), rounded to the
 // nearest of 255 steps.
-uint8_t histogramBin16(A_u_short code);
-uint8_t histogramBinFloat(PF_FpShort value);
+inline uint8_t histogramBin16(A_u_short code) {
+    // Codes run 0..32768 (larger ones are taken as white); the bin is the code
+    // scaled to 0..255, rounded half up by adding half the divisor first.
+    constexpr unsigned kWhite = 32768u;
+    return static_cast<uint8_t>((std::min<unsigned>(code, kWhite) * 255u + kWhite / 2) / kWhite);
+}
+
+inline uint8_t histogramBinFloat(PF_FpShort value) {
+    if (!(value > 0.0f)) return 0;  // NaN and everything at or below 0
+    if (value >= 1.0f) return 255;
+    return static_cast<uint8_t>(std::lrint(value * 255.0f));
+}
+
 
 // Counts, into `histograms` (cleared first), every grid point whose layer pixel
 // lies in `part`: a world of `depth` holding the layer's pixels from

@@ -14,10 +14,13 @@
 #include <vector>
 
 #include "hostsim/World.h"
+#include "render/CpuLevelsRenderer.h"
 #include "render/FrameHistogram.h"
+#include "render/GridCounting.h"
 #include "render/HistogramCache.h"
 #include "render/HistogramSampling.h"
 #include "tests/HostFixture.h"
+#include "ui/HistogramPoll.h"
 
 namespace {
 
@@ -207,6 +210,43 @@ TEST(LayerHistogramPart, CountsOnlyThePointsInsideThePart) {
     EXPECT_EQ(got.alpha, want.alpha);
 }
 
+// The CPU renderer counts each grid row in the band that renders it: the
+// same counts as the whole layer counted apart, with bands on several threads,
+// an output shorter than the input (the rows below it counted after the
+// bands), a layer enlarged onto the grid (rows counted more than once) and a
+// frame rendered in place.
+TEST(CountingInThePass, GivesTheCountsOfTheLayer) {
+    const struct {
+        int w, h, outHeight;
+        PF_PixelFormat format;
+        bool inPlace;
+    } cases[] = {{1920, 1080, 1080, PF_PixelFormat_ARGB32, false}, {641, 359, 200, PF_PixelFormat_ARGB64, false},
+                 {17, 29, 29, PF_PixelFormat_ARGB128, true},       {1, 301, 301, PF_PixelFormat_ARGB32, true},
+                 {333, 211, 211, PF_PixelFormat_ARGB64, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.w) + " x " + ::testing::PrintToString(c.h));
+        hostsim::World layer = patterned(c.w, c.h, c.format);
+        const ModelCounts want = model(layer);
+        hostsim::World output(c.w, c.outHeight, c.format);
+        const HistogramGrid grid(c.w, c.h);
+        GridCounting counting(grid, *layer.def(), depthOf(c.format), 0, 0);
+        CpuRenderOptions options;
+        options.threads = 3;
+        options.minPixelsPerThread = 1;
+        options.counting = &counting;
+        LevelsSettings settings;
+        settings.composite.gamma = 2.0f;  // every value changes where it is written over
+        PF_EffectWorld* out = c.inPlace ? layer.def() : output.def();
+        switch (depthOf(c.format)) {
+            case kPixelFormat8: renderLevels8(settings, *layer.def(), *out, options); break;
+            case kPixelFormat16: renderLevels16(settings, *layer.def(), *out, options); break;
+            case kPixelFormat32: renderLevelsFloat(settings, *layer.def(), *out, options); break;
+        }
+        EXPECT_EQ(counting.pointsCounted(), grid.points());
+        expectEqualCounts(counting.histograms(), want);
+    }
+}
+
 // ---- the cache -------------------------------------------------------------------------------------
 
 HistogramKey keyOf(int n, A_long time = 0) {
@@ -376,6 +416,14 @@ TEST_F(FrameHistogramTest, AFailedRenderKeepsNothingAndAKnownKeyCountsNothing) {
     renderHistogram(layer, false);
     EXPECT_FALSE(lookUp());
     EXPECT_EQ(histogramCache().size(), 0u);
+    host->callAs(PF_Cmd_RENDER, [&](PF_InData* in, PF_OutData*) {  // a render that throws
+        FrameHistogram histogram(in, layer.width(), layer.height());
+        EXPECT_THROW(histogram.render(*layer.def(), kPixelFormat8, 0, 0,
+                                      [](GridCounting*) -> PF_Err { throw static_cast<int>(PF_Err_OUT_OF_MEMORY); }),
+                     int);
+        return PF_Err_NONE;
+    });
+    EXPECT_EQ(histogramCache().size(), 0u);
     renderHistogram(layer);
     EXPECT_EQ(histogramCache().size(), 1u);
     // The key is held whole: a second render of it counts nothing.
@@ -384,6 +432,45 @@ TEST_F(FrameHistogramTest, AFailedRenderKeepsNothingAndAKnownKeyCountsNothing) {
         EXPECT_TRUE(key && !histogramCache().wants(*key, HistogramGrid(200, 100).points()));
         return PF_Err_NONE;
     });
+}
+
+// A smart render of a part that holds none of the grid's points keeps no
+// entry: an entry of no points would stand for the frame's histogram.
+TEST_F(FrameHistogramTest, APartBetweenTheGridsPointsKeepsNothing) {
+    const hostsim::World layer = patterned(1000, 600, PF_PixelFormat_ARGB32);
+    const HistogramGrid grid(1000, 600);
+    int left = 0;
+    while (grid.pointsWithin(left, 0, left + 2, 600) != 0) ++left;  // two columns between the points
+    ASSERT_LT(left, 10);
+    PF_EffectWorld part = *layer.def();
+    part.data = reinterpret_cast<PF_PixelPtr>(reinterpret_cast<char*>(part.data) + left * 4);
+    part.width = 2;
+    host->setInputLayer(layer.def());
+    host->callAs(PF_Cmd_SMART_RENDER, [&](PF_InData* in, PF_OutData*) {
+        FrameHistogram histogram(in, layer.width(), layer.height());
+        EXPECT_EQ(histogram.render(part, kPixelFormat8, left, 0, [](GridCounting* counting) {
+            EXPECT_EQ(counting, nullptr);
+            return PF_Err_NONE;
+        }), PF_Err_NONE);
+        return PF_Err_NONE;
+    });
+    EXPECT_EQ(histogramCache().size(), 0u);
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// The key is the frame's: the host's state over the frame's own time and
+// duration, with that time.
+TEST_F(FrameHistogramTest, TheKeyCarriesTheFramesTime) {
+    host->inData().current_time = 7 * 1001;
+    host->callAs(PF_Cmd_RENDER, [](PF_InData* in, PF_OutData*) {
+        const std::optional<HistogramKey> key = histogramKeyFor(in);
+        EXPECT_TRUE(key);
+        if (!key) return PF_Err_NONE;
+        EXPECT_EQ(key->time, 7 * 1001);
+        EXPECT_EQ(key->timeScale, in->time_scale);
+        return PF_Err_NONE;
+    });
+    EXPECT_HOST_CLEAN(*host);
 }
 
 TEST_F(FrameHistogramTest, WithoutTheHostsStateThereIsNoKeyAndNothingIsKept) {
@@ -399,6 +486,30 @@ TEST_F(FrameHistogramTest, WithoutTheHostsStateThereIsNoKeyAndNothingIsKept) {
     host->failCurrentState(PF_Err_NONE);
     EXPECT_TRUE(host->outstandingSuites().empty());
     EXPECT_HOST_CLEAN(*host);
+}
+
+// ---- the editor's wait for a render -----------------------------------------------------------------
+
+TEST(HistogramPoll, WaitsForTheMissedKeyForTwoSecondsAndANewKeyStartsAgain) {
+    using std::chrono::milliseconds;
+    const HistogramPoll::Clock::time_point t0{};
+    HistogramPoll poll;
+    EXPECT_FALSE(poll.awaited(t0));  // nothing missed yet
+    poll.missed(keyOf(1), t0);
+    EXPECT_EQ(poll.awaited(t0 + milliseconds(1999)), keyOf(1));
+    poll.missed(keyOf(1), t0 + milliseconds(1500));  // the same key: the same wait
+    EXPECT_EQ(poll.awaited(t0 + milliseconds(2000)), keyOf(1));
+    poll.missed(keyOf(2), t0 + milliseconds(1900));  // a new key: a new wait
+    EXPECT_EQ(poll.awaited(t0 + milliseconds(3800)), keyOf(2));
+    EXPECT_FALSE(poll.awaited(t0 + milliseconds(3901)));  // given up
+    EXPECT_FALSE(poll.awaited(t0 + milliseconds(3902)));
+    poll.missed(keyOf(2), t0 + milliseconds(5000));  // the next miss starts again
+    EXPECT_EQ(poll.awaited(t0 + milliseconds(6000)), keyOf(2));
+    poll.redrawAsked();
+    EXPECT_FALSE(poll.awaited(t0 + milliseconds(6001)));
+    poll.missed(keyOf(3), t0 + milliseconds(7000));
+    poll.found();
+    EXPECT_FALSE(poll.awaited(t0 + milliseconds(7001)));
 }
 
 }  // namespace
