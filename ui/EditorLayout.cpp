@@ -22,13 +22,13 @@ EditorLayout::EditorLayout(const CanvasRect& frame)
 
 bool EditorLayout::overLevels(double x) const {
     const double left = histogramOrigin().x;
-    return left <= x && x <= left + 255.0;
+    return left <= x && x <= left + kLevelScaleTop;
 }
 
 PF_Rect EditorLayout::gradientOutline() const {
     const CanvasPoint g = gradientOrigin();
-    // Right edge 25 pixels in from the box's, bottom edge kInset above the box's.
-    return PF_Rect{whole(g.x), whole(g.y), whole((box_.x + kBoxWidth) - 25.0), whole((box_.y + box_.height) - kInset)};
+    // As wide as the gradient; its bottom edge kInset above the box's, below the output handles.
+    return PF_Rect{whole(g.x), whole(g.y), whole(g.x + kGradientWidth), whole((box_.y + box_.height) - kInset)};
 }
 
 PF_Rect EditorLayout::scaleTrack() const {

@@ -1,26 +1,31 @@
 // Where each part of the histogram editor sits, derived from the control's
 // frame alone. Drawing and hit-testing both read it, so a click lands on what
-// was drawn. All positions are in the panel's pixels; the numbers are the
-// control's design (a 300 x 110 control by default).
+// was drawn. All positions are in the panel's pixels. The sizes follow from
+// the control's width (params/LevelParameters.h), the two images
+// (HistogramImage.h) and the few spacings of the design below.
 #pragma once
 
 #include "host/ae_effect.h"
+#include "params/LevelParameters.h"
 #include "ui/CanvasPoint.h"
 #include "ui/CanvasRect.h"
+#include "ui/HistogramImage.h"
 
 namespace Ombrix::Levels {
 
 class EditorLayout {
 public:
-    // The editor's box: kInset in from the frame's top-left, kBoxWidth wide,
-    // kInset short of the frame's bottom.
+    // The editor's box: kInset in from the control's edges, as wide as the
+    // control less an inset each side.
     static constexpr double kInset = 5.0;
-    static constexpr double kBoxWidth = 290.0;
+    static constexpr double kBoxWidth = kHistogramControlWidth - 2.0 * kInset;
     // The histogram image: kHistogramLeft in from the box, one column per
-    // level 0..254 (kHistogramWidth), kHistogramHeight tall.
+    // level 0..254; level v lies v pixels right of its left edge, so the
+    // level scale's top (255) is its right edge.
     static constexpr double kHistogramLeft = 10.0;
-    static constexpr double kHistogramWidth = 255.0;
-    static constexpr double kHistogramHeight = 70.0;
+    static constexpr double kHistogramWidth = kHistogramImageWidth;
+    static constexpr double kHistogramHeight = kHistogramImageHeight;
+    static constexpr double kLevelScaleTop = kLevelRange.sliderMax;
     // The vertical-scale slider right of the histogram: a track as tall as
     // the histogram and kScaleWidth wide, its thumb kThumbHeight tall moving
     // kThumbTravel (scale 1 at the top, 0 at the bottom).
@@ -29,12 +34,13 @@ public:
     static constexpr double kThumbTravel = 60.0;
     // The display-mode buttons: circles of kButtonRadius right of the slider.
     static constexpr double kButtonRadius = 3.0;
-    // Handles: the input ones with their apex on the histogram's bottom line,
-    // the output ones below the gradient.
-    static constexpr double kInputHandleDrop = 70.0;
-    static constexpr double kOutputHandleDrop = 95.0;
-    // The black-to-white gradient under the input handles.
+    // The black-to-white gradient under the input handles, its top
+    // kGradientDrop below the box's.
     static constexpr double kGradientDrop = 83.0;
+    // Handles: the input ones with their apex on the histogram's bottom line,
+    // the output ones on the gradient's bottom line.
+    static constexpr double kInputHandleDrop = kHistogramHeight;
+    static constexpr double kOutputHandleDrop = kGradientDrop + kGradientHeight;
 
     EditorLayout() = default;
     explicit EditorLayout(const CanvasRect& frame);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "params/ParamIndices.h"
+#include "ui/EditorColours.h"
 #include "ui/EditorDisplay.h"
 #include "ui/EffectCanvas.h"
 #include "ui/GammaMapping.h"
@@ -13,11 +14,6 @@
 
 namespace Ombrix::Levels {
 namespace {
-
-const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
-const CanvasColor kGrey50(0.5, 0.5, 0.5, 1.0);
-const CanvasColor kHollowGrey50(0.5, 0.5, 0.5, 0.0);
-const CanvasColor kHollowGrey70(0.7, 0.7, 0.7, 0.0);
 
 int channelValue(PF_ParamDef* params[]) {
     return (params && params[kParamChannel]) ? params[kParamChannel]->u.pd.value : 0;
@@ -96,9 +92,7 @@ void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], co
     const double outputBlack = levelValue(params, channel, kSlotOutputBlack);
     const double outputWhite = levelValue(params, channel, kSlotOutputWhite);
 
-    view_.combinedView = editorDisplay().combinedView;
-    view_.histogramScale = editorDisplay().histogramScale;
-    view_.drawPanel(canvas, layout_, histogram, look, params);
+    view_.drawPanel(canvas, layout_, histogram, look, params, editorDisplay());
 
     const auto place = [this, &canvas](int index, double x, double y, const CanvasColor& outline,
                                        const CanvasColor& fill) {

@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "host/ae_event.h"
 #include "render/ChannelHistograms.h"
@@ -42,17 +43,15 @@ public:
     static constexpr int kHandleCount = 5;
 
     // What a click grabbed; stored in the click's continue_refcon[0], which the
-    // host hands back with every following drag. The handles are 1 to 5 (their
-    // index + 1); the scale slider is 99, well apart from them, and the tool
+    // host hands back with every following drag (0: nothing). A handle is its
+    // index + 1; the scale slider is 99, well apart from them, and the tool
     // reads it to tell a scale drag.
-    enum DragTarget : int32_t {
-        kDragInputBlack = 1,
-        kDragGamma = 2,
-        kDragInputWhite = 3,
-        kDragOutputBlack = 4,
-        kDragOutputWhite = 5,
-        kDragScale = 99,
-    };
+    static constexpr int32_t kDragScale = 99;
+    static constexpr int32_t dragTargetOf(HandleIndex handle) { return handle + 1; }
+    static constexpr std::optional<HandleIndex> handleOfDragTarget(int32_t target) {
+        if (target < 1 || target > kHandleCount) return std::nullopt;
+        return static_cast<HandleIndex>(target - 1);
+    }
 
     HistogramEditor() = default;
     HistogramEditor(const HistogramEditor&) = delete;

@@ -4,11 +4,12 @@
 #include <cmath>
 
 #include "params/ParamIndices.h"
+#include "ui/EditorColours.h"
 
 namespace Ombrix::Levels {
 namespace {
 
-// The colours of the image, converted once: black, grey 0.7, and the pure
+// The colours of the image, converted once: black, the light grey, and the pure
 // colours with each of red, green and blue either 0 or 1; all but black
 // dimmed for the pending look.
 struct Palette {
@@ -17,7 +18,7 @@ struct Palette {
     BgraBuffer::Pixel rgb[8];
     explicit Palette(HistogramLook look) {
         const double on = look == HistogramLook::Pending ? kPendingBrightness : 1.0;
-        grey70 = BgraBuffer::bytesOf(CanvasColor(0.7 * on, 0.7 * on, 0.7 * on, 1.0));
+        grey70 = BgraBuffer::bytesOf(CanvasColor(kLightGrey * on, kLightGrey * on, kLightGrey * on, 1.0));
         for (int bits = 0; bits < 8; ++bits) {
             rgb[bits] = BgraBuffer::bytesOf(CanvasColor(bits & 4 ? on : 0.0, bits & 2 ? on : 0.0, bits & 1 ? on : 0.0, 1.0));
         }

@@ -73,7 +73,7 @@ void HistogramEditor::onClick(PF_EventExtra* event_extra) {
         for (int k = 0; k < kHandleCount; ++k) {
             if (hitsHandle(handles_[static_cast<size_t>(k)], x, y)) {
                 click.send_drag = TRUE;
-                click.continue_refcon[0] = k + 1;
+                click.continue_refcon[0] = dragTargetOf(static_cast<HandleIndex>(k));
                 break;
             }
         }
@@ -106,10 +106,10 @@ void HistogramEditor::onAdjustCursor(PF_InData* in_data, PF_EventExtra* event_ex
 void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]) {
     if (target == kDragScale) {
         editorDisplay().histogramScale = layout_.scaleAtY(y);
-        view_.histogramScale = editorDisplay().histogramScale;
         return;
     }
-    if (target < kDragInputBlack || target > kDragOutputWhite) return;
+    const std::optional<HandleIndex> handle = handleOfDragTarget(target);
+    if (!handle) return;
     if (!params || !params[kParamChannel]) return;
     const int channel = params[kParamChannel]->u.pd.value;
     if (channel < kChannelRGB || channel > kChannelAlpha) return;
@@ -117,12 +117,12 @@ void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* p
     const double px = x;
     if (!layout_.overLevels(px)) return;  // outside the histogram: the value stays where it was
     const double level = layout_.levelAtX(px);
-    switch (target) {
-        case kDragInputBlack: writeValue(params, levelParam(channel, kSlotInputBlack), level); break;
-        case kDragInputWhite: writeValue(params, levelParam(channel, kSlotInputWhite), level); break;
-        case kDragOutputBlack: writeValue(params, levelParam(channel, kSlotOutputBlack), level); break;
-        case kDragOutputWhite: writeValue(params, levelParam(channel, kSlotOutputWhite), level); break;
-        case kDragGamma: {
+    switch (*handle) {
+        case kInputBlackHandle: writeValue(params, levelParam(channel, kSlotInputBlack), level); break;
+        case kInputWhiteHandle: writeValue(params, levelParam(channel, kSlotInputWhite), level); break;
+        case kOutputBlackHandle: writeValue(params, levelParam(channel, kSlotOutputBlack), level); break;
+        case kOutputWhiteHandle: writeValue(params, levelParam(channel, kSlotOutputWhite), level); break;
+        case kGammaHandle: {
             const double inputBlack = params[levelParam(channel, kSlotInputBlack)]->u.fs_d.value;
             const double inputWhite = params[levelParam(channel, kSlotInputWhite)]->u.fs_d.value;
             const std::optional<double> gamma =

@@ -1,21 +1,19 @@
 #include "ui/HistogramView.h"
 
 #include "params/ParamIndices.h"
+#include "ui/EditorColours.h"
 #include "ui/EffectCanvas.h"
 #include "ui/HistogramCounting.h"
 
 namespace Ombrix::Levels {
 namespace {
 
-const CanvasColor kGrey70(0.7, 0.7, 0.7, 1.0);
-const CanvasColor kGrey50(0.5, 0.5, 0.5, 1.0);
-
 A_long whole(double v) { return static_cast<A_long>(v); }
 
 }  // namespace
 
 void HistogramView::drawPanel(EffectCanvas& canvas, const EditorLayout& layout, const ChannelHistograms& histograms,
-                              HistogramLook look, PF_ParamDef* params[]) {
+                              HistogramLook look, PF_ParamDef* params[], const EditorDisplay& display) {
     const CanvasPoint origin = layout.histogramOrigin();
     const A_long left = whole(origin.x);
     const A_long top = whole(origin.y);
@@ -30,7 +28,7 @@ void HistogramView::drawPanel(EffectCanvas& canvas, const EditorLayout& layout, 
 
     ChannelHistograms mapped;
     mapHistograms(params, histograms, mapped);
-    const BgraBuffer pixels = histogramImage(histograms, mapped, channel, combinedView, histogramScale, look);
+    const BgraBuffer pixels = histogramImage(histograms, mapped, channel, display.combinedView, display.histogramScale, look);
     std::unique_ptr<DRAWBOT_ImageP> image =
         canvas.newImage(pixels.width(), pixels.height(), pixels.rowBytes(), BgraBuffer::kLayout, pixels.data());
     canvas.drawImage(*image, static_cast<float>(origin.x), static_cast<float>(origin.y), 1.0f);
@@ -38,7 +36,7 @@ void HistogramView::drawPanel(EffectCanvas& canvas, const EditorLayout& layout, 
     {
         std::unique_ptr<DRAWBOT_PenP> sliderPen = canvas.newPen(kGrey50.toDrawbot(), 1.0f);
         scaleTrack = layout.scaleTrack();
-        scaleThumb = layout.scaleThumb(histogramScale);
+        scaleThumb = layout.scaleThumb(display.histogramScale);
         canvas.strokeRect(*sliderPen, scaleTrack);
         canvas.strokeRect(*sliderPen, scaleThumb);
         canvas.fillRect(kGrey50.toDrawbot(), scaleThumb);
@@ -56,8 +54,8 @@ void HistogramView::drawPanel(EffectCanvas& canvas, const EditorLayout& layout, 
             if (inUse) canvas.fillPath(kGrey70.toDrawbot(), *circle);
             return circle;
         };
-        std::unique_ptr<DRAWBOT_PathP> colourButton = button(layout.colourButtonCentre(), !combinedView);
-        std::unique_ptr<DRAWBOT_PathP> combinedButton = button(layout.combinedButtonCentre(), combinedView);
+        std::unique_ptr<DRAWBOT_PathP> colourButton = button(layout.colourButtonCentre(), !display.combinedView);
+        std::unique_ptr<DRAWBOT_PathP> combinedButton = button(layout.combinedButtonCentre(), display.combinedView);
         canvas.releaseObject(colourButton);
         canvas.releaseObject(combinedButton);
     }
