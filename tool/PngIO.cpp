@@ -95,15 +95,6 @@ PngSize readPngSize(const uint8_t* header, size_t size, const std::string& name)
     return result;
 }
 
-void checkPictureSize(const PngSize& size, const std::string& name) {
-    const uint32_t limit = static_cast<uint32_t>(kMaxPictureSide);
-    if (size.width == 0 || size.height == 0 || size.width > limit || size.height > limit) {
-        throw UsageError(name + " is " + std::to_string(size.width) + " x " + std::to_string(size.height) +
-                         " pixels: the effect renders pictures from 1 x 1 to " + std::to_string(limit) + " x " +
-                         std::to_string(limit) + " pixels");
-    }
-}
-
 void decodePngRows(PngByteSource& source, const std::string& name, const PngLayout& layout, uint8_t* const* rows,
                    PngChannelOrder order) {
     std::string problem;

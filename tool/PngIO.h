@@ -26,18 +26,9 @@ struct RgbaImage {
 // The bytes a PNG's header needs: the signature and the IHDR chunk's start.
 constexpr size_t kPngHeaderSize = 24;
 
-// A PNG's size as its header states it. Throws UsageError naming `name` when
-// the bytes are not a PNG's header.
-struct PngSize {
-    uint32_t width = 0;
-    uint32_t height = 0;
-};
+// A PNG's size as its header states it (PngSize: PngStructure.h). Throws
+// UsageError naming `name` when the bytes are not a PNG's header.
 PngSize readPngSize(const uint8_t* header, size_t size, const std::string& name);
-
-// Throws UsageError naming `name`, the size and the limit when the effect
-// cannot render a picture of this size (a zero side, or one longer than
-// kMaxPictureSide).
-void checkPictureSize(const PngSize& size, const std::string& name);
 
 // Decodes a PNG (RGBA, RGB, grey or grey+alpha; palette pictures are
 // expanded; opaque alpha where there is none) at its depth: 16-bit pictures

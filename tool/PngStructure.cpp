@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "tool/PngIO.h"
+#include "tool/PictureLimits.h"
 #include "tool/ToolCommon.h"
 
 namespace zanth {
@@ -123,6 +123,15 @@ uint64_t inflatedPngBytes(const PngLayout& layout) {
         if (w > 0 && h > 0) total += h * (1 + rowBytes(w));
     }
     return total;
+}
+
+void checkPictureSize(const PngSize& size, const std::string& name) {
+    const uint32_t limit = static_cast<uint32_t>(kMaxPictureSide);
+    if (size.width == 0 || size.height == 0 || size.width > limit || size.height > limit) {
+        throw UsageError(name + " is " + std::to_string(size.width) + " x " + std::to_string(size.height) +
+                         " pixels: the effect renders pictures from 1 x 1 to " + std::to_string(limit) + " x " +
+                         std::to_string(limit) + " pixels");
+    }
 }
 
 PngLayout checkPngStructure(PngByteSource& source, const std::string& name) {

@@ -22,6 +22,17 @@ public:
     virtual size_t read(uint8_t* out, size_t size) = 0;
 };
 
+// A picture's size as a PNG's header states it.
+struct PngSize {
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
+// Throws UsageError naming `name`, the size and the limit when the effect
+// cannot render a picture of this size (a zero side, or one longer than
+// kMaxPictureSide).
+void checkPictureSize(const PngSize& size, const std::string& name);
+
 struct PngLayout {
     uint32_t width = 0;
     uint32_t height = 0;
