@@ -30,6 +30,10 @@ public:
     static int peakWorkers();
     // The most workers the pool keeps: hardware threads less one.
     static int capacity();
+    // The hardware threads the pool counts with: `count` in place of the
+    // machine's (0: the machine's again). For tests of the bound on machines
+    // of any size; set while no frame renders.
+    static void setHardwareThreads(int count);
 };
 
 }  // namespace Ombrix::Levels
