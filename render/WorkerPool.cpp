@@ -63,6 +63,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = false;
         live_ = 0;
+        peak_ = 0;
         std::vector<Job*>().swap(queue_);  // nothing left allocated once set down
     }
 

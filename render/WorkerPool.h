@@ -25,7 +25,8 @@ public:
     // Joins the workers (global set-down); a later run() starts them again.
     static void shutDown();
 
-    // The workers alive now, and the most that were ever alive at once.
+    // The workers alive now, and the most that were alive at once since the
+    // last shut-down.
     static int liveWorkers();
     static int peakWorkers();
     // The most workers the pool keeps: hardware threads less one.
