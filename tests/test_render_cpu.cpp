@@ -53,7 +53,7 @@ class ModelTable {
 public:
     explicit ModelTable(const LevelsSettings& s) {
         for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
-            for (int v = 0; v < 256; ++v) table_[c][v] = byteModel(v, c, s);
+            for (int v = 0; v < 256; ++v) table_[static_cast<size_t>(256 * c + v)] = byteModel(v, c, s);
         }
     }
     // Bytes that differ from the model's.
@@ -65,7 +65,7 @@ public:
             for (int x = 0; x < std::min(input.width(), output.width()); ++x) {
                 for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
                     const int in = channelOf(input.pixel8(x, y), c);
-                    const int expected = table_[static_cast<size_t>(c)][static_cast<uint8_t>(in)];
+                    const int expected = table_[static_cast<size_t>(256 * c + in)];
                     const int out = channelOf(output.pixel8(x, y), c);
                     if (out != expected && wrong++ == 0) {
                         first = "channel " + std::to_string(c) + " at (" + std::to_string(x) + ", " +
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    int table_[4][256];
+    std::vector<int> table_ = std::vector<int>(4 * 256);
 };
 
 LevelsSettings strongGamma(double gamma) {
