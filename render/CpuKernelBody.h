@@ -29,6 +29,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "render/CpuKernelOps.h"
 #include "render/CpuKernels.h"
@@ -124,17 +125,36 @@ struct Kernel {
     // A block: a lane of each channel's vector per pixel.
     static constexpr int kBlockPixels = Ops::kLanes;
 
+    // A map's coefficient: a number broadcast where it is used, or a whole
+    // vector made once (Ops::kNumberCoefficients: whichever is faster for the
+    // level; a lane type several vectors wide loads a vector per part).
+    using Coefficient = std::conditional_t<Ops::kNumberCoefficients, double, D>;
+    static Coefficient coefficient(double c) {
+        if constexpr (Ops::kNumberCoefficients) {
+            return c;
+        } else {
+            return Ops::set(c);
+        }
+    }
+    static ZANTH_OPS_INLINE D splat(const Coefficient& c) {
+        if constexpr (Ops::kNumberCoefficients) {
+            return Ops::set(c);
+        } else {
+            return c;
+        }
+    }
+
     struct Map {
-        D negLowIn, a1, lo, hi, exponent, a2, b2;
+        Coefficient negLowIn, a1, lo, hi, exponent, a2, b2;
         bool input, output, clamp, pow, step, active;
         explicit Map(const FloatMap& m)
-            : negLowIn(Ops::set(-m.lowIn)),
-              a1(Ops::set(m.a1)),
-              lo(Ops::set(m.lo)),
-              hi(Ops::set(m.hi)),
-              exponent(Ops::set(m.exponent)),
-              a2(Ops::set(m.a2)),
-              b2(Ops::set(m.b2)),
+            : negLowIn(coefficient(-m.lowIn)),
+              a1(coefficient(m.a1)),
+              lo(coefficient(m.lo)),
+              hi(coefficient(m.hi)),
+              exponent(coefficient(m.exponent)),
+              a2(coefficient(m.a2)),
+              b2(coefficient(m.b2)),
               input(m.input),
               output(m.output),
               clamp(m.clamp),
@@ -146,12 +166,12 @@ struct Kernel {
             if (!active) return v;
             // v * 255 is exact (v is a float), so fused or not the difference
             // is rounded once, and a value at input black gives exactly 0.
-            if (input) v = Ops::mul(Ops::fma(v, Ops::set(255.0), negLowIn), a1);
-            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
+            if (input) v = Ops::mul(Ops::fma(v, Ops::set(255.0), splat(negLowIn)), splat(a1));
+            if (clamp) v = Ops::min(Ops::max(v, splat(lo)), splat(hi));
             if (pow) {
                 const M on = Ops::gt(v, Ops::set(0.0));
                 const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
-                v = Ops::sel(on, power(base, exponent), v);
+                v = Ops::sel(on, power(base, splat(exponent)), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
@@ -159,7 +179,7 @@ struct Kernel {
                 const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
                 v = Ops::sel(on, limit, v);
             }
-            if (output) v = Ops::fma(v, a2, b2);
+            if (output) v = Ops::fma(v, splat(a2), splat(b2));
             v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
             return Ops::roundToFloat(v);
         }
