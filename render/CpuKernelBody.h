@@ -29,9 +29,11 @@
 #include <cfloat>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "render/CpuKernelOps.h"
 #include "render/CpuKernels.h"
+#include "render/PowerTables.h"
 
 namespace Ombrix::Levels {
 namespace {
@@ -40,26 +42,9 @@ constexpr double kLog2E = 1.4426950408889634074;
 constexpr double kLn2 = 0.69314718055994530942;
 constexpr double kHuge = 1e300;  // the power's result for "infinitely" steep gammas
 
-// c_i = 1/(1 + i/16) rounded, and -log2 c_i.
-alignas(64) constexpr double kLogScale[16] = {
-    1.0,                0.9411764705882353, 0.8888888888888888, 0.8421052631578947,
-    0.8,                0.7619047619047619, 0.7272727272727273, 0.6956521739130435,
-    0.6666666666666666, 0.64,               0.6153846153846154, 0.5925925925925926,
-    0.5714285714285714, 0.5517241379310345, 0.5333333333333333, 0.5161290322580645};
-alignas(64) constexpr double kLogOfScale[16] = {
-    0.0,                 0.08746284125033943, 0.16992500144231246, 0.24792751344358557,
-    0.3219280948873623,  0.39231742277876036, 0.4594316186372972,  0.523561956057013,
-    0.5849625007211563,  0.6438561897747247,  0.7004397181410921,  0.7548875021634687,
-    0.8073549220576042,  0.8579809951275721,  0.9068905956085186,  0.9541963103868752};
 // log2(1 + r) / r = log2(e) (1 - r/2 + r^2/3 - ...).
 constexpr double kLog2Series[6] = {kLog2E,       -kLog2E / 2.0, kLog2E / 3.0,
                                    -kLog2E / 4.0, kLog2E / 5.0,  -kLog2E / 6.0};
-// 2^(j/16).
-alignas(64) constexpr double kExp2Sixteenths[16] = {
-    1.0,                1.0442737824274138, 1.0905077326652577, 1.1387886347566916,
-    1.189207115002721,  1.241857812073484,  1.2968395546510096, 1.3542555469368927,
-    1.4142135623730951, 1.4768261459394993, 1.5422108254079407, 1.6104903319492543,
-    1.681792830507429,  1.7562521603732995, 1.8340080864093424, 1.9152065613971474};
 // 2^f = sum of (f ln 2)^n / n!.
 constexpr double kExp2Series[5] = {1.0,
                                    kLn2,
@@ -140,18 +125,38 @@ struct Kernel {
     // A block: a lane of each channel's vector per pixel.
     static constexpr int kBlockPixels = Ops::kLanes;
 
+    // A map's coefficient: a number broadcast where it is used, or a whole
+    // vector made once (Ops::kNumberCoefficients: whichever is faster for the
+    // level; a lane type several vectors wide loads a vector per part).
+    using Coefficient = std::conditional_t<Ops::kNumberCoefficients, double, D>;
+    static Coefficient coefficient(double c) {
+        if constexpr (Ops::kNumberCoefficients) {
+            return c;
+        } else {
+            return Ops::set(c);
+        }
+    }
+    static ZANTH_OPS_INLINE D splat(const Coefficient& c) {
+        if constexpr (Ops::kNumberCoefficients) {
+            return Ops::set(c);
+        } else {
+            return c;
+        }
+    }
+
     struct Map {
-        D a1, b1, lo, hi, exponent, a2, b2;
-        bool affine, clamp, pow, step, active;
+        Coefficient negLowIn, a1, lo, hi, exponent, a2, b2;
+        bool input, output, clamp, pow, step, active;
         explicit Map(const FloatMap& m)
-            : a1(Ops::set(m.a1)),
-              b1(Ops::set(m.b1)),
-              lo(Ops::set(m.lo)),
-              hi(Ops::set(m.hi)),
-              exponent(Ops::set(m.exponent)),
-              a2(Ops::set(m.a2)),
-              b2(Ops::set(m.b2)),
-              affine(m.affine),
+            : negLowIn(coefficient(-m.lowIn)),
+              a1(coefficient(m.a1)),
+              lo(coefficient(m.lo)),
+              hi(coefficient(m.hi)),
+              exponent(coefficient(m.exponent)),
+              a2(coefficient(m.a2)),
+              b2(coefficient(m.b2)),
+              input(m.input),
+              output(m.output),
               clamp(m.clamp),
               pow(m.pow),
               step(m.step),
@@ -159,12 +164,14 @@ struct Kernel {
 
         ZANTH_OPS_INLINE D apply(D v) const {
             if (!active) return v;
-            if (affine) v = Ops::fma(v, a1, b1);
-            if (clamp) v = Ops::min(Ops::max(v, lo), hi);
+            // v * 255 is exact (v is a float), so fused or not the difference
+            // is rounded once, and a value at input black gives exactly 0.
+            if (input) v = Ops::mul(Ops::fma(v, Ops::set(255.0), splat(negLowIn)), splat(a1));
+            if (clamp) v = Ops::min(Ops::max(v, splat(lo)), splat(hi));
             if (pow) {
                 const M on = Ops::gt(v, Ops::set(0.0));
                 const D base = Ops::sel(on, v, Ops::set(1.0));  // lanes that take no power: a harmless base
-                v = Ops::sel(on, power(base, exponent), v);
+                v = Ops::sel(on, power(base, splat(exponent)), v);
             }
             if (step) {
                 const D one = Ops::set(1.0);
@@ -172,7 +179,7 @@ struct Kernel {
                 const D limit = Ops::sel(Ops::lt(v, one), Ops::set(0.0), Ops::sel(Ops::gt(v, one), Ops::set(kHuge), one));
                 v = Ops::sel(on, limit, v);
             }
-            if (affine) v = Ops::fma(v, a2, b2);
+            if (output) v = Ops::fma(v, splat(a2), splat(b2));
             v = Ops::min(Ops::max(v, Ops::set(-static_cast<double>(FLT_MAX))), Ops::set(static_cast<double>(FLT_MAX)));
             return Ops::roundToFloat(v);
         }

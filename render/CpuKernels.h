@@ -5,16 +5,20 @@
 // one vector per channel, so each vector goes through whole maps: alpha
 // through the alpha map; red, green and blue through the composite map, then
 // each through its own. Each map is
-//   v = x * a1 + b1                  the input range, in 0..1 units
+//   v = (x * 255 - lowIn) * a1       the input range, in 0..1 units (x * 255 is
+//                                    exact for a float x, so a value at input
+//                                    black gives exactly 0 at every level)
 //   v = min(max(v, lo), hi)          the clip flags (lo/hi are +-infinity when off)
 //   v = 2^(e * log2 v)   for v > 0   gamma > 0 and not 1 (own log2 and exp2)
 //   v = 0 / 1 / huge     for v > 0   gamma <= 0: the limit of ever smaller gammas
 //   v = v * a2 + b2                  the output range, back in 0..1 units
 //   v held within +-FLT_MAX, rounded to float
-// Steps whose coefficients change nothing are skipped, and a map that changes
+// The coefficients come from the user's values in double precision. Steps
+// whose coefficients change nothing are skipped, and a map that changes
 // nothing costs nothing: a frame whose only gamma is red's takes one power a
-// pixel. Every level runs the same operations in the same order; AVX2 and
-// AVX-512 fuse each multiply-add (one rounding), scalar and SSE4.1 round the
+// pixel. Every level runs the same operations in the same order; the input
+// step gives the same bits at every level, and AVX2 and AVX-512 fuse the
+// output step's multiply-add (one rounding) where scalar and SSE4.1 round the
 // product and the sum apart. So scalar and SSE4.1 give the same bits, and so
 // do AVX2 and AVX-512; the two pairs differ in the last bits now and then,
 // each within the power function's bound, and each the same on every
@@ -31,15 +35,16 @@ namespace Ombrix::Levels {
 
 // One map's coefficients, as above.
 struct FloatMap {
-    double a1 = 1.0, b1 = 0.0;
+    double lowIn = 0.0, a1 = 1.0 / 255.0;
     double lo = -HUGE_VAL, hi = HUGE_VAL;
     double exponent = 1.0;
     double a2 = 1.0, b2 = 0.0;
-    bool affine = false;  // a1, b1, a2 or b2 is not 1, 0, 1, 0
+    bool input = false;   // the input levels are not 0 and 255
+    bool output = false;  // the output levels are not 0 and 255
     bool clamp = false;   // lo or hi is finite
     bool pow = false;     // gamma > 0 and not 1
     bool step = false;    // gamma <= 0
-    bool active() const { return affine || clamp || pow || step; }
+    bool active() const { return input || output || clamp || pow || step; }
 };
 
 struct FloatPlan {
@@ -64,9 +69,7 @@ struct CpuKernels {
     void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
 };
 
-// x^e for one value, as powFloats gives it at every level (the scalar code):
-// the power of the 8-bit and 16-bit tables, so they are the same on every
-// platform.
+// x^e for one value, as powFloats gives it at every level (the scalar code).
 float levelsPower(float x, float e);
 
 // The kernels of a level (never wider than detectedSimdLevel()).

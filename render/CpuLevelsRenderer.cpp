@@ -1,7 +1,6 @@
 #include "render/CpuLevelsRenderer.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -18,59 +17,53 @@
 namespace Ombrix::Levels {
 namespace {
 
-// One map's values as the program's float uniforms receive them.
+// One map's values: the user's own, in double precision.
 struct MapValues {
-    float lowIn, highIn, gamma, lowOut, highOut;
+    double lowIn, highIn, gamma, lowOut, highOut;
     bool clipBlack, clipWhite;
 };
 
 MapValues mapValues(const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
-    return {static_cast<float>(levels.inputBlack), static_cast<float>(levels.inputWhite),
-            static_cast<float>(levels.gamma),      static_cast<float>(levels.outputBlack),
-            static_cast<float>(levels.outputWhite), clipBlack, clipWhite};
+    return {levels.inputBlack, levels.inputWhite, levels.gamma, levels.outputBlack, levels.outputWhite, clipBlack,
+            clipWhite};
 }
 
-// levelsMap of the levels program up to the output range (steps 1 to 4).
-inline float throughGamma(float value, const MapValues& m) {
-    float v = m.highIn != m.lowIn ? (value * 255.0f - m.lowIn) / (m.highIn - m.lowIn) : value * 255.0f - m.lowIn;
+// The map of a level x (in the settings' 0..255 units), in double precision,
+// held within 0..255. A value at input black gives exactly 0 before the gamma
+// and so exactly output black.
+double mapLevel(double x, const MapValues& m) {
+    double v = m.highIn != m.lowIn ? (x - m.lowIn) / (m.highIn - m.lowIn) : x - m.lowIn;
     const bool increasing = m.highOut > m.lowOut;
-    if (m.clipBlack) v = increasing ? std::max(v, 0.0f) : std::min(v, 1.0f);
-    if (m.clipWhite) v = increasing ? std::min(v, 1.0f) : std::max(v, 0.0f);
-    if (m.gamma != 1.0f && v > 0.0f) {
-        if (m.gamma > 0.0f) {
-            v = levelsPower(v, 1.0f / m.gamma);  // the same on every platform (CpuKernels.h)
+    if (m.clipBlack) v = increasing ? std::max(v, 0.0) : std::min(v, 1.0);
+    if (m.clipWhite) v = increasing ? std::min(v, 1.0) : std::max(v, 0.0);
+    if (m.gamma != 1.0 && v > 0.0) {
+        if (m.gamma > 0.0) {
+            v = std::pow(v, 1.0 / m.gamma);
         } else {
-            v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);  // the limit of ever smaller gammas
+            v = v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0);  // the limit of ever smaller gammas
         }
-        v = std::min(v, FLT_MAX);
     }
-    return v;
+    // Equal output levels give that level, however large v (never 0 x infinity).
+    const double out = m.highOut != m.lowOut ? v * (m.highOut - m.lowOut) + m.lowOut : m.lowOut;
+    return std::min(std::max(out, 0.0), 255.0);
 }
 
-inline float mapClamped(float value, const MapValues& m) {
-    float v = throughGamma(value, m);
-    v = v * (m.highOut - m.lowOut) + m.lowOut;
-    v = v / 255.0f;
-    return std::min(std::max(v, 0.0f), 1.0f);  // +-infinity lands on 1 or 0
-}
-
-// One map's coefficients for the float kernels (CpuKernels.h), from the same
-// float values as the levels program's uniforms.
+// One map's coefficients for the float kernels (CpuKernels.h).
 FloatMap floatMapOf(const MapValues& m) {
     FloatMap map;
-    const double lowIn = m.lowIn, highIn = m.highIn, lowOut = m.lowOut, highOut = m.highOut;
-    map.a1 = highIn != lowIn ? 255.0 / (highIn - lowIn) : 255.0;
-    map.b1 = highIn != lowIn ? -lowIn / (highIn - lowIn) : -lowIn;
+    map.input = m.lowIn != 0.0 || m.highIn != 255.0;
+    map.lowIn = m.lowIn;
+    map.a1 = m.highIn != m.lowIn ? 1.0 / (m.highIn - m.lowIn) : 1.0;
     const bool increasing = m.highOut > m.lowOut;
     if (m.clipBlack) (increasing ? map.lo : map.hi) = increasing ? 0.0 : 1.0;
     if (m.clipWhite) (increasing ? map.hi : map.lo) = increasing ? 1.0 : 0.0;
-    const bool gammaActs = m.gamma != 1.0f;
-    map.pow = gammaActs && m.gamma > 0.0f;
-    map.step = gammaActs && !(m.gamma > 0.0f);
-    map.exponent = map.pow ? static_cast<double>(1.0f / m.gamma) : 1.0;
-    map.a2 = (highOut - lowOut) / 255.0;
-    map.b2 = lowOut / 255.0;
-    map.affine = map.a1 != 1.0 || map.b1 != 0.0 || map.a2 != 1.0 || map.b2 != 0.0;
+    const bool gammaActs = m.gamma != 1.0;
+    map.pow = gammaActs && m.gamma > 0.0;
+    map.step = gammaActs && !(m.gamma > 0.0);
+    map.exponent = map.pow ? 1.0 / m.gamma : 1.0;
+    map.output = m.lowOut != 0.0 || m.highOut != 255.0;
+    map.a2 = (m.highOut - m.lowOut) / 255.0;
+    map.b2 = m.lowOut / 255.0;
     map.clamp = map.lo != -HUGE_VAL || map.hi != HUGE_VAL;
     return map;
 }
@@ -175,19 +168,35 @@ void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRe
 
 constexpr int k16Max = 32768;
 
-inline float sample16(A_u_short k) { return static_cast<float>(std::min<int>(k, k16Max)) * (1.0f / k16Max); }
-inline A_u_short to16(float v) { return static_cast<A_u_short>(std::lrintf(v * static_cast<float>(k16Max))); }
+// A 16-bit code as a level: k * 255 / 32768, exact in double precision.
+inline double level16(A_u_short k) { return static_cast<double>(std::min<int>(k, k16Max)) * 255.0 / k16Max; }
+// A level back as a code: lrint(w / 255 * 32768), rounded once.
+inline A_u_short to16(double w) { return static_cast<A_u_short>(std::lrint(w * k16Max / 255.0)); }
+inline uint8_t to8(double w) { return static_cast<uint8_t>(std::lrint(w)); }
 
 struct Map16 {
     explicit Map16(const SanitisedSettings& settings) : maps(settings) {}
     PF_Pixel16 operator()(const PF_Pixel16& p) const {
-        return {to16(mapClamped(sample16(p.alpha), maps.alpha)),
-                to16(mapClamped(mapClamped(sample16(p.red), maps.composite), maps.red)),
-                to16(mapClamped(mapClamped(sample16(p.green), maps.composite), maps.green)),
-                to16(mapClamped(mapClamped(sample16(p.blue), maps.composite), maps.blue))};
+        return {to16(mapLevel(level16(p.alpha), maps.alpha)),
+                to16(mapLevel(mapLevel(level16(p.red), maps.composite), maps.red)),
+                to16(mapLevel(mapLevel(level16(p.green), maps.composite), maps.green)),
+                to16(mapLevel(mapLevel(level16(p.blue), maps.composite), maps.blue))};
     }
     FrameMaps maps;
 };
+
+// Entries [first, end) of the four 16-bit tables (alpha, red, green, blue):
+// five maps an entry, the composite shared by red, green and blue.
+void buildTables16(const FrameMaps& m, uint16_t* a, uint16_t* r, uint16_t* g, uint16_t* b, int first, int end) {
+    for (int k = first; k < end; ++k) {
+        const double level = level16(static_cast<A_u_short>(k));
+        const double composite = mapLevel(level, m.composite);
+        a[k] = to16(mapLevel(level, m.alpha));
+        r[k] = to16(mapLevel(composite, m.red));
+        g[k] = to16(mapLevel(composite, m.green));
+        b[k] = to16(mapLevel(composite, m.blue));
+    }
+}
 
 }  // namespace
 
@@ -209,14 +218,13 @@ float mappedAlpha(float alpha, const SanitisedSettings& settings) {
 
 LevelsTables8::LevelsTables8(const SanitisedSettings& settings) {
     const FrameMaps maps(settings);
-    auto to8 = [](float v) { return static_cast<uint8_t>(std::lrintf(v * 255.0f)); };
     for (int k = 0; k < 256; ++k) {
-        const float sample = static_cast<float>(k) * (1.0f / 255.0f);  // as GL normalises a byte
-        const float composite = mapClamped(sample, maps.composite);
-        alpha[k] = to8(mapClamped(sample, maps.alpha));
-        red[k] = to8(mapClamped(composite, maps.red));
-        green[k] = to8(mapClamped(composite, maps.green));
-        blue[k] = to8(mapClamped(composite, maps.blue));
+        const double level = k;  // a byte is its own level
+        const double composite = mapLevel(level, maps.composite);
+        alpha[k] = to8(mapLevel(level, maps.alpha));
+        red[k] = to8(mapLevel(composite, maps.red));
+        green[k] = to8(mapLevel(composite, maps.green));
+        blue[k] = to8(mapLevel(composite, maps.blue));
     }
 }
 
@@ -259,16 +267,7 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
         uint16_t* const r = a + kTable16Entries;
         uint16_t* const g = r + kTable16Entries;
         uint16_t* const b = g + kTable16Entries;
-        inBands(kEntries, 5, options, [&](int first, int end) {
-            for (int k = first; k < end; ++k) {
-                const float sample = sample16(static_cast<A_u_short>(k));
-                const float composite = mapClamped(sample, m.composite);
-                a[k] = to16(mapClamped(sample, m.alpha));
-                r[k] = to16(mapClamped(composite, m.red));
-                g[k] = to16(mapClamped(composite, m.green));
-                b[k] = to16(mapClamped(composite, m.blue));
-            }
-        });
+        inBands(kEntries, 5, options, [&](int first, int end) { buildTables16(m, a, r, g, b, first, end); });
         for (uint16_t* channel : {a, r, g, b}) {
             std::fill(channel + kEntries, channel + kTable16Entries, channel[k16Max]);  // above white: white
         }

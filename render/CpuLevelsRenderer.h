@@ -1,20 +1,25 @@
-// The levels map on the CPU: the same arithmetic as the levels program
-// (LevelsShaderSource.cpp), in 32-bit float, for host worlds of 8, 16 and
-// 32 bits per channel, reading the input and writing the output straight
-// through their `data` and `rowbytes`.
+// The levels map on the CPU, for host worlds of 8, 16 and 32 bits per
+// channel, reading the input and writing the output straight through their
+// `data` and `rowbytes`.
 //
-// Per pixel, as the GPU: red, green and blue through the composite map and
-// then through their own map; alpha through its own map only; the clip flags
-// apply to every map.
-//   8-bit   (0..255):   sample k/255; the result is lrintf(v * 255). A
-//                       256-entry table per channel is built per frame.
-//   16-bit  (0..32768): sample k/32768; the result is lrintf(v * 32768).
-//                       Values above 32768 are taken as 32768. Large frames
-//                       map the 32769 codes once into a table per channel of
-//                       every 16-bit code (those above white hold white's
-//                       entry; kept for later frames with the same settings),
-//                       small ones go through the map itself; both give the
-//                       same.
+// Per pixel: red, green and blue through the composite map and then through
+// their own map; alpha through its own map only; the clip flags apply to
+// every map. The maps take the user's values in double precision.
+//   8-bit   (0..255):   the code k is the level k; the maps run in double
+//                       precision (std::pow) in the settings' 0..255 units,
+//                       each result held within 0..255, and the byte is
+//                       lrint of the result (half to even). A 256-entry
+//                       table per channel is built per frame.
+//   16-bit  (0..32768): the code k is the level k * 255 / 32768 (exact);
+//                       the result w gives lrint(w * 32768 / 255). Values
+//                       above 32768 are taken as 32768. Large frames map the
+//                       32769 codes once into a table per channel of every
+//                       16-bit code (those above white hold white's entry;
+//                       kept for later frames with the same settings), small
+//                       ones go through the map itself; both give the same.
+//                       So every 8-bit and 16-bit code is the correctly
+//                       rounded map of its code (a code at input black gives
+//                       exactly output black).
 //   float:              the sample is the value itself, and the maps do not
 //                       clamp to 0..1 (only the clip flags hold values), so
 //                       values outside 0..1 go through the map. A NaN sample
@@ -73,8 +78,8 @@ struct CpuRenderOptions {
 // One hardware thread per thread when `requested` is 0 or less; at least 1.
 int resolvedThreadCount(int requested);
 
-// The alpha map of one float value, as levelsMap of the levels program: input
-// range, clips, gamma, output range, then the hold within +-FLT_MAX.
+// The alpha map of one float value, as the float rows take it: input range,
+// clips, gamma, output range, then the hold within +-FLT_MAX.
 float mappedAlpha(float alpha, const SanitisedSettings& settings);
 
 // The per-channel tables of an 8-bit frame.

@@ -4,12 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
-#include "gl/ExactTexture.h"
-#include "gl/PixelStore.h"
 #include "gl/SavedGlBindings.h"
-#include "render/LevelsShaderSource.h"
-#include "render/LevelsUniforms.h"
+#include "render/CpuLevelsRenderer.h"
 #include "render/WorldRows.h"
 
 using namespace gl33core;
@@ -19,7 +17,7 @@ namespace {
 
 constexpr int kPixelBytes = 4;  // a host pixel of 8-bit channels, one 32-bit word in the packed frame
 // Entries of the table buffer lie this far apart (a uint array in the std140
-// layout), each holding one table texel.
+// layout), each holding the four channels' bytes of one value.
 constexpr int kTableEntryBytes = 16;
 // Binding point of the table buffer.
 constexpr unsigned int kTableBinding = 0;
@@ -29,7 +27,7 @@ constexpr unsigned int kTableBinding = 0;
 // in host memory (alpha, red, green, blue), four pixels in a texel (one in a
 // single-channel texture, whose missing components read as 0 and 1 and are
 // dropped on output). The table's entry k holds, at each byte position, what
-// the levels program makes of the byte k at that position of a host pixel.
+// the levels map makes of the byte k at that position of a host pixel.
 // Each byte of a word takes the same byte position of its own entry, so the
 // result is in the host's order and the machine's byte order does not matter.
 const char* const kLookupFragmentSource =
@@ -50,12 +48,6 @@ const char* const kLookupFragmentSource =
     "   colourOut = uvec4(mapPixel(texel.r), mapPixel(texel.g), mapPixel(texel.b), mapPixel(texel.a));\n"
     "}\n";
 
-// A 1 x 256 RGBA8 texture read texel for texel, holding `bytes` or nothing
-// yet. Rows of 4 bytes: the default unpack state reads them as they are.
-GlTexture makeTableTexture(const uint8_t* bytes) {
-    return makeExactTexture(GL_RGBA8, 1, LevelsPass8::kTableSize, GL_RGBA, GL_UNSIGNED_BYTE, bytes);
-}
-
 // How a part's texels lie in client memory: four pixels or one a texel.
 TexelFormat texelFormatOf(const PackedByteFrame::Part& part) {
     return {part.pixelsPerTexel == 4 ? GL_RGBA_INTEGER : GL_RED_INTEGER, GL_UNSIGNED_INT,
@@ -67,66 +59,40 @@ TexelFormat texelFormatOf(const PackedByteFrame::Part& part) {
 void LevelsPass8::ContextFrames::release() {
     frame.release();
     tableBuffer.reset();
-    tableFramebuffer.reset();
-    table.reset();
-    ramp.reset();
 }
 
 void LevelsPass8::ContextFrames::forget() {
     frame.forget();
     tableBuffer.forget();
-    tableFramebuffer.forget();
-    table.forget();
-    ramp.forget();
 }
 
-void LevelsPass8::ContextFrames::forgetContextObjects() {
-    frame.forgetFramebuffers();
-    tableFramebuffer.forget();
-}
+void LevelsPass8::ContextFrames::forgetContextObjects() { frame.forgetFramebuffers(); }
 
-LevelsPass8::LevelsPass8()
-    : levelsProgram_(kQuadVertexSource, levelsFragmentSource()),
-      lookupProgram_(kQuadVertexSource, kLookupFragmentSource) {
-    GlQuad::bindAttributes(levelsProgram_);
+LevelsPass8::LevelsPass8() : lookupProgram_(kQuadVertexSource, kLookupFragmentSource) {
     GlQuad::bindAttributes(lookupProgram_);
 }
 
 bool LevelsPass8::prepare(ContextFrames& frames, int width, int height) {
-    if (!frames.tableFramebuffer) {
-        std::array<uint8_t, 4 * kTableSize> ramp{};
-        for (int value = 0; value < kTableSize; ++value) {
-            for (int channel = 0; channel < 4; ++channel) ramp[4 * value + channel] = static_cast<uint8_t>(value);
-        }
-        frames.ramp = makeTableTexture(ramp.data());
-        frames.table = makeTableTexture(nullptr);
+    if (!frames.tableBuffer) {
         frames.tableBuffer = GlBuffer::make();
         glBindBuffer(GL_UNIFORM_BUFFER, frames.tableBuffer.get());
-        glBufferData(GL_UNIFORM_BUFFER, kTableEntryBytes * kTableSize, nullptr, GL_STREAM_COPY);
-        if (!frames.tableFramebuffer.attachTexture(frames.table.get())) {
-            frames.release();  // made anew next time
-            return false;
-        }
+        glBufferData(GL_UNIFORM_BUFFER, kTableEntryBytes * kTableSize, nullptr, GL_STREAM_DRAW);
     }
     return frames.frame.resize(width, height);
 }
 
-bool LevelsPass8::drawTable(const AEOpenGLContext& context, ContextFrames& frames, const SanitisedSettings& settings) {
-    // The levels program over the ramp, in the host's order, into the table.
-    frames.tableFramebuffer.bindForDrawing();
-    glViewport(0, 0, 1, kTableSize);
-    levelsProgram_.use();
-    setLevelsUniforms(levelsProgram_, settings);
-    levelsProgram_.setTexture("source", GL_TEXTURE_2D, frames.ramp.get(), 0);
-    if (!quad_.draw(context, levelsProgram_)) return false;
-
-    // Texel k into entry k of the buffer: rows of one texel, an entry apart.
-    frames.tableFramebuffer.bindForReading();
-    PixelStore store;
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, frames.tableBuffer.get());
-    store.setPackRowLength(kTableEntryBytes / kPixelBytes);
-    glReadPixels(0, 0, 1, kTableSize, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    return true;
+void LevelsPass8::uploadTable(ContextFrames& frames, const SanitisedSettings& settings) {
+    // Entry k: the bytes of value k in the host's order (alpha, red, green,
+    // blue), as they lie in a host pixel, so each byte of a packed word takes
+    // its own channel's entry whatever the machine's byte order.
+    const LevelsTables8 tables(settings);
+    std::array<uint8_t, kTableEntryBytes * kTableSize> entries{};
+    for (int k = 0; k < kTableSize; ++k) {
+        const uint8_t pixel[kPixelBytes] = {tables.alpha[k], tables.red[k], tables.green[k], tables.blue[k]};
+        std::memcpy(entries.data() + kTableEntryBytes * k, pixel, kPixelBytes);
+    }
+    glBindBuffer(GL_UNIFORM_BUFFER, frames.tableBuffer.get());
+    glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(entries.size()), entries.data());
 }
 
 bool LevelsPass8::drawFrame(const AEOpenGLContext& context, ContextFrames& frames) {
@@ -159,9 +125,8 @@ void LevelsPass8::render(const AEOpenGLContext& context, const SanitisedSettings
         uploadRows(from.part(kPixelBytes * part.firstColumn, kPixelBytes * part.columns), texelFormatOf(part),
                    frames.scratch);
     }
-    if (!drawTable(context, frames, settings) || !drawFrame(context, frames)) {
-        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    }
+    uploadTable(frames, settings);
+    if (!drawFrame(context, frames)) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
     for (int index = 0; index < PackedByteFrame::kPartCount; ++index) {
         const PackedByteFrame::Part& part = frame.part(index);
         if (part.columns == 0) continue;
@@ -174,14 +139,12 @@ void LevelsPass8::render(const AEOpenGLContext& context, const SanitisedSettings
 void LevelsPass8::releaseGl() {
     frames_.releaseAll();
     quad_.releaseGl();
-    levelsProgram_.releaseGl();
     lookupProgram_.releaseGl();
 }
 
 void LevelsPass8::forgetGl() {
     frames_.forgetAll();
     quad_.forgetGl();
-    levelsProgram_.forgetGl();
     lookupProgram_.forgetGl();
 }
 

@@ -1,24 +1,20 @@
 // The levels pass of 8-bit frames on the GPU path.
 //
-// 8-bit frames have 256 values a channel, so the levels program
-// (LevelsShaderSource.h) runs once per value instead of once per pixel: it is
-// drawn over a 1 x 256 ramp of the bytes 0..255 into a 1 x 256 table, in the
-// host's order, which is copied (on the GPU) into a uniform buffer; then the
-// lookup program takes every byte of the frame, kept in packed form (four
-// pixels a fragment, see PackedByteFrame.h), through the table. The table
-// holds exactly the bytes that the levels program writes for each value, so
-// the frame is the same, byte for byte, as the levels program drawn pixel by
-// pixel.
+// 8-bit frames have 256 values a channel, so the map is not computed per
+// pixel: the CPU renderer's four 256-entry tables (LevelsTables8,
+// CpuLevelsRenderer.h) go into a uniform buffer, and the lookup program takes
+// every byte of the frame, kept in packed form (four pixels a fragment, see
+// PackedByteFrame.h), through them. No GPU arithmetic touches a value, so the
+// frame is the CPU renderer's, byte for byte, on any GPU.
 //
-// The two programs are shared by the contexts and built in the context of
-// the first frame. Each context keeps its own ramp, table, table buffer,
-// packed frame and scratch rows, made on its first 8-bit frame; the packed
-// frame is made again only when the frame size changes, so steady frames make
-// no GL object. They go with the context (its thread's end) or at global
-// set-down. Used only under the context registry's lock.
+// The program is shared by the contexts and built in the context of the first
+// frame. Each context keeps its own table buffer, packed frame and scratch
+// rows, made on its first 8-bit frame; the packed frame is made again only
+// when the frame size changes, so steady frames make no GL object. They go
+// with the context (its thread's end) or at global set-down. Used only under
+// the context registry's lock.
 #pragma once
 
-#include "gl/Framebuffer.h"
 #include "gl/GlName.h"
 #include "gl/GlQuad.h"
 #include "gl/OpenglShader.h"
@@ -58,17 +54,12 @@ public:
     void releaseGl();
     void forgetGl();
 
-    bool programsBuilt() const { return levelsProgram_.built() && lookupProgram_.built(); }
+    bool programsBuilt() const { return lookupProgram_.built(); }
 
 private:
-    // What a context keeps: the ramp (RGBA8, texel (0, k) = k in every
-    // channel), the table (RGBA8, host order) with the framebuffer that draws
-    // it, the uniform buffer that the lookup program reads the table from,
-    // the packed frame and the scratch rows of its transfers.
+    // What a context keeps: the uniform buffer that the lookup program reads
+    // the table from, the packed frame and the scratch rows of its transfers.
     struct ContextFrames {
-        GlTexture ramp;
-        GlTexture table;
-        Framebuffer tableFramebuffer;
         GlBuffer tableBuffer;
         PackedByteFrame frame;
         TransferScratch scratch;
@@ -77,14 +68,13 @@ private:
         void forgetContextObjects();
     };
 
-    // Makes the context's table objects when missing and sizes its frame.
+    // Makes the context's table buffer when missing and sizes its frame.
     bool prepare(ContextFrames& frames, int width, int height);
-    // Draws the table of `settings` and copies it into the table buffer.
-    bool drawTable(const AEOpenGLContext& context, ContextFrames& frames, const SanitisedSettings& settings);
+    // Puts the tables of `settings` into the table buffer.
+    void uploadTable(ContextFrames& frames, const SanitisedSettings& settings);
     // Takes every part of the uploaded frame through the table.
     bool drawFrame(const AEOpenGLContext& context, ContextFrames& frames);
 
-    OpenglShader levelsProgram_;
     OpenglShader lookupProgram_;
     GlQuad quad_;
     PerContext<ContextFrames> frames_;

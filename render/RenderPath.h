@@ -1,4 +1,4 @@
-// Which renderer draws the frames: the GPU path (the levels program in the
+// Which renderer draws the frames: the GPU path (the levels passes in the
 // effect's OpenGL 3.3 contexts) or the CPU path (CpuLevelsRenderer.h).
 //
 // Chosen once, at global set-up, and kept until global set-down:

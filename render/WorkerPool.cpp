@@ -63,6 +63,7 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = false;
         live_ = 0;
+        peak_ = 0;
         std::vector<Job*>().swap(queue_);  // nothing left allocated once set down
     }
 
@@ -76,9 +77,12 @@ public:
     }
 
     static int capacity() {
-        const unsigned int hardware = std::thread::hardware_concurrency();
+        const int given = hardwareThreads.load();
+        const unsigned int hardware = given > 0 ? static_cast<unsigned int>(given) : std::thread::hardware_concurrency();
         return hardware > 1 ? static_cast<int>(hardware) - 1 : 0;
     }
+
+    static std::atomic<int> hardwareThreads;  // 0: the machine's
 
 private:
     // Under the lock. None while a shut-down is joining the workers: the callers
@@ -121,6 +125,8 @@ private:
     int peak_ = 0;
 };
 
+std::atomic<int> Pool::hardwareThreads{0};
+
 // Never destroyed: global set-down joins the workers (shutDown). Without it (a
 // module unloaded, or a process ended, with no set-down) nothing joins them at
 // the end: on Windows the threads are already gone at DLL_PROCESS_DETACH, or
@@ -146,5 +152,7 @@ int WorkerPool::liveWorkers() { return pool().live(); }
 int WorkerPool::peakWorkers() { return pool().peak(); }
 
 int WorkerPool::capacity() { return Pool::capacity(); }
+
+void WorkerPool::setHardwareThreads(int count) { Pool::hardwareThreads = count > 0 ? count : 0; }
 
 }  // namespace Ombrix::Levels

@@ -25,11 +25,16 @@ public:
     // Joins the workers (global set-down); a later run() starts them again.
     static void shutDown();
 
-    // The workers alive now, and the most that were ever alive at once.
+    // The workers alive now, and the most that were alive at once since the
+    // last shut-down.
     static int liveWorkers();
     static int peakWorkers();
     // The most workers the pool keeps: hardware threads less one.
     static int capacity();
+    // The hardware threads the pool counts with: `count` in place of the
+    // machine's (0: the machine's again). For tests of the bound on machines
+    // of any size; set while no frame renders.
+    static void setHardwareThreads(int count);
 };
 
 }  // namespace Ombrix::Levels

@@ -1,9 +1,8 @@
-// An independent CPU model of the levels map, in 32-bit float as the GPU
-// computes it, to judge rendered frames by. A frame byte is right when it is
-// within one code value of lrintf(v * 255) for the model's v; pixels where
-// the model itself jumps by more than that under a nudge of its input (a
-// step at gamma 0, equal input levels) depend on the last bit of float
-// rounding and are left out, and counted.
+// An independent CPU model of the levels map, to judge rendered frames by.
+// 8-bit and 16-bit codes are mapped in double precision from the integer code
+// itself (the code k is the level k, or k * 255 / 32768 at 16 bits) with the
+// settings as given, through std::pow, and rounded half to even: a rendered
+// code is right when it is exactly the model's.
 #pragma once
 
 #include <algorithm>
@@ -13,7 +12,6 @@
 #include <cstdlib>
 
 #include "host/ae_effect.h"
-#include "render/CpuKernels.h"
 #include "render/LevelsSettings.h"
 
 namespace zanth_test {
@@ -21,31 +19,22 @@ namespace zanth_test {
 using Ombrix::Levels::ChannelLevels;
 using Ombrix::Levels::LevelsSettings;
 
-inline float levelsModel(float value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
-    const float lowIn = static_cast<float>(c.inputBlack);
-    const float highIn = static_cast<float>(c.inputWhite);
-    const float gamma = static_cast<float>(c.gamma);
-    const float lowOut = static_cast<float>(c.outputBlack);
-    const float highOut = static_cast<float>(c.outputWhite);
-    float v = highIn != lowIn ? (value * 255.0f - lowIn) / (highIn - lowIn) : value * 255.0f - lowIn;
-    if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0f) : std::min(v, 1.0f);
-    if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0f) : std::max(v, 0.0f);
-    if (gamma != 1.0f && v > 0.0f) {
-        if (gamma > 0.0f) {
-            // The effect's own power, not the platform's powf: the two differ by
-            // a unit in the last place now and then (and powf from platform to
-            // platform), which moves a 16-bit code. The power function is held
-            // against pow in double precision on its own (PowerFunction tests);
-            // everything else here is the model's own arithmetic.
-            v = Ombrix::Levels::levelsPower(v, 1.0f / gamma);
+// One map of a level x in the settings' 0..255 units, held within 0..255.
+inline double levelModel(double x, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
+    const double span = c.inputWhite - c.inputBlack;
+    double v = span != 0.0 ? (x - c.inputBlack) / span : x - c.inputBlack;
+    const bool rising = c.outputWhite > c.outputBlack;
+    if (clipBlack) v = rising ? std::max(v, 0.0) : std::min(v, 1.0);
+    if (clipWhite) v = rising ? std::min(v, 1.0) : std::max(v, 0.0);
+    if (c.gamma != 1.0 && v > 0.0) {
+        if (c.gamma > 0.0) {
+            v = std::pow(v, 1.0 / c.gamma);
         } else {
-            v = v < 1.0f ? 0.0f : (v > 1.0f ? FLT_MAX : 1.0f);  // the limit of ever smaller gammas
+            v = v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0);  // the limit of ever smaller gammas
         }
-        v = std::min(v, FLT_MAX);
     }
-    v = v * (highOut - lowOut) + lowOut;
-    v = v / 255.0f;
-    return std::clamp(v, 0.0f, 1.0f);
+    if (c.outputWhite == c.outputBlack) return std::clamp(c.outputBlack, 0.0, 255.0);
+    return std::clamp(v * (c.outputWhite - c.outputBlack) + c.outputBlack, 0.0, 255.0);
 }
 
 // The map of a float world: no final clamp to 0..1 (only the clip flags hold
@@ -57,18 +46,18 @@ inline float levelsModel(float value, const ChannelLevels& c, bool clipBlack, bo
 inline double heldToFloatRange(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, -double(FLT_MAX), double(FLT_MAX)); }
 
 inline double levelsModelWide(double value, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
-    const double lowIn = static_cast<float>(c.inputBlack);
-    const double highIn = static_cast<float>(c.inputWhite);
-    const float gamma = static_cast<float>(c.gamma);
-    const double lowOut = static_cast<float>(c.outputBlack);
-    const double highOut = static_cast<float>(c.outputWhite);
+    const double lowIn = c.inputBlack;
+    const double highIn = c.inputWhite;
+    const double gamma = c.gamma;
+    const double lowOut = c.outputBlack;
+    const double highOut = c.outputWhite;
     value = heldToFloatRange(value);
     double v = highIn != lowIn ? (value * 255.0 - lowIn) / (highIn - lowIn) : value * 255.0 - lowIn;
     if (clipBlack) v = highOut > lowOut ? std::max(v, 0.0) : std::min(v, 1.0);
     if (clipWhite) v = highOut > lowOut ? std::min(v, 1.0) : std::max(v, 0.0);
-    if (gamma != 1.0f && v > 0.0) {
-        if (gamma > 0.0f) {
-            v = std::pow(v, static_cast<double>(1.0f / gamma));
+    if (gamma != 1.0 && v > 0.0) {
+        if (gamma > 0.0) {
+            v = std::pow(v, 1.0 / gamma);
         } else {
             v = v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0);
         }
@@ -83,17 +72,17 @@ inline float levelsModelUnclamped(float value, const ChannelLevels& c, bool clip
 
 enum Channel { kAlpha, kRed, kGreen, kBlue };
 
-// The mapped value of one channel for a sample (0..1 as the GPU sees it).
-inline float channelModel(float sample, Channel channel, const LevelsSettings& s) {
+// The mapped level of one channel for a level x (0..255 units).
+inline double channelLevel(double x, Channel channel, const LevelsSettings& s) {
     const bool cb = s.clipBlack;
     const bool cw = s.clipWhite;
     switch (channel) {
-        case kRed: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.red, cb, cw);
-        case kGreen: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.green, cb, cw);
-        case kBlue: return levelsModel(levelsModel(sample, s.composite, cb, cw), s.blue, cb, cw);
-        case kAlpha: return levelsModel(sample, s.alpha, cb, cw);
+        case kRed: return levelModel(levelModel(x, s.composite, cb, cw), s.red, cb, cw);
+        case kGreen: return levelModel(levelModel(x, s.composite, cb, cw), s.green, cb, cw);
+        case kBlue: return levelModel(levelModel(x, s.composite, cb, cw), s.blue, cb, cw);
+        case kAlpha: return levelModel(x, s.alpha, cb, cw);
     }
-    return 0.0f;
+    return 0.0;
 }
 
 // The mapped value of one channel of a float pixel.
@@ -109,19 +98,9 @@ inline float channelModelUnclamped(float sample, Channel channel, const LevelsSe
     return 0.0f;
 }
 
-inline int toByte(float v) { return static_cast<int>(std::lrintf(v * 255.0f)); }
-
-struct ByteModel {
-    int expected;
-    bool stable;  // a nudge of the input moves the result by at most one code value
-};
-
-inline ByteModel byteModel(int input, Channel channel, const LevelsSettings& s) {
-    const float sample = static_cast<float>(input) * (1.0f / 255.0f);
-    const int expected = toByte(channelModel(sample, channel, s));
-    const int below = toByte(channelModel(sample * (1.0f - 1e-6f) - 1e-7f, channel, s));
-    const int above = toByte(channelModel(sample * (1.0f + 1e-6f) + 1e-7f, channel, s));
-    return {expected, std::abs(below - expected) <= 1 && std::abs(above - expected) <= 1};
+// The byte of an 8-bit input byte.
+inline int byteModel(int input, Channel channel, const LevelsSettings& s) {
+    return static_cast<int>(std::lrint(channelLevel(input, channel, s)));
 }
 
 inline int channelOf(const PF_Pixel8& p, Channel c) {
@@ -136,24 +115,12 @@ inline int channelOf(const PF_Pixel8& p, Channel c) {
 
 
 // 16-bit worlds: a host code k (0..32768; anything above is white) is the
-// sample k / 32768, so the map works at k * 255 / 32768 in the settings'
-// 0..255 units; the result comes back as lrintf(v * 32768).
+// level k * 255 / 32768; the result level w comes back as lrint(w * 32768 / 255).
 constexpr int kWhite16 = 32768;
 
-inline float sample16(int code) { return static_cast<float>(std::min(code, kWhite16)) / static_cast<float>(kWhite16); }
-inline int toCode16(float v) { return static_cast<int>(std::lrintf(v * static_cast<float>(kWhite16))); }
-
-struct CodeModel {
-    int expected;
-    bool stable;  // a nudge of the input moves the result by at most one code value
-};
-
-inline CodeModel codeModel16(int code, Channel channel, const LevelsSettings& s) {
-    const float sample = sample16(code);
-    const int expected = toCode16(channelModel(sample, channel, s));
-    const int below = toCode16(channelModel(sample * (1.0f - 1e-6f) - 1e-8f, channel, s));
-    const int above = toCode16(channelModel(sample * (1.0f + 1e-6f) + 1e-8f, channel, s));
-    return {expected, std::abs(below - expected) <= 1 && std::abs(above - expected) <= 1};
+inline int codeModel16(int code, Channel channel, const LevelsSettings& s) {
+    const double level = std::min(code, kWhite16) * 255.0 / kWhite16;
+    return static_cast<int>(std::lrint(channelLevel(level, channel, s) * kWhite16 / 255.0));
 }
 
 inline int channelOf(const PF_Pixel16& p, Channel c) {

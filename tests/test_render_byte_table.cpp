@@ -1,8 +1,8 @@
 // The 8-bit pass in a context of the test's own: frames taken through the
 // table (packed storage with both parts: four pixels a texel and a tail of
-// three) against the same frames drawn pixel by pixel by the levels program,
-// byte for byte, for settings that reach every corner of the map; and what
-// the pass leaves bound, makes and keeps.
+// three) against the independent model, byte for byte, for settings that
+// reach every corner of the map; and what the pass leaves bound, makes and
+// keeps.
 #include <gtest/gtest.h>
 
 #include <glbinding/gl33core/gl.h>
@@ -13,16 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "gl/ExactTexture.h"
 #include "gl/Framebuffer.h"
-#include "gl/GlQuad.h"
 #include "hostsim/World.h"
 #include "render/LevelsPass8.h"
 #include "render/LevelsSettings.h"
-#include "render/LevelsShaderSource.h"
-#include "render/LevelsUniforms.h"
 #include "tests/GlCallCounter.h"
 #include "tests/GlContextFixture.h"
+#include "tests/LevelsReference.h"
 
 namespace {
 
@@ -50,48 +47,11 @@ hostsim::World everyValueWorld() {
     return world;
 }
 
-// The levels program drawn pixel by pixel over the world's pixels into an
-// RGBA8 renderbuffer, in the host's order: the reference of the table route.
-class PixelByPixel {
-public:
-    PixelByPixel() : program_(kQuadVertexSource, levelsFragmentSource()) { GlQuad::bindAttributes(program_); }
-    void release() {
-        quad_.releaseGl();
-        program_.releaseGl();
-    }
-    std::vector<uint8_t> draw(const AEOpenGLContext& context, const LevelsSettings& settings, hostsim::World& input) {
-        const int width = input.width();
-        const int height = input.height();
-        GlTexture source = makeExactTexture(GL_RGBA8, width, height, GL_RGBA, GL_UNSIGNED_BYTE, input.row(0));
-        GlRenderbuffer target = GlRenderbuffer::make();
-        glBindRenderbuffer(GL_RENDERBUFFER, target.get());
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-        Framebuffer framebuffer;
-        EXPECT_TRUE(framebuffer.attachRenderbuffer(target.get()));
-        glViewport(0, 0, width, height);
-        program_.use();
-        setLevelsUniforms(program_, settings);
-        program_.setTexture("source", GL_TEXTURE_2D, source.get(), 0);
-        EXPECT_TRUE(quad_.draw(context, program_));
-        std::vector<uint8_t> bytes(4 * static_cast<size_t>(width) * height);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        return bytes;
-    }
-
-private:
-    OpenglShader program_;
-    GlQuad quad_;
-};
-
 class ByteTable : public GlContextTest {
 protected:
     void TearDown() override {
         if (context) {
             zanth_test::expectGlStateClean("before the release");
-            reference.release();
             pass.releaseGl();  // leaves the root current
         }
         GlContextTest::TearDown();
@@ -104,15 +64,24 @@ protected:
     }
 
     LevelsPass8 pass;
-    PixelByPixel reference;
 };
+
+// The model's bytes for `input`, in the host's order.
+std::vector<uint8_t> modelBytes(const LevelsSettings& settings, hostsim::World& input) {
+    const zanth_test::Channel order[4] = {zanth_test::kAlpha, zanth_test::kRed, zanth_test::kGreen, zanth_test::kBlue};
+    std::vector<uint8_t> bytes = input.memory();
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<uint8_t>(zanth_test::byteModel(bytes[i], order[i % 4], settings));
+    }
+    return bytes;
+}
 
 struct TableCase {
     const char* name;
     std::function<void(LevelsSettings&)> set;
 };
 
-TEST_F(ByteTable, GivesTheLevelsProgramsOwnBytesForEverySetting) {
+TEST_F(ByteTable, GivesTheModelsBytesForEverySetting) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const TableCase cases[] = {
@@ -172,11 +141,11 @@ TEST_F(ByteTable, GivesTheLevelsProgramsOwnBytesForEverySetting) {
     for (const TableCase& c : cases) {
         LevelsSettings settings;
         c.set(settings);
-        const std::vector<uint8_t> expected = reference.draw(*context, settings, input);
+        const std::vector<uint8_t> expected = modelBytes(sanitised(settings), input);
         const std::vector<uint8_t> actual = throughTheTable(settings, input);
         int differing = 0;
         std::string first;
-        for (size_t i = 0; i < expected.size(); ++i) {
+        for (size_t i = 0; i < 4u * kWidth * kHeight; ++i) {  // the frame's bytes
             if (expected[i] != actual[i] && differing++ == 0) {
                 first = "byte " + std::to_string(i % 4) + " of pixel " + std::to_string(i / 4 % kWidth) + ", row " +
                         std::to_string(i / 4 / kWidth) + ": " + std::to_string(actual[i]) + " instead of " +
@@ -235,16 +204,16 @@ TEST_F(ByteTable, PutsBackTheCallersBindingsAndLeavesNoTextureBound) {
 }
 
 #if ZANTH_MODULE_GL_CALLS_VISIBLE
-TEST_F(ByteTable, KeepsItsRampTableAndFrameAndMakesNothingOnLaterFrames) {
+TEST_F(ByteTable, KeepsItsTableAndFrameAndMakesNothingOnLaterFrames) {
     hostsim::World input = everyValueWorld();
     GlCallCounter counter;
     context->makeCurrent();  // the counter sees contexts selected after it
     throughTheTable(LevelsSettings(), input);
     const zanth_test::GlCounts first = counter.counts();
-    EXPECT_EQ(first.links, 2) << "the levels program and the lookup program";
-    EXPECT_EQ(first.made_(GlObject::Texture), 2 + 2) << "the ramp and the table; the frame's body and tail";
+    EXPECT_EQ(first.links, 1) << "the lookup program";
+    EXPECT_EQ(first.made_(GlObject::Texture), 2) << "the frame's body and tail";
     EXPECT_EQ(first.made_(GlObject::Renderbuffer), 2) << "the frame's body and tail";
-    EXPECT_EQ(first.made_(GlObject::Framebuffer), 1 + 2) << "the table's; the body's and the tail's";
+    EXPECT_EQ(first.made_(GlObject::Framebuffer), 2) << "the body's and the tail's";
     EXPECT_EQ(first.made_(GlObject::Buffer), 2) << "the table's and the quad's";
     LevelsSettings other;
     other.composite.gamma = 3.0;

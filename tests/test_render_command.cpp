@@ -273,9 +273,8 @@ TEST_P(RenderCommandOnBothPaths, BottomUpWorldsAreRenderedAsAnyOther) {
                         const PF_Pixel8& from = input.pixel8(x, flipInput ? 4 - y : y);
                         const PF_Pixel8& to = output.pixel8(x, flipOutput ? 4 - y : y);
                         for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
-                            const ByteModel model = byteModel(channelOf(from, c), c, settings);
-                            if (!model.stable) continue;
-                            ASSERT_NEAR(channelOf(to, c), model.expected, 1) << what << " at " << x << "," << y;
+                            ASSERT_EQ(channelOf(to, c), byteModel(channelOf(from, c), c, settings))
+                                << what << " at " << x << "," << y;
                         }
                     }
                     for (int b = width * 4; b < output.rowbytes(); ++b) ASSERT_EQ(output.row(y)[b], 0x5A) << what;
@@ -463,10 +462,9 @@ TEST_F(RenderCommand, SizeChangesBetweenFrames) {
         ASSERT_EQ(render(input, output), PF_Err_NONE);
         expectModel(input, output, settings);
     }
-    // Framebuffers are made for the first size and again for each new size
-    // only; the byte table's, once, is kept whatever the size.
+    // Framebuffers are made for the first size and again for each new size only.
     if (ZANTH_MODULE_GL_CALLS_VISIBLE) {
-        EXPECT_EQ(counter.counts().made_(GlObject::Framebuffer), 3 + 1);
+        EXPECT_EQ(counter.counts().made_(GlObject::Framebuffer), 3);
     }
     EXPECT_HOST_CLEAN(*host);
 }
@@ -480,12 +478,10 @@ TEST_F(RenderCommand, SteadyFramesMakeOnlyTheirOwnObjectsAndLinkNothing) {
     GlCallCounter counter;
     ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts first = counter.counts();
-    EXPECT_EQ(first.links, 2) << "the levels program, for the byte table, and the lookup program, which writes "
-                                 "the host's order itself";
+    EXPECT_EQ(first.links, 1) << "the lookup program, which writes the host's order itself";
     // What a context keeps: the packed input texture and output (a frame 256
-    // pixels wide has no tail), no layer, no copy; and the byte table's ramp
-    // and table, 1 x 256 each, and its buffer.
-    EXPECT_EQ(first.made_(GlObject::Texture), 1 + 2);
+    // pixels wide has no tail), no layer, no copy; and the byte table's buffer.
+    EXPECT_EQ(first.made_(GlObject::Texture), 1);
     EXPECT_EQ(first.made_(GlObject::Renderbuffer), 1);
     for (int i = 0; i < 3; ++i) ASSERT_EQ(render(input, output), PF_Err_NONE);
     const GlCounts steady = counter.counts() - first;
@@ -550,7 +546,7 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
     EXPECT_EQ(failures.load(), 0);
     if (!ZANTH_MODULE_GL_CALLS_VISIBLE) return;
     // Four threads, four contexts, each selected by its own thread only; the
-    // levels and lookup programs were linked once each and serve them all.
+    // lookup program was linked once and serves them all.
     // (A context goes with its thread, so a later thread's context may come
     // to have the same handle.)
     const auto selected = counter.selected();
@@ -561,7 +557,7 @@ TEST_F(RenderCommand, EachThreadRendersInItsOwnContextWithSharedPrograms) {
         ++threads;
     }
     EXPECT_EQ(threads, 4u);
-    EXPECT_EQ(counter.counts().links, 2);
+    EXPECT_EQ(counter.counts().links, 1);
     EXPECT_HOST_CLEAN(*host);
 }
 

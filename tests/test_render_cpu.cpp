@@ -53,10 +53,10 @@ class ModelTable {
 public:
     explicit ModelTable(const LevelsSettings& s) {
         for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
-            for (int v = 0; v < 256; ++v) table_[c][v] = byteModel(v, c, s);
+            for (int v = 0; v < 256; ++v) table_[static_cast<size_t>(256 * c + v)] = byteModel(v, c, s);
         }
     }
-    // Bytes off by more than one code value, where the model is stable.
+    // Bytes that differ from the model's.
     int wrongBytes(const hostsim::World& inputWorld, const hostsim::World& outputWorld, std::string& first) const {
         auto& input = const_cast<hostsim::World&>(inputWorld);
         auto& output = const_cast<hostsim::World&>(outputWorld);
@@ -65,12 +65,12 @@ public:
             for (int x = 0; x < std::min(input.width(), output.width()); ++x) {
                 for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
                     const int in = channelOf(input.pixel8(x, y), c);
-                    const ByteModel& m = table_[c][in];
+                    const int expected = table_[static_cast<size_t>(256 * c + in)];
                     const int out = channelOf(output.pixel8(x, y), c);
-                    if (m.stable && std::abs(out - m.expected) > 1 && wrong++ == 0) {
+                    if (out != expected && wrong++ == 0) {
                         first = "channel " + std::to_string(c) + " at (" + std::to_string(x) + ", " +
                                 std::to_string(y) + "): input " + std::to_string(in) + ", output " +
-                                std::to_string(out) + ", expected " + std::to_string(m.expected);
+                                std::to_string(out) + ", expected " + std::to_string(expected);
                     }
                 }
             }
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    ByteModel table_[4][256];
+    std::vector<int> table_ = std::vector<int>(4 * 256);
 };
 
 LevelsSettings strongGamma(double gamma) {
@@ -147,11 +147,8 @@ TEST(CpuRenderer, AWorldWithoutPixelsOrWithOverlappingRowsIsRefused) {
     EXPECT_NO_THROW(Ombrix::Levels::renderLevels8(settings, *input.def(), empty)) << "nothing to write";
 }
 
-// 16-bit: every host value through the map at v / 32768, back as 0..32768.
-int model16(int value, Channel c, const LevelsSettings& s) {
-    const float sample = static_cast<float>(std::min(value, 32768)) / 32768.0f;
-    return static_cast<int>(std::lrintf(channelModel(sample, c, s) * 32768.0f));
-}
+// 16-bit: every host value through the map, back as 0..32768.
+int model16(int value, Channel c, const LevelsSettings& s) { return codeModel16(value, c, s); }
 
 int channelOf16(const PF_Pixel16& p, Channel c) {
     switch (c) {
@@ -187,7 +184,7 @@ TEST(CpuRenderer, SixteenBitWorldsFollowTheModelWithTablesAndWithout) {
                 const int in = channelOf16(wide.pixel16(x, 0), c);
                 const int out = channelOf16(wideOut.pixel16(x, 0), c);
                 ASSERT_LE(out, 32768);
-                if (std::abs(out - model16(in, c, settings)) > 1 && wrong++ == 0) {
+                if (out != model16(in, c, settings) && wrong++ == 0) {
                     ADD_FAILURE() << "gamma " << gamma << " channel " << c << " input " << in << ": " << out
                                   << ", expected " << model16(in, c, settings);
                 }
@@ -263,31 +260,172 @@ TEST(CpuRenderer, FloatWorldsMapValuesOutsideZeroToOneAndStayFinite) {
 
 // ---- the rule for bad values ---------------------------------------------------------------
 
-TEST(LevelValues, NanTakesTheDefaultInfinitiesAndBeyondTheLimitAndTinyValuesGoToZero) {
-    using Ombrix::Levels::sanitised;
+TEST(LevelValues, NanTakesTheDefaultInfinitiesAndBeyondTheLimitAndTinyValuesGoToZeroInEveryBlock) {
+    using Ombrix::Levels::ChannelLevels;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    Ombrix::Levels::ChannelLevels c{nan, nan, nan, nan, nan};
-    const Ombrix::Levels::ChannelLevels d = sanitised(c);
-    EXPECT_EQ(d.inputBlack, 0.0);
-    EXPECT_EQ(d.inputWhite, 255.0);
-    EXPECT_EQ(d.gamma, 1.0);
-    EXPECT_EQ(d.outputBlack, 0.0);
-    EXPECT_EQ(d.outputWhite, 255.0);
-    c = {inf, -inf, 1e300, -2550000.5, 2550000.0};
-    const Ombrix::Levels::ChannelLevels e = sanitised(c);
-    EXPECT_EQ(e.inputBlack, 2550000.0);
-    EXPECT_EQ(e.inputWhite, -2550000.0);
-    EXPECT_EQ(e.gamma, 2550000.0);
-    EXPECT_EQ(e.outputBlack, -2550000.0);
-    EXPECT_EQ(e.outputWhite, 2550000.0);
-    c = {1e-9, -1e-300, 1.0 / 65536, 0.3, -12.5};
-    const Ombrix::Levels::ChannelLevels f = sanitised(c);
-    EXPECT_EQ(f.inputBlack, 0.0);
-    EXPECT_EQ(f.inputWhite, 0.0);
-    EXPECT_EQ(f.gamma, 1.0 / 65536) << "2^-16 itself is kept";
-    EXPECT_EQ(f.outputBlack, 0.3);
-    EXPECT_EQ(f.outputWhite, -12.5);
+    struct Row {
+        ChannelLevels raw, rendered;
+    };
+    const Row rows[] = {
+        {{nan, nan, nan, nan, nan}, {0.0, 255.0, 1.0, 0.0, 255.0}},
+        {{inf, -inf, 1e300, -2550000.5, 2550000.0}, {2550000.0, -2550000.0, 2550000.0, -2550000.0, 2550000.0}},
+        {{1e-9, -1e-300, 1.0 / 65536, 0.3, -12.5}, {0.0, 0.0, 1.0 / 65536, 0.3, -12.5}},  // 2^-16 itself is kept
+    };
+    ChannelLevels LevelsSettings::*const blocks[] = {&LevelsSettings::composite, &LevelsSettings::red,
+                                                     &LevelsSettings::green, &LevelsSettings::blue,
+                                                     &LevelsSettings::alpha};
+    for (ChannelLevels LevelsSettings::*block : blocks) {
+        for (const Row& row : rows) {
+            LevelsSettings raw;
+            raw.*block = row.raw;
+            const LevelsSettings s = Ombrix::Levels::SanitisedSettings(raw).values();
+            for (ChannelLevels LevelsSettings::*each : blocks) {
+                const ChannelLevels& want = each == block ? row.rendered : ChannelLevels{};
+                const ChannelLevels& got = s.*each;
+                EXPECT_EQ(got.inputBlack, want.inputBlack) << "block " << (block == each);
+                EXPECT_EQ(got.inputWhite, want.inputWhite);
+                EXPECT_EQ(got.gamma, want.gamma);
+                EXPECT_EQ(got.outputBlack, want.outputBlack);
+                EXPECT_EQ(got.outputWhite, want.outputWhite);
+            }
+        }
+    }
+}
+
+// ---- exact codes -----------------------------------------------------------------------------
+
+// A code at Input Black is Output Black, whatever the gamma: 8-bit codes at
+// every integer Input Black, 16-bit codes at fractional ones (k * 255 / 32768).
+TEST(ExactCodes, ACodeAtInputBlackGivesOutputBlackForEveryGamma) {
+    const double gammas[] = {0.01, 0.1, 0.45, 0.99, 1.01, 1.7, 2.5, 3.3, 4.2, 5.0};
+    hostsim::World bytes(256, 1);
+    for (int k = 0; k < 256; ++k) bytes.pixel8(k, 0) = PF_Pixel8{static_cast<A_u_char>(k), static_cast<A_u_char>(k),
+                                                                static_cast<A_u_char>(k), static_cast<A_u_char>(k)};
+    hostsim::World bytesOut(256, 1);
+    hostsim::World code(1, 1, PF_PixelFormat_ARGB64);
+    hostsim::World codeOut(1, 1, PF_PixelFormat_ARGB64);
+    const int codes[] = {1, 2, 255, 256, 1000, 12345, 16384, 20001, 32767};
+    for (double gamma : gammas) {
+        for (int k = 0; k < 256; ++k) {
+            LevelsSettings s;
+            s.composite = {static_cast<double>(k), 255.0, gamma, 40.0, 255.0};
+            s.alpha = {static_cast<double>(k), 255.0, gamma, 17.0, 200.0};
+            Ombrix::Levels::renderLevels8(s, *bytes.def(), *bytesOut.def());
+            const PF_Pixel8 out = bytesOut.pixel8(k, 0);
+            ASSERT_EQ(out.red, 40) << "gamma " << gamma << ", input black " << k;
+            ASSERT_EQ(out.alpha, 17) << "gamma " << gamma << ", input black " << k;
+        }
+        for (int k : codes) {
+            LevelsSettings s;
+            s.composite = {k * 255.0 / 32768.0, 255.0, gamma, 40.0, 255.0};
+            const auto c = static_cast<A_u_short>(k);
+            code.pixel16(0, 0) = PF_Pixel16{c, c, c, c};
+            Ombrix::Levels::renderLevels16(s, *code.def(), *codeOut.def());
+            ASSERT_EQ(codeOut.pixel16(0, 0).green, 5140) << "gamma " << gamma << ", code " << k;  // 40 * 32768 / 255
+        }
+    }
+}
+
+// Every 16-bit code and some beyond white, in one row: large enough for the tables.
+constexpr int kCodes = 32769 + 3;
+hostsim::World everyCodeWorld() {
+    hostsim::World codes(kCodes, 1, PF_PixelFormat_ARGB64);
+    const int beyond[] = {40000, 50000, 65535};
+    for (int x = 0; x < kCodes; ++x) {
+        const auto k = static_cast<A_u_short>(x < 32769 ? x : beyond[x - 32769]);
+        codes.pixel16(x, 0) = PF_Pixel16{k, static_cast<A_u_short>(32768 - std::min(x, 32768)), k, k};
+    }
+    return codes;
+}
+
+// Random settings, and hostile ones (magnitudes near the limits of the
+// levels side by side), give exactly the model's code for every 8-bit and
+// 16-bit code, through the tables and (16-bit) through the map itself.
+TEST(ExactCodes, EveryCodeIsTheModelsForRandomAndHostileSettings) {
+    uint32_t state = 12345;
+    auto next = [&state] { return state ^= state << 13, state ^= state >> 17, state ^= state << 5; };
+    const double hostile[] = {0.0, 1.6e-5, -1.6e-5, 0.5, 254.0, 255.0, 127.5, 2550000.0, -2550000.0, 1e-3};
+    auto level = [&] {
+        return next() % 3 == 0 ? hostile[next() % 10] : static_cast<double>(next() % 900000) / 1000.0 - 300.0;
+    };
+    auto gamma = [&] { return next() % 4 == 0 ? hostile[next() % 4] : static_cast<double>(next() % 5000) / 1000.0; };
+    std::vector<LevelsSettings> all;
+    LevelsSettings mixed;  // green's input range of 1.6e-5 against output levels of 2550000
+    mixed.green = {0.0, 1.6e-5, 1.0, 2550000.0, -2550000.0};
+    mixed.red = {254.0, 254.0 + 1.6e-5, 5.0, -2550000.0, 2550000.0};
+    mixed.clipBlack = false;
+    all.push_back(mixed);
+    for (int i = 0; i < 60; ++i) {
+        LevelsSettings s;
+        for (ChannelLevels* l : {&s.composite, &s.red, &s.green, &s.blue, &s.alpha}) {
+            *l = {level(), level(), gamma(), level(), level()};
+        }
+        s.clipBlack = next() % 2 == 0;
+        s.clipWhite = next() % 2 == 0;
+        all.push_back(s);
+    }
+    hostsim::World bytes(256, 1);
+    for (int k = 0; k < 256; ++k) {
+        bytes.pixel8(k, 0) = PF_Pixel8{static_cast<A_u_char>(k), static_cast<A_u_char>(255 - k),
+                                       static_cast<A_u_char>(k), static_cast<A_u_char>(k ^ 0x5A)};
+    }
+    hostsim::World bytesOut(256, 1);
+    hostsim::World codes = everyCodeWorld();
+    hostsim::World codesOut(kCodes, 1, PF_PixelFormat_ARGB64);
+    hostsim::World few(181, 1, PF_PixelFormat_ARGB64);  // small: through the map itself
+    hostsim::World fewOut(181, 1, PF_PixelFormat_ARGB64);
+    for (size_t i = 0; i < all.size(); ++i) {
+        const LevelsSettings s = Ombrix::Levels::sanitised(all[i]);
+        Ombrix::Levels::renderLevels8(s, *bytes.def(), *bytesOut.def());
+        for (int x = 0; x < 256; ++x) {
+            for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+                ASSERT_EQ(channelOf(bytesOut.pixel8(x, 0), c), byteModel(channelOf(bytes.pixel8(x, 0), c), c, s))
+                    << "settings " << i << ", channel " << c << ", pixel " << x;
+            }
+        }
+        if (i % 6 != 0) continue;  // the 16-bit tables are slower to judge
+        Ombrix::Levels::renderLevels16(s, *codes.def(), *codesOut.def());
+        for (int x = 0; x < kCodes; ++x) {
+            for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+                ASSERT_EQ(channelOf(codesOut.pixel16(x, 0), c), codeModel16(channelOf(codes.pixel16(x, 0), c), c, s))
+                    << "settings " << i << ", channel " << c << ", pixel " << x;
+            }
+        }
+        for (int x = 0; x < 181; ++x) few.pixel16(x, 0) = codes.pixel16(x * 181, 0);
+        Ombrix::Levels::renderLevels16(s, *few.def(), *fewOut.def());
+        for (int x = 0; x < 181; ++x) {
+            for (Channel c : {kAlpha, kRed, kGreen, kBlue}) {
+                ASSERT_EQ(channelOf(fewOut.pixel16(x, 0), c), codeModel16(channelOf(few.pixel16(x, 0), c), c, s))
+                    << "settings " << i << ", small frame, channel " << c;
+            }
+        }
+    }
+}
+
+// The 16-bit tables kept for later frames belong to their own settings:
+// settings that differ in one value (the clip flags included), rendered in
+// the order A, B, C, A, B, each give their own map.
+TEST(ExactCodes, KeptTablesBelongToTheirOwnSettings) {
+    LevelsSettings a;
+    a.composite = {10, 200, 1.7, 0, 180};  // white clipping shows below output white 255
+    LevelsSettings b = a;
+    b.clipWhite = false;
+    LevelsSettings c = a;
+    c.alpha.gamma = 0.5;
+    hostsim::World codes = everyCodeWorld();
+    hostsim::World out(kCodes, 1, PF_PixelFormat_ARGB64);
+    const char* names[] = {"A", "B", "C", "A again", "B again"};
+    const LevelsSettings* order[] = {&a, &b, &c, &a, &b};
+    for (int i = 0; i < 5; ++i) {
+        Ombrix::Levels::renderLevels16(*order[i], *codes.def(), *out.def());
+        for (int x = 0; x < kCodes; ++x) {
+            for (Channel ch : {kAlpha, kRed}) {
+                ASSERT_EQ(channelOf(out.pixel16(x, 0), ch), codeModel16(channelOf(codes.pixel16(x, 0), ch), ch, *order[i]))
+                    << names[i] << ", channel " << ch << ", pixel " << x;
+            }
+        }
+    }
 }
 
 // ---- the choice of path ----------------------------------------------------------------------
@@ -452,12 +590,12 @@ std::vector<hostsim::World> renderOnPath(Path path, const std::vector<hostsim::W
     return outputs;
 }
 
-// The bytes where two frames differ by more than one code value.
+// The bytes where two frames differ.
 int differingBytes(const hostsim::World& a, const hostsim::World& b, std::string& first) {
     int differing = 0;
     for (int y = 0; y < a.height(); ++y) {
         for (int i = 0; i < a.width() * 4; ++i) {
-            if (std::abs(int(a.row(y)[i]) - int(b.row(y)[i])) > 1 && differing++ == 0) {
+            if (a.row(y)[i] != b.row(y)[i] && differing++ == 0) {
                 first = "byte " + std::to_string(i % 4) + " of pixel (" + std::to_string(i / 4) + ", " +
                         std::to_string(y) + "): " + std::to_string(a.row(y)[i]) + " and " +
                         std::to_string(b.row(y)[i]);

@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "render/CpuKernels.h"
 #include "render/CpuLevelsRenderer.h"
+#include "render/PowerTables.h"
 #include "render/SimdLevel.h"
 #include "tests/RenderFixture.h"
 
@@ -33,6 +35,20 @@ std::vector<SimdLevel> levelsHere() {
 }
 
 const char* nameOf(SimdLevel level) { return Ombrix::Levels::simdLevelName(level); }
+
+// Says in the test log which levels this run exercised: the wider kernels run
+// only where the CPU has them.
+class LevelsExercised : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::string names;
+        for (SimdLevel level : levelsHere()) names += std::string(names.empty() ? "" : ", ") + nameOf(level);
+        std::printf("SIMD levels exercised here: %s (widest on this CPU: %s)\n", names.c_str(),
+                    nameOf(Ombrix::Levels::detectedSimdLevel()));
+        std::fflush(stdout);
+    }
+};
+::testing::Environment* const kLevelsExercised = ::testing::AddGlobalTestEnvironment(new LevelsExercised);
 
 CpuRenderOptions at(SimdLevel level, int threads = 1) {
     CpuRenderOptions options;
@@ -167,6 +183,19 @@ TEST(PowerFunction, GivesTheSameBitsInEveryBuild) {
             digest *= 1099511628211ULL;
         }
         EXPECT_EQ(digest, 0x8b51ca2ed7c6d4ffULL) << nameOf(level) << " digest 0x" << std::hex << digest;
+    }
+}
+
+// Each entry of the power's tables against its value in double precision
+// (std::log2 and std::exp2 are not correctly rounded everywhere: two units
+// in the last place of slack; a wrong digit is far more).
+TEST(PowerFunction, EveryTableEntryIsItsValueInDouble) {
+    auto ulps = [](double value) { return 2.0 * (std::nextafter(std::fabs(value), HUGE_VAL) - std::fabs(value)); };
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(Ombrix::Levels::kLogScale[i], 1.0 / (1.0 + i / 16.0)) << i;
+        const double logOfScale = -std::log2(Ombrix::Levels::kLogScale[i]);  // of the rounded scale
+        EXPECT_NEAR(Ombrix::Levels::kLogOfScale[i], logOfScale, ulps(logOfScale)) << i;
+        EXPECT_NEAR(Ombrix::Levels::kExp2Sixteenths[i], std::exp2(i / 16.0), ulps(std::exp2(i / 16.0))) << i;
     }
 }
 
@@ -432,6 +461,87 @@ TEST(SimdFloatFrames, EachMapActsOnItsOwnChannelsOnly) {
 
 // ---- 8-bit and 16-bit frames ---------------------------------------------------------------
 
+// A value at Input Black gives exactly Output Black at every level, for any
+// float value and gamma: the input step leaves no remainder for the power to
+// raise.
+TEST(SimdFloatFrames, AValueAtInputBlackGivesOutputBlackAtEveryLevel) {
+    uint32_t state = 99;
+    // Levels below 2^-16 count as 0 (LevelsSettings.h), so the values lie above.
+    std::vector<float> values = {0.0f, 0.5f, 1.0f, 254.0f / 255.0f, 1e-6f, -3.25f, 7.0f / 3.0f, 9000.0f};
+    while (values.size() < 40) {
+        const float v = floatValue(state);
+        if (std::isfinite(v) && std::fabs(v) * 255.0f < 2550000.0f && (v == 0.0f || std::fabs(v) * 255.0f > 1e-4f)) {
+            values.push_back(v);
+        }
+    }
+    hostsim::World input(1, 1, PF_PixelFormat_ARGB128);
+    hostsim::World output(1, 1, PF_PixelFormat_ARGB128);
+    for (float value : values) {
+        for (double gamma : {0.01, 0.3, 2.0, 5.0}) {
+            LevelsSettings s;
+            const double black = static_cast<double>(value) * 255.0;  // exact
+            s.composite = {black, black + 0.75, gamma, 37.25, 300.0};
+            s.alpha = {black, black - 1000.0, gamma, -2550000.0, 2550000.0};
+            input.pixelFloat(0, 0) = PF_PixelFloat{value, value, value, value};
+            for (SimdLevel level : levelsHere()) {
+                Ombrix::Levels::renderLevelsFloat(s, *input.def(), *output.def(), at(level));
+                const PF_PixelFloat out = output.pixelFloat(0, 0);
+                ASSERT_EQ(out.green, static_cast<float>(37.25 / 255.0)) << nameOf(level) << ", " << value << ", " << gamma;
+                ASSERT_EQ(out.alpha, static_cast<float>(-2550000.0 / 255.0)) << nameOf(level) << ", " << value;
+            }
+        }
+    }
+}
+
+// Settings that mix magnitudes near the limits (an input range of 2^-22
+// levels against output levels of +-2550000): the scalar level is within the
+// power function's bound of the map of the user's own values in double
+// precision, and every wider level within that bound of the scalar level.
+// The bound: the power is within 2^-26 of its value relative
+// (CpuKernelBody.h), which the output range scales (the clips hold the power
+// within 0..1), plus a float's unit in the last place for the rounding.
+TEST(SimdFloatFrames, ExtremeSettingsStayWithinThePowerBoundAtEveryLevel) {
+    const double span = 255.0 * std::ldexp(1.0, -22);
+    LevelsSettings s;
+    s.green = {127.5, 127.5 + span, 5.0, -2550000.0, 2550000.0};
+    s.alpha = {127.5, 127.5 + span, 0.3, 2550000.0, -2550000.0};
+    s.red = {0.0, 1.6e-5, 2.0, 0.0, 2550000.0};
+    constexpr int kWidth = 64;
+    hostsim::World input(kWidth, 1, PF_PixelFormat_ARGB128);
+    uint32_t state = 7;
+    for (int x = 0; x < kWidth; ++x) {
+        const float near = 0.5f + std::ldexp(1.0f, -24) * static_cast<float>(x % 16 - 4);  // 0.5 is input black
+        const float v = x < 32 ? near : floatValue(state) * 1e-6f;
+        input.pixelFloat(x, 0) = PF_PixelFloat{v, v, v, v};
+    }
+    auto bound = [&](const ChannelLevels& l, double model) {
+        const float f = static_cast<float>(model);
+        return std::fabs(l.outputWhite - l.outputBlack) / 255.0 * std::ldexp(1.0, -26) +
+               (std::nextafter(std::fabs(f), HUGE_VALF) - std::fabs(f));
+    };
+    const ChannelLevels* blocks[4] = {&s.alpha, &s.red, &s.green, &s.blue};
+    std::vector<float> scalar;
+    for (SimdLevel level : levelsHere()) {
+        hostsim::World output(kWidth, 1, PF_PixelFormat_ARGB128);
+        Ombrix::Levels::renderLevelsFloat(s, *input.def(), *output.def(), at(level));
+        const auto* in = reinterpret_cast<const float*>(input.row(0));
+        const auto* out = reinterpret_cast<const float*>(output.row(0));
+        for (int i = 0; i < 4 * kWidth; ++i) {
+            const Channel c = static_cast<Channel>(i % 4);
+            const double model = channelModelUnclamped(in[i], c, s);
+            if (level == SimdLevel::Scalar) {
+                scalar.push_back(out[i]);
+                ASSERT_LE(std::fabs(out[i] - model), bound(*blocks[c], model))
+                    << "channel " << c << ", input " << in[i] << ": " << out[i] << ", model " << model;
+            } else {
+                ASSERT_LE(std::fabs(out[i] - scalar[static_cast<size_t>(i)]), 2.0 * bound(*blocks[c], model))
+                    << nameOf(level) << ", channel " << c << ", input " << in[i] << ": " << out[i] << ", scalar "
+                    << scalar[static_cast<size_t>(i)];
+            }
+        }
+    }
+}
+
 void fillNoise8(hostsim::World& world, uint32_t seed) {
     uint32_t state = seed * 2654435761u + 1;
     for (auto& byte : world.memory()) {
@@ -487,12 +597,8 @@ TEST(SimdByteFrames, InPlaceAtEveryLevel) {
     }
 }
 
-// 16-bit: every code through the model, rounded as the model rounds
-// (lrintf(v * 32768)), exactly: the renderer computes each entry with the
-// same float operations as the model.
-int model16Exact(int code, Channel c, const LevelsSettings& s) {
-    return static_cast<int>(std::lrintf(channelModel(sample16(code), c, s) * 32768.0f));
-}
+// 16-bit: every code through the model, exactly.
+int model16Exact(int code, Channel c, const LevelsSettings& s) { return codeModel16(code, c, s); }
 
 TEST(SimdDeepFrames, EveryCodeIsTheModelsOwnRoundingAtEveryLevel) {
     for (double gamma : {1.0, 5.0, 0.2, 1.7}) {

@@ -88,6 +88,30 @@ TEST(WorkerPool, RunsEveryBandOnceOnAtMostTheThreadsAskedFor) {
     EXPECT_LT(WorkerPool::capacity(), hardwareThreads() + (hardwareThreads() == 1 ? 1 : 0));
 }
 
+// The helper bound on a machine of any size: the pool counted with more
+// hardware threads than this one has, so every cap is a real one.
+TEST(WorkerPool, NeverRunsABandOnMoreThreadsThanAskedOrThanTheHardwareHas) {
+    WorkerPool::shutDown();
+    WorkerPool::setHardwareThreads(6);
+    for (int maxThreads : {2, 3, 4, 16}) {
+        std::mutex mutex;
+        std::set<std::thread::id> seen;
+        WorkerPool::run(48, maxThreads, [&](int) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                seen.insert(std::this_thread::get_id());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        });
+        EXPECT_LE(static_cast<int>(seen.size()), std::min(maxThreads, 6)) << maxThreads;
+        EXPECT_GE(static_cast<int>(seen.size()), 2) << "the pool's workers took part";
+    }
+    EXPECT_EQ(WorkerPool::capacity(), 5);
+    EXPECT_LE(WorkerPool::peakWorkers(), 5);
+    WorkerPool::shutDown();
+    WorkerPool::setHardwareThreads(0);
+}
+
 // The renderer's bands: `threads` caps them (ZANTH_LEVELS_THREADS through the
 // module); a frame asks the runner for no more.
 class CountingBands : public Ombrix::Levels::BandRunner {
@@ -178,6 +202,59 @@ PF_Err AE_CALLBACK stutteringIterate(A_long iterations, void* refcon, PF_Iterate
         fn(refcon, 1, 0, iterations);
     }
     return PF_Err_OUT_OF_MEMORY;
+}
+
+// Hosts that answer success: one that runs every iteration on thread index 0
+// (its only thread), and one that runs only the even iterations. Every band
+// runs exactly once; the host's runs it all where it ran every iteration.
+PF_Err AE_CALLBACK oneThreadIterate(A_long iterations, void* refcon, PF_IterateGenericFunc fn) {
+    for (A_long i = 0; i < iterations; ++i) fn(refcon, 0, i, iterations);
+    return PF_Err_NONE;
+}
+PF_Err AE_CALLBACK evenOnlyIterate(A_long iterations, void* refcon, PF_IterateGenericFunc fn) {
+    for (A_long i = 0; i < iterations; i += 2) fn(refcon, i % 3, i, iterations);
+    return PF_Err_NONE;
+}
+thread_local bool tInsideHost = false;
+PF_Err marked(PF_Err(AE_CALLBACK* iterate)(A_long, void*, PF_IterateGenericFunc), A_long iterations, void* refcon,
+              PF_IterateGenericFunc fn) {
+    tInsideHost = true;
+    const PF_Err err = iterate(iterations, refcon, fn);
+    tInsideHost = false;
+    return err;
+}
+PF_Err AE_CALLBACK markedOneThread(A_long n, void* refcon, PF_IterateGenericFunc fn) {
+    return marked(oneThreadIterate, n, refcon, fn);
+}
+PF_Err AE_CALLBACK markedEvenOnly(A_long n, void* refcon, PF_IterateGenericFunc fn) {
+    return marked(evenOnlyIterate, n, refcon, fn);
+}
+
+TEST(HostIterate, EveryBandRunsOnceWhateverTheHostsThreadsAndSkips) {
+    struct HostCase {
+        const char* name;
+        PF_Err(AE_CALLBACK* iterate)(A_long, void*, PF_IterateGenericFunc);
+        bool hostRunsAll;
+    };
+    const HostCase hosts[] = {{"one thread", markedOneThread, true}, {"even iterations only", markedEvenOnly, false}};
+    for (const HostCase& h : hosts) {
+        PF_Iterate8Suite1 suite{};
+        suite.iterate_generic = h.iterate;
+        const Ombrix::Levels::HostIterateBands runner(&suite);
+        constexpr int kBands = 9;
+        std::vector<std::atomic<int>> runs(kBands);
+        std::vector<std::atomic<int>> inHost(kBands);
+        runner.run(kBands, 4, [&](int band) {
+            ++runs[static_cast<size_t>(band)];
+            if (tInsideHost) ++inHost[static_cast<size_t>(band)];
+        });
+        for (int band = 0; band < kBands; ++band) {
+            EXPECT_EQ(runs[static_cast<size_t>(band)].load(), 1) << h.name << ", band " << band;
+            if (h.hostRunsAll || band % 2 == 0) {
+                EXPECT_EQ(inHost[static_cast<size_t>(band)].load(), 1) << h.name << ": the host ran band " << band;
+            }
+        }
+    }
 }
 
 TEST(HostIterate, AFailingHostStillGivesTheWholeFrameWithEveryBandOnce) {
