@@ -17,10 +17,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include "histogram/GridCounting.h"
+#include "histogram/HistogramSampling.h"
 #include "hostsim/World.h"
-#include "render/CpuLevelsRenderer.h"
-#include "render/GridCounting.h"
-#include "render/HistogramSampling.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 
 namespace {
 

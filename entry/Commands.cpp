@@ -8,17 +8,17 @@
 #include <glbinding/ContextInfo.h>
 
 #include "entry/ProcessObjects.h"
-#include "hostaccess/SuiteScope.h"
 #include "gl/AEOpenGLContext.h"
 #include "gl/ContextRegistry.h"
 #include "gl/PrintMessage.h"
+#include "histogram/HistogramCache.h"
 #include "host/ae_suites.h"
+#include "hostaccess/SuiteScope.h"
 #include "params/NameTable.h"
-#include "render/HistogramCache.h"
-#include "render/LevelsPass.h"
 #include "render/RenderPath.h"
-#include "render/SimdLevel.h"
-#include "render/WorkerPool.h"
+#include "render/cpu/SimdLevel.h"
+#include "render/cpu/WorkerPool.h"
+#include "render/gpu/LevelsPass.h"
 
 namespace Ombrix::Levels {
 

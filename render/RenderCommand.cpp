@@ -1,13 +1,13 @@
 #include "render/RenderCommand.h"
 
+#include "histogram/FrameHistogram.h"
+#include "histogram/GridCounting.h"
 #include "params/ParamIndices.h"
-#include "render/CpuRenderCommand.h"
-#include "render/FrameHistogram.h"
-#include "render/GridCounting.h"
-#include "render/GpuRenderCommand.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderPath.h"
 #include "render/WorldDepth.h"
+#include "render/cpu/CpuRenderCommand.h"
+#include "render/gpu/GpuRenderCommand.h"
 
 namespace Ombrix::Levels {
 

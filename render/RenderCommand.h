@@ -12,9 +12,9 @@
 // keeps it once the frame has rendered (FrameHistogram.h).
 #pragma once
 
+#include "host/PixelFormatCode.h"
 #include "host/ae_effect.h"
 #include "render/LevelsSettings.h"
-#include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
 

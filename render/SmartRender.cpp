@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "histogram/FrameHistogram.h"
 #include "params/LiveCount.h"
 #include "params/ParamIndices.h"
-#include "render/CpuLevelsRenderer.h"
-#include "render/FrameHistogram.h"
 #include "render/LevelsSettingsReader.h"
 #include "render/RenderCommand.h"
 #include "render/WorldDepth.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 
 namespace Ombrix::Levels {
 namespace {

@@ -18,8 +18,8 @@
 // before any pixel of the output is written.
 #pragma once
 
+#include "host/PixelFormatCode.h"
 #include "host/ae_effect.h"
-#include "render/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
 

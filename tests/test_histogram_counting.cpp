@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include "histogram/FrameHistogram.h"
+#include "histogram/GridCounting.h"
+#include "histogram/HistogramCache.h"
+#include "histogram/HistogramSampling.h"
 #include "hostsim/World.h"
-#include "render/CpuLevelsRenderer.h"
-#include "render/FrameHistogram.h"
-#include "render/GridCounting.h"
-#include "render/HistogramCache.h"
-#include "render/HistogramSampling.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 #include "tests/HostFixture.h"
 #include "ui/HistogramPoll.h"
 

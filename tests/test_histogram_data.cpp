@@ -9,12 +9,12 @@
 
 #include "hostsim/World.h"
 #include "params/ParamIndices.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 #include "tests/HostFixture.h"
 #include "ui/BgraBuffer.h"
 #include "ui/GammaMapping.h"
-#include "render/CpuLevelsRenderer.h"
-#include "ui/HistogramCounting.h"
 #include "ui/HistogramImage.h"
+#include "ui/MappedHistograms.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "gl/Framebuffer.h"
 #include "hostsim/World.h"
-#include "render/LevelsPass8.h"
 #include "render/LevelsSettings.h"
+#include "render/gpu/LevelsPass8.h"
 #include "tests/GlCallCounter.h"
 #include "tests/GlContextFixture.h"
 #include "tests/LevelsReference.h"

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/CpuLevelsRenderer.h"
 #include "render/RenderPath.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 #include "tests/RenderFixture.h"
 
 namespace {

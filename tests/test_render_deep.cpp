@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "render/CpuLevelsRenderer.h"
+#include "render/cpu/CpuLevelsRenderer.h"
 #include "tests/GlCallCounter.h"
 #include "tests/RenderFixture.h"
 

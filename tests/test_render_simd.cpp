@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "render/CpuKernels.h"
-#include "render/CpuLevelsRenderer.h"
-#include "render/PowerTables.h"
-#include "render/SimdLevel.h"
+#include "render/cpu/CpuKernels.h"
+#include "render/cpu/CpuLevelsRenderer.h"
+#include "render/cpu/PowerTables.h"
+#include "render/cpu/SimdLevel.h"
 #include "tests/RenderFixture.h"
 
 namespace {

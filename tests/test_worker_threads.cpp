@@ -18,10 +18,10 @@
 
 #include "host/ae_suites.h"
 #include "hostsim/RenderServices.h"
-#include "render/BandRunner.h"
-#include "render/CpuLevelsRenderer.h"
 #include "render/RenderPath.h"
-#include "render/WorkerPool.h"
+#include "render/cpu/BandRunner.h"
+#include "render/cpu/CpuLevelsRenderer.h"
+#include "render/cpu/WorkerPool.h"
 #include "tests/RenderFixture.h"
 
 namespace {

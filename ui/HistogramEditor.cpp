@@ -3,13 +3,13 @@
 #include <optional>
 #include <utility>
 
+#include "histogram/HistogramCache.h"
 #include "params/ParamIndices.h"
+#include "ui/ControlInvalidation.h"
 #include "ui/EditorColours.h"
 #include "ui/EditorDisplay.h"
 #include "ui/EffectCanvas.h"
 #include "ui/GammaMapping.h"
-#include "render/HistogramCache.h"
-#include "ui/ControlInvalidation.h"
 #include "ui/OwnSettingsDigest.h"
 
 namespace Ombrix::Levels {

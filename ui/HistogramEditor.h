@@ -7,7 +7,7 @@
 //
 // The draw never checks out the layer (the UI thread must not render): the
 // histogram comes from the renders, through the process's histogram cache
-// (render/HistogramCache.h), under the key of what the layer shows at the
+// (histogram/HistogramCache.h), under the key of what the layer shows at the
 // panel's time. The host's key changes with the effect's own parameters too,
 // which do not change the input; so the editor remembers, beside the
 // histogram it last showed, the time and the digest of the own settings
@@ -24,8 +24,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "histogram/ChannelHistograms.h"
 #include "host/ae_event.h"
-#include "render/ChannelHistograms.h"
 #include "ui/EditorHandle.h"
 #include "ui/EditorLayout.h"
 #include "ui/HistogramImage.h"

@@ -2,8 +2,8 @@
 // bin 255 left out) and the black-to-white gradient (255 x 12).
 #pragma once
 
+#include "histogram/ChannelHistograms.h"
 #include "ui/BgraBuffer.h"
-#include "render/ChannelHistograms.h"
 
 namespace Ombrix::Levels {
 

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <optional>
 
-#include "render/HistogramCache.h"
+#include "histogram/HistogramCache.h"
 
 namespace Ombrix::Levels {
 

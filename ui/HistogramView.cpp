@@ -3,7 +3,7 @@
 #include "params/ParamIndices.h"
 #include "ui/EditorColours.h"
 #include "ui/EffectCanvas.h"
-#include "ui/HistogramCounting.h"
+#include "ui/MappedHistograms.h"
 
 namespace Ombrix::Levels {
 namespace {

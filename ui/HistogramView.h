@@ -3,8 +3,8 @@
 // where the editor's layout puts them.
 #pragma once
 
+#include "histogram/ChannelHistograms.h"
 #include "host/ae_effect.h"
-#include "render/ChannelHistograms.h"
 #include "ui/EditorDisplay.h"
 #include "ui/EditorLayout.h"
 #include "ui/HistogramImage.h"
