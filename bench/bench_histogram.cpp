@@ -21,6 +21,7 @@
 #include "histogram/HistogramSampling.h"
 #include "hostsim/World.h"
 #include "render/cpu/CpuLevelsRenderer.h"
+#include "tests/SimdLevelName.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ struct Frame {
 
 void run(benchmark::State& state, Work work) {
     Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    state.SetLabel(simdLevelName(activeSimdLevel()));
+    state.SetLabel(zanth_test::simdLevelName(activeSimdLevel()));
     for (auto _ : state) frame.run(work);
 }
 
@@ -84,7 +85,7 @@ void CountOnly(benchmark::State& state) { run(state, Work::CountOnly); }
 // Both works alternately, so a noisy machine slows both alike.
 void CountingCost(benchmark::State& state) {
     Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    state.SetLabel(simdLevelName(activeSimdLevel()));
+    state.SetLabel(zanth_test::simdLevelName(activeSimdLevel()));
     using Clock = std::chrono::steady_clock;
     double plain = 1e30, counting = 1e30, apart = 1e30;
     const auto timed = [&frame](Work work) {

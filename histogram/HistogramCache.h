@@ -47,8 +47,6 @@ struct CachedHistogram {
     ChannelHistograms counts;
     int pointsCounted = 0;  // grid points counted
     int gridPoints = 0;     // grid points of the whole layer
-
-    bool whole() const { return pointsCounted == gridPoints; }
 };
 
 class HistogramCache {

@@ -69,11 +69,11 @@ constexpr const char* kSlotNames[kLevelSlotCount] = {"Input Black", "Input White
 // The channel popup's choices as the host takes them: the names joined by '|'.
 constexpr char kChannelChoices[] = "RGB|Red|Green|Blue|Alpha";
 
-// The slider of block `block` (0 composite .. 4 alpha) at `slot`: "Gamma",
+// The slider of block `block` (LevelsBlock) at `slot`: "Gamma",
 // "Red Input Black", ...
 inline std::string levelSliderName(int block, LevelSlot slot) {
     const std::string name = kSlotNames[slot - kSlotInputBlack];
-    return block == 0 ? name : std::string(kChannelNames[block]) + " " + name;
+    return block == kBlockComposite ? name : std::string(kChannelNames[block]) + " " + name;
 }
 
 }  // namespace Ombrix::Levels

@@ -14,15 +14,19 @@ enum ParamIndex : int {
     kParamCount = 40,  // including the input layer
 };
 
-// Channel popup values; value v selects channel block v - 1.
+// The level blocks, in parameter order: the one numbering of a block.
+enum LevelsBlock : int { kBlockComposite, kBlockRed, kBlockGreen, kBlockBlue, kBlockAlpha, kBlockCount };
+
+// Channel popup values: the popup shows block b as value b + 1.
 enum ChannelValue : int {
-    kChannelRGB = 1,
-    kChannelRed = 2,
-    kChannelGreen = 3,
-    kChannelBlue = 4,
-    kChannelAlpha = 5,
+    kChannelRGB = kBlockComposite + 1,
+    kChannelRed = kBlockRed + 1,
+    kChannelGreen = kBlockGreen + 1,
+    kChannelBlue = kBlockBlue + 1,
+    kChannelAlpha = kBlockAlpha + 1,
 };
-constexpr int kChannelCount = 5;
+constexpr int kChannelCount = kBlockCount;
+constexpr int blockOfChannel(int channelValue) { return channelValue - 1; }
 
 // Offsets of a block's sliders after its group start.
 enum LevelSlot : int {
@@ -34,10 +38,10 @@ enum LevelSlot : int {
 };
 constexpr int kBlockStride = 7;  // group start, five sliders, group end
 
-// Index of the group start of block n (0 composite, 1 red, 2 green, 3 blue, 4 alpha).
+// Index of the group start of block n (LevelsBlock).
 constexpr int blockStart(int block) { return kParamFirstBlock + kBlockStride * block; }
 // Index of a level slider of the block that channel popup value v selects.
-constexpr int levelParam(int channelValue, LevelSlot slot) { return blockStart(channelValue - 1) + slot; }
+constexpr int levelParam(int channelValue, LevelSlot slot) { return blockStart(blockOfChannel(channelValue)) + slot; }
 
 static_assert(levelParam(kChannelRGB, kSlotInputBlack) == 4, "composite input black");
 static_assert(levelParam(kChannelAlpha, kSlotOutputWhite) == 36, "alpha output white");

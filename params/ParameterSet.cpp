@@ -82,7 +82,7 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
     histogram.ui_height = kHistogramControlHeight;
     if (PF_Err err = declare.add()) return err;
 
-    for (int block = 0; block < kChannelCount; ++block) {
+    for (int block = 0; block < kBlockCount; ++block) {
         PF_ParamDef& group = declare.start(PF_Param_GROUP_START, kChannelNames[block]);
         group.flags = PF_ParamFlag_START_COLLAPSED;
         if (PF_Err err = declare.add()) return err;

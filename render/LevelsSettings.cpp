@@ -1,8 +1,26 @@
 #include "render/LevelsSettings.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace Ombrix::Levels {
+
+bool operator==(const ChannelLevels& a, const ChannelLevels& b) {
+    for (const LevelField& f : kLevelFields) {
+        if (!(a.*f.member == b.*f.member)) return false;
+    }
+    return true;
+}
+
+bool operator==(const LevelsSettings& a, const LevelsSettings& b) {
+    // Every field, named once: a field added to LevelsSettings and not here
+    // does not compile.
+    const auto fields = [](const LevelsSettings& s) {
+        const auto& [composite, red, green, blue, alpha, clipBlack, clipWhite] = s;
+        return std::tie(composite, red, green, blue, alpha, clipBlack, clipWhite);
+    };
+    return fields(a) == fields(b);
+}
 
 double sanitisedLevelValue(double value, double dephault) {
     if (std::isnan(value)) return dephault;
@@ -15,21 +33,13 @@ double sanitisedLevelValue(double value, double dephault) {
 ChannelLevels sanitised(const ChannelLevels& levels) {
     const ChannelLevels defaults;
     ChannelLevels out;
-    out.inputBlack = sanitisedLevelValue(levels.inputBlack, defaults.inputBlack);
-    out.inputWhite = sanitisedLevelValue(levels.inputWhite, defaults.inputWhite);
-    out.gamma = sanitisedLevelValue(levels.gamma, defaults.gamma);
-    out.outputBlack = sanitisedLevelValue(levels.outputBlack, defaults.outputBlack);
-    out.outputWhite = sanitisedLevelValue(levels.outputWhite, defaults.outputWhite);
+    for (const LevelField& f : kLevelFields) out.*f.member = sanitisedLevelValue(levels.*f.member, defaults.*f.member);
     return out;
 }
 
 LevelsSettings sanitised(const LevelsSettings& settings) {
     LevelsSettings out = settings;
-    out.composite = sanitised(settings.composite);
-    out.red = sanitised(settings.red);
-    out.green = sanitised(settings.green);
-    out.blue = sanitised(settings.blue);
-    out.alpha = sanitised(settings.alpha);
+    for (const auto block : kBlocks) out.*block = sanitised(settings.*block);
     return out;
 }
 

@@ -2,7 +2,17 @@
 // parameters are read: the composite block, then red, green, blue and alpha,
 // then the two clip flags. Level values are in 8-bit code units; gamma is
 // the Gamma slider itself (not inverted).
+//
+// The settings are also described as data, beside them: the five levels of a
+// block (kLevelFields, with their parameter slots; the slots' names, ranges
+// and defaults are params/LevelParameters.h's), the five blocks (kBlocks, by
+// LevelsBlock) and the clip flags (kClipFields, with their checkboxes). Every
+// reader, sanitiser and table of the settings loops over this description,
+// and equality lists every field once (operator==), so a field added here is
+// read, compared and keyed everywhere or fails to compile.
 #pragma once
+
+#include <iterator>
 
 #include "params/LevelParameters.h"
 
@@ -16,6 +26,18 @@ struct ChannelLevels {
     double outputWhite = kOutputWhiteDefault;
 };
 
+// A block's levels, in slot order.
+struct LevelField {
+    double ChannelLevels::*member;
+    LevelSlot slot;
+};
+constexpr LevelField kLevelFields[kLevelSlotCount] = {{&ChannelLevels::inputBlack, kSlotInputBlack},
+                                                      {&ChannelLevels::inputWhite, kSlotInputWhite},
+                                                      {&ChannelLevels::gamma, kSlotGamma},
+                                                      {&ChannelLevels::outputBlack, kSlotOutputBlack},
+                                                      {&ChannelLevels::outputWhite, kSlotOutputWhite}};
+static_assert(sizeof(ChannelLevels) == std::size(kLevelFields) * sizeof(double), "every level is a LevelField");
+
 struct LevelsSettings {
     ChannelLevels composite;
     ChannelLevels red;
@@ -25,6 +47,26 @@ struct LevelsSettings {
     bool clipBlack = kClipDefault;
     bool clipWhite = kClipDefault;
 };
+
+// The blocks, by LevelsBlock (params/ParamIndices.h).
+constexpr ChannelLevels LevelsSettings::*kBlocks[kBlockCount] = {
+    &LevelsSettings::composite, &LevelsSettings::red, &LevelsSettings::green, &LevelsSettings::blue,
+    &LevelsSettings::alpha};
+
+// The clip flags, with their checkboxes.
+struct ClipField {
+    bool LevelsSettings::*member;
+    ParamIndex param;
+};
+constexpr ClipField kClipFields[] = {{&LevelsSettings::clipBlack, kParamClipBlack},
+                                     {&LevelsSettings::clipWhite, kParamClipWhite}};
+
+// Equal values of every field (levels compared as doubles: NaN is never
+// equal, and sanitised settings hold none).
+bool operator==(const ChannelLevels& a, const ChannelLevels& b);
+bool operator==(const LevelsSettings& a, const LevelsSettings& b);
+inline bool operator!=(const ChannelLevels& a, const ChannelLevels& b) { return !(a == b); }
+inline bool operator!=(const LevelsSettings& a, const LevelsSettings& b) { return !(a == b); }
 
 // The largest magnitude a level or gamma value is rendered with: the bounds of
 // the level sliders' valid range.

@@ -4,19 +4,6 @@
 #include "params/ParamIndices.h"
 
 namespace Ombrix::Levels {
-namespace {
-
-
-void readBlock(PF_InData* in_data, int block, ChannelLevels& levels) {
-    readSliderValue(in_data, blockStart(block) + kSlotInputBlack, levels.inputBlack);
-    readSliderValue(in_data, blockStart(block) + kSlotInputWhite, levels.inputWhite);
-    readSliderValue(in_data, blockStart(block) + kSlotGamma, levels.gamma);
-    readSliderValue(in_data, blockStart(block) + kSlotOutputBlack, levels.outputBlack);
-    readSliderValue(in_data, blockStart(block) + kSlotOutputWhite, levels.outputWhite);
-}
-
-}  // namespace
-
 bool readSliderValue(PF_InData* in_data, int index, double& out) {
     const CheckedOutParam param(in_data, index);
     const PF_ParamDef& def = param.def();
@@ -37,15 +24,20 @@ bool readCheckbox(PF_InData* in_data, int index, bool& out) {
     return written;
 }
 
+ChannelLevels eventLevels(PF_ParamDef* params[], int block) {
+    ChannelLevels levels;
+    for (const LevelField& f : kLevelFields) levels.*f.member = params[blockStart(block) + f.slot]->u.fs_d.value;
+    return levels;
+}
+
 SanitisedSettings readLevelsSettings(PF_InData* in_data) {
     LevelsSettings settings;  // the parameters' defaults
-    readBlock(in_data, 0, settings.composite);
-    readBlock(in_data, 1, settings.red);
-    readBlock(in_data, 2, settings.green);
-    readBlock(in_data, 3, settings.blue);
-    readBlock(in_data, 4, settings.alpha);
-    readCheckbox(in_data, kParamClipBlack, settings.clipBlack);
-    readCheckbox(in_data, kParamClipWhite, settings.clipWhite);
+    for (int block = 0; block < kBlockCount; ++block) {
+        for (const LevelField& f : kLevelFields) {
+            readSliderValue(in_data, blockStart(block) + f.slot, (settings.*kBlocks[block]).*f.member);
+        }
+    }
+    for (const ClipField& clip : kClipFields) readCheckbox(in_data, clip.param, settings.*clip.member);
     return settings;  // sanitised on the way out
 }
 

@@ -24,4 +24,8 @@ SanitisedSettings readLevelsSettings(PF_InData* in_data);
 bool readSliderValue(PF_InData* in_data, int index, double& out);
 bool readCheckbox(PF_InData* in_data, int index, bool& out);
 
+// The levels of block `block` (LevelsBlock) as an event's parameters hold them
+// (its float sliders, as they are).
+ChannelLevels eventLevels(PF_ParamDef* params[], int block);
+
 }  // namespace Ombrix::Levels

@@ -13,16 +13,22 @@
 
 namespace Ombrix::Levels {
 
-// Throws PF_Err_BAD_CALLBACK_PARAM as an int for a world without pixels or
-// whose rows are shorter than width pixels. World is PF_EffectWorld, const
-// for an input.
+// The one rule for a world's rows, on every path: throws
+// PF_Err_BAD_CALLBACK_PARAM as an int for a world without pixels, an extent
+// without pixels, or rows shorter than width pixels (rows that would overlap).
+inline void checkWorldRows(const PF_EffectWorld& world, int width, int height, int pixelBytes) {
+    const long long rowBytes = static_cast<long long>(width) * pixelBytes;
+    if (!world.data || width <= 0 || height <= 0 || std::llabs(static_cast<long long>(world.rowbytes)) < rowBytes) {
+        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
+    }
+}
+
+// World is PF_EffectWorld, const for an input.
 template <typename World>
 auto worldRows(World& world, int width, int height, int pixelBytes) {
     using Byte = std::conditional_t<std::is_const_v<World>, const uint8_t, uint8_t>;
+    checkWorldRows(world, width, height, pixelBytes);
     const long long rowBytes = static_cast<long long>(width) * pixelBytes;
-    if (!world.data || width <= 0 || height <= 0 || std::llabs(world.rowbytes) < rowBytes) {
-        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    }
     return HostRows<Byte>{reinterpret_cast<Byte*>(world.data), world.rowbytes, height,
                           static_cast<std::size_t>(rowBytes)};
 }

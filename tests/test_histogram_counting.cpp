@@ -26,6 +26,9 @@ namespace {
 
 using namespace Ombrix::Levels;
 
+// A histogram of every grid point of the layer.
+bool whole(const CachedHistogram& histogram) { return histogram.pointsCounted == histogram.gridPoints; }
+
 int64_t total(const std::vector<int32_t>& counts) { return std::accumulate(counts.begin(), counts.end(), int64_t{0}); }
 
 // ---- the model ----------------------------------------------------------------------------------
@@ -303,13 +306,13 @@ TEST(HistogramCache, OnlyAHistogramOfMorePointsReplacesAnEntry) {
     const HistogramKey key = keyOf(5);
     EXPECT_TRUE(cache.wants(key, 10));
     cache.store(key, histogramOf(1, 10, 100));  // a part
-    EXPECT_FALSE(cache.find(key)->whole());
+    EXPECT_FALSE(whole(*cache.find(key)));
     EXPECT_FALSE(cache.wants(key, 10));
     EXPECT_TRUE(cache.wants(key, 40));
     cache.store(key, histogramOf(2, 40, 100));  // a larger part
     EXPECT_EQ(cache.find(key)->counts.red[2], 40);
     cache.store(key, histogramOf(3, 100, 100));  // the whole layer
-    EXPECT_TRUE(cache.find(key)->whole());
+    EXPECT_TRUE(whole(*cache.find(key)));
     EXPECT_FALSE(cache.wants(key, 100));
     cache.store(key, histogramOf(4, 60, 100));  // a part after the whole: kept out
     EXPECT_EQ(cache.find(key)->counts.red[3], 100);
@@ -392,7 +395,7 @@ TEST_F(FrameHistogramTest, TheDrawFindsWhatTheRenderCounted) {
         renderHistogram(layer);
         const std::optional<CachedHistogram> found = lookUp();
         ASSERT_TRUE(found);
-        EXPECT_TRUE(found->whole());
+        EXPECT_TRUE(whole(*found));
         expectEqualCounts(found->counts, model(layer));
     }
     EXPECT_HOST_CLEAN(*host);

@@ -5,9 +5,11 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 #include "params/ParamIndices.h"
 #include "render/LevelsSettingsReader.h"
+#include "render/cpu/Tables16Cache.h"
 #include "tests/HostFixture.h"
 #include "tool/ParamSettings.h"
 
@@ -186,6 +188,38 @@ TEST_F(Settings, TheRendererAndTheToolAgreeWithTheDeclaredParameters) {
     const LevelsSettings fresh;
     EXPECT_EQ(fresh.clipBlack, host->param(kParamClipBlack).u.bd.dephault != 0);
     EXPECT_EQ(fresh.clipWhite, host->param(kParamClipWhite).u.bd.dephault != 0);
+}
+
+// The 16-bit tables are kept under the whole settings value: a change of any
+// one field (every level of every block, each clip flag) builds new tables,
+// and equal settings find the kept ones.
+TEST(Tables16Cache, EveryFieldKeysTheTables) {
+    std::vector<LevelsSettings> changed;
+    for (const auto block : kBlocks) {
+        for (const LevelField& f : kLevelFields) {
+            LevelsSettings s;
+            (s.*block).*f.member += 17.25;
+            changed.push_back(s);
+        }
+    }
+    for (const ClipField& clip : kClipFields) {
+        LevelsSettings s;
+        s.*clip.member = !(s.*clip.member);
+        changed.push_back(s);
+    }
+    ASSERT_EQ(changed.size(), 27u);
+    int builds = 0;
+    const auto build = [&builds](Tables16& tables) { tables.assign(1, static_cast<uint16_t>(++builds)); };
+    const auto identity = cachedTables16(LevelsSettings{}, build);
+    for (size_t i = 0; i < changed.size(); ++i) {
+        builds = 0;
+        const auto tables = cachedTables16(changed[i], build);
+        EXPECT_EQ(builds, 1) << "field " << i;
+        EXPECT_NE(tables, identity) << "field " << i;
+        EXPECT_EQ(cachedTables16(changed[i], build), tables) << "field " << i;
+        EXPECT_EQ(cachedTables16(LevelsSettings{}, build), identity) << "field " << i;
+        EXPECT_EQ(builds, 1) << "field " << i;
+    }
 }
 
 }  // namespace

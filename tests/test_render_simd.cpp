@@ -18,7 +18,9 @@
 #include "render/cpu/CpuLevelsRenderer.h"
 #include "render/cpu/PowerTables.h"
 #include "render/cpu/SimdLevel.h"
+#include "tests/LevelPowers.h"
 #include "tests/RenderFixture.h"
+#include "tests/SimdLevelName.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ std::vector<SimdLevel> levelsHere() {
     return levels;
 }
 
-const char* nameOf(SimdLevel level) { return Ombrix::Levels::simdLevelName(level); }
+const char* nameOf(SimdLevel level) { return simdLevelName(level); }
 
 // Says in the test log which levels this run exercised: the wider kernels run
 // only where the CPU has them.
@@ -134,7 +136,7 @@ TEST(PowerFunction, WithinOneUlpOfDoublePowRoundedAtEveryLevel) {
     std::vector<float> scalar;
     for (SimdLevel level : levelsHere()) {
         std::vector<float> got(static_cast<size_t>(n));
-        Ombrix::Levels::cpuKernels(level).powFloats(sweep.bases.data(), sweep.exponents.data(), got.data(), n);
+        levelPowers(level)(sweep.bases.data(), sweep.exponents.data(), got.data(), n);
         long long worst = 0;
         int worstAt = 0;
         int inexact = 0;
@@ -176,7 +178,7 @@ TEST(PowerFunction, GivesTheSameBitsInEveryBuild) {
     const int n = static_cast<int>(bases.size());
     for (SimdLevel level : levelsHere()) {
         std::vector<float> got(static_cast<size_t>(n));
-        Ombrix::Levels::cpuKernels(level).powFloats(bases.data(), exponents.data(), got.data(), n);
+        levelPowers(level)(bases.data(), exponents.data(), got.data(), n);
         uint64_t digest = 1469598103934665603ULL;
         for (float v : got) {
             digest ^= bitsOf(v);

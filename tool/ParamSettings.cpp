@@ -28,7 +28,7 @@ std::string englishName(int index) {
     if (index == kParamHistogram) return kHistogramParamName;
     if (index == kParamClipBlack) return kClipBlackParamName;
     if (index == kParamClipWhite) return kClipWhiteParamName;
-    for (int block = 0; block < kChannelCount; ++block) {
+    for (int block = 0; block < kBlockCount; ++block) {
         for (const LevelSlot slot : kLevelSlots) {
             if (index == blockStart(block) + slot) return levelSliderName(block, slot);
         }

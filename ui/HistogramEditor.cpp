@@ -5,6 +5,7 @@
 
 #include "histogram/HistogramCache.h"
 #include "params/ParamIndices.h"
+#include "render/LevelsSettingsReader.h"
 #include "ui/ControlInvalidation.h"
 #include "ui/EditorColours.h"
 #include "ui/EditorDisplay.h"
@@ -17,10 +18,6 @@ namespace {
 
 int channelValue(PF_ParamDef* params[]) {
     return (params && params[kParamChannel]) ? params[kParamChannel]->u.pd.value : 0;
-}
-
-double levelValue(PF_ParamDef* params[], int channel, LevelSlot slot) {
-    return params[levelParam(channel, slot)]->u.fs_d.value;
 }
 
 }  // namespace
@@ -85,12 +82,8 @@ void HistogramEditor::pollForRender(PF_InData* in_data, PF_EventExtra* event_ext
 
 void HistogramEditor::drawEditor(EffectCanvas& canvas, PF_ParamDef* params[], const ChannelHistograms& histogram,
                                  HistogramLook look) {
-    const int channel = view_.channel;
-    const double inputBlack = levelValue(params, channel, kSlotInputBlack);
-    const double inputWhite = levelValue(params, channel, kSlotInputWhite);
-    const double gamma = levelValue(params, channel, kSlotGamma);
-    const double outputBlack = levelValue(params, channel, kSlotOutputBlack);
-    const double outputWhite = levelValue(params, channel, kSlotOutputWhite);
+    const auto [inputBlack, inputWhite, gamma, outputBlack, outputWhite] =
+        eventLevels(params, blockOfChannel(view_.channel));
 
     view_.drawPanel(canvas, layout_, histogram, look, params, editorDisplay());
 

@@ -5,21 +5,11 @@
 #include <vector>
 
 #include "params/ParamIndices.h"
-#include "render/cpu/CpuLevelsRenderer.h"
+#include "render/LevelsSettingsReader.h"
+#include "render/LevelsTables.h"
 
 namespace Ombrix::Levels {
 namespace {
-
-ChannelLevels blockOf(PF_ParamDef* params[], int channel) {
-    const auto value = [params, channel](LevelSlot slot) { return params[levelParam(channel, slot)]->u.fs_d.value; };
-    ChannelLevels levels;
-    levels.inputBlack = value(kSlotInputBlack);
-    levels.inputWhite = value(kSlotInputWhite);
-    levels.gamma = value(kSlotGamma);
-    levels.outputBlack = value(kSlotOutputBlack);
-    levels.outputWhite = value(kSlotOutputWhite);
-    return levels;
-}
 
 void mapThrough(const uint8_t (&table)[256], const std::vector<int32_t>& in, std::vector<int32_t>& out) {
     out.assign(in.size(), 0);
@@ -30,14 +20,9 @@ void mapThrough(const uint8_t (&table)[256], const std::vector<int32_t>& in, std
 
 SanitisedSettings channelOnlySettings(PF_ParamDef* params[], int channel) {
     LevelsSettings settings;
-    switch (channel) {
-        case kChannelRed: settings.red = blockOf(params, channel); break;
-        case kChannelGreen: settings.green = blockOf(params, channel); break;
-        case kChannelBlue: settings.blue = blockOf(params, channel); break;
-        default: break;
-    }
-    settings.clipBlack = params[kParamClipBlack]->u.bd.value != 0;
-    settings.clipWhite = params[kParamClipWhite]->u.bd.value != 0;
+    const int block = blockOfChannel(channel);
+    if (block >= kBlockRed && block <= kBlockBlue) settings.*kBlocks[block] = eventLevels(params, block);
+    for (const ClipField& clip : kClipFields) settings.*clip.member = params[clip.param]->u.bd.value != 0;
     return settings;
 }
 

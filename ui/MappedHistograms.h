@@ -1,6 +1,6 @@
 // The RGB view's mapped histogram: the red, green and blue counts of the
 // input's histogram pushed through the render's own 8-bit map of each channel
-// (the CPU renderer's table, LevelsTables8), so the view shows the
+// (the render's own table, LevelsTables8 in render/LevelsTables.h), so the view shows the
 // distribution the render makes.
 //
 // Deliberately, each channel is mapped by its own block alone, with the

@@ -212,29 +212,6 @@ struct Kernel {
             for (int i = 0; i < 4 * (pixels - x); ++i) out[4 * x + i] = tailOut[i];
         }
     }
-
-    static void powFloats(const float* x, const float* e, float* out, int count) {
-        constexpr int kBlock = Ops::kLanes;
-        auto block = [](const float* xs, const float* es, float* to) {
-            const D value = Ops::loadFloats(xs);
-            const D ex = Ops::loadFloats(es);
-            const M infinite = Ops::gt(value, Ops::set(static_cast<double>(FLT_MAX)));
-            const M finite = Ops::mand(Ops::gt(value, Ops::set(0.0)),
-                                       Ops::lt(value, Ops::set(static_cast<double>(FLT_MAX) * 2.0)));
-            const D base = power(Ops::sel(finite, value, Ops::set(1.0)), ex);
-            Ops::storeFloats(to, Ops::sel(finite, base, Ops::sel(infinite, value, Ops::set(0.0))));
-        };
-        int i = 0;
-        for (; i + kBlock <= count; i += kBlock) block(x + i, e + i, out + i);
-        if (i < count) {
-            float xs[kBlock] = {};
-            float es[kBlock] = {};
-            float rs[kBlock];
-            for (int j = 0; j < count - i; ++j) xs[j] = x[i + j], es[j] = e[i + j];
-            block(xs, es, rs);
-            for (int j = 0; j < count - i; ++j) out[i + j] = rs[j];
-        }
-    }
 };
 
 // The plain per-channel lookups, for levels without vector lookups: a pixel's

@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/LevelsTables.h"
 #include "render/cpu/SimdLevel.h"
 
 namespace Ombrix::Levels {
@@ -51,28 +52,17 @@ struct FloatPlan {
     FloatMap alpha, composite, red, green, blue;
 };
 
-// 16-bit tables: entry k of channel c (alpha, red, green, blue) at
-// c * kTable16Entries + k, an entry for every 16-bit code, so a row looks a
-// code up without holding it to white first: codes above white (32768) hold
-// white's entry.
-constexpr int kTable16Entries = 65536;
-
 struct CpuKernels {
     SimdLevel level;
-    // `floats` values (whole pixels); NaN is taken as 0, infinities as +-FLT_MAX.
+    // `pixels` whole pixels; NaN is taken as 0, infinities as +-FLT_MAX.
     void (*floatRow)(const FloatPlan& plan, const float* in, float* out, int pixels);
-    // out[i] = x[i]^e[i] for x > 0 finite, e > 0 finite (x == 0: 0; x = +inf: +inf).
-    void (*powFloats)(const float* x, const float* e, float* out, int count);
     // tables: alpha, red, green, blue, 256 bytes each.
     void (*bytesRow)(const uint8_t* tables, const uint8_t* in, uint8_t* out, int pixels);
-    // table: as above, kTable16Entries a channel.
+    // table: the 16-bit tables (LevelsTables.h), kTable16Entries a channel.
     void (*codesRow)(const uint16_t* table, const uint16_t* in, uint16_t* out, int pixels);
 };
 
-// x^e for one value, as powFloats gives it at every level (the scalar code).
-float levelsPower(float x, float e);
-
-// The kernels of a level (never wider than detectedSimdLevel()).
+// The kernels of a level, taken down to the widest the CPU has (SimdLevel.h).
 const CpuKernels& cpuKernels(SimdLevel level);
 
 // Each level's set (the wider ones exist only where the compiler can build them).

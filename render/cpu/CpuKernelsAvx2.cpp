@@ -19,7 +19,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx2Ops>>>>;
 }  // namespace
 
 const CpuKernels* avx2Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx2, FloatKernel::floatRow, FloatKernel::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx2, FloatKernel::floatRow,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }

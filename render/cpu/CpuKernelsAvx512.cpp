@@ -64,7 +64,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Wide2<Avx512Ops>>>>;
 }  // namespace
 
 const CpuKernels* avx512Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow, FloatKernel::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Avx512, FloatKernel::floatRow,
                                        hasBytePermute() ? bytesRowVbmi : bytesRowScalar, codesRowScalar};
     return &kernels;
 }

@@ -13,14 +13,8 @@ using FloatKernel = Kernel<Wide2<Wide2<ScalarOps>>>;
 
 }  // namespace
 
-float levelsPower(float x, float e) {
-    float result;
-    Kernel<ScalarOps>::powFloats(&x, &e, &result, 1);
-    return result;
-}
-
 const CpuKernels* scalarKernels() {
-    static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow, FloatKernel::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Scalar, FloatKernel::floatRow,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }

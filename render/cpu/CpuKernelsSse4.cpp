@@ -16,7 +16,7 @@ using FloatKernel = Kernel<Wide2<Wide2<Sse4Ops>>>;
 }  // namespace
 
 const CpuKernels* sse4Kernels() {
-    static const CpuKernels kernels = {SimdLevel::Sse4, FloatKernel::floatRow, FloatKernel::powFloats,
+    static const CpuKernels kernels = {SimdLevel::Sse4, FloatKernel::floatRow,
                                        bytesRowScalar, codesRowScalar};
     return &kernels;
 }

@@ -1,52 +1,22 @@
 #include "render/cpu/CpuLevelsRenderer.h"
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstddef>
-#include <cstdlib>
-#include <thread>
+#include <functional>
 #include <memory>
-#include <vector>
+#include <thread>
 
 #include "histogram/GridCounting.h"
+#include "render/LevelsTables.h"
 #include "render/WorldOverlap.h"
+#include "render/WorldRows.h"
 #include "render/cpu/BandRunner.h"
 #include "render/cpu/CpuKernels.h"
 #include "render/cpu/Tables16Cache.h"
 
 namespace Ombrix::Levels {
 namespace {
-
-// One map's values: the user's own, in double precision.
-struct MapValues {
-    double lowIn, highIn, gamma, lowOut, highOut;
-    bool clipBlack, clipWhite;
-};
-
-MapValues mapValues(const ChannelLevels& levels, bool clipBlack, bool clipWhite) {
-    return {levels.inputBlack, levels.inputWhite, levels.gamma, levels.outputBlack, levels.outputWhite, clipBlack,
-            clipWhite};
-}
-
-// The map of a level x (in the settings' 0..255 units), in double precision,
-// held within 0..255. A value at input black gives exactly 0 before the gamma
-// and so exactly output black.
-double mapLevel(double x, const MapValues& m) {
-    double v = m.highIn != m.lowIn ? (x - m.lowIn) / (m.highIn - m.lowIn) : x - m.lowIn;
-    const bool increasing = m.highOut > m.lowOut;
-    if (m.clipBlack) v = increasing ? std::max(v, 0.0) : std::min(v, 1.0);
-    if (m.clipWhite) v = increasing ? std::min(v, 1.0) : std::max(v, 0.0);
-    if (m.gamma != 1.0 && v > 0.0) {
-        if (m.gamma > 0.0) {
-            v = std::pow(v, 1.0 / m.gamma);
-        } else {
-            v = v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0);  // the limit of ever smaller gammas
-        }
-    }
-    // Equal output levels give that level, however large v (never 0 x infinity).
-    const double out = m.highOut != m.lowOut ? v * (m.highOut - m.lowOut) + m.lowOut : m.lowOut;
-    return std::min(std::max(out, 0.0), 255.0);
-}
 
 // One map's coefficients for the float kernels (CpuKernels.h).
 FloatMap floatMapOf(const MapValues& m) {
@@ -68,41 +38,29 @@ FloatMap floatMapOf(const MapValues& m) {
     return map;
 }
 
-// The five maps of a frame.
-struct FrameMaps {
-    explicit FrameMaps(const SanitisedSettings& settings) {
-        const LevelsSettings& s = settings.values();
-        composite = mapValues(s.composite, s.clipBlack, s.clipWhite);
-        red = mapValues(s.red, s.clipBlack, s.clipWhite);
-        green = mapValues(s.green, s.clipBlack, s.clipWhite);
-        blue = mapValues(s.blue, s.clipBlack, s.clipWhite);
-        alpha = mapValues(s.alpha, s.clipBlack, s.clipWhite);
-    }
-    MapValues composite, red, green, blue, alpha;
-};
+// The float plan's maps, by block.
+constexpr FloatMap FloatPlan::*kFloatPlanMaps[kBlockCount] = {&FloatPlan::composite, &FloatPlan::red,
+                                                              &FloatPlan::green, &FloatPlan::blue, &FloatPlan::alpha};
 
 FloatPlan floatPlanFor(const FrameMaps& maps) {
-    return {floatMapOf(maps.alpha), floatMapOf(maps.composite), floatMapOf(maps.red), floatMapOf(maps.green),
-            floatMapOf(maps.blue)};
+    FloatPlan plan;
+    for (int b = 0; b < kBlockCount; ++b) plan.*kFloatPlanMaps[b] = floatMapOf(maps.block[b]);
+    return plan;
 }
 
 // A world's pixels as the renderer reads and writes them.
 struct Rows {
     char* base;
     ptrdiff_t rowbytes;
-    template <typename Pixel>
-    Pixel* row(int y) const {
-        return reinterpret_cast<Pixel*>(base + static_cast<ptrdiff_t>(y) * rowbytes);
+    template <typename Channel>
+    Channel* row(int y) const {
+        return reinterpret_cast<Channel*>(base + static_cast<ptrdiff_t>(y) * rowbytes);
     }
 };
 
-Rows rowsOf(const PF_EffectWorld& world, int width, int height, size_t pixelBytes) {
-    if (!world.data) throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);
-    const long long rowbytes = world.rowbytes;
-    if (height > 1 && std::llabs(rowbytes) < static_cast<long long>(width) * static_cast<long long>(pixelBytes)) {
-        throw static_cast<int>(PF_Err_BAD_CALLBACK_PARAM);  // rows would overlap
-    }
-    return {reinterpret_cast<char*>(world.data), static_cast<ptrdiff_t>(rowbytes)};
+Rows rowsOf(const PF_EffectWorld& world, const WorldOverlap& size, size_t pixelBytes) {
+    checkWorldRows(world, size.width, size.height, static_cast<int>(pixelBytes));
+    return {reinterpret_cast<char*>(world.data), static_cast<ptrdiff_t>(world.rowbytes)};
 }
 
 // Runs body(first, end) over [0, count) in bands, on up to `threads` threads,
@@ -125,77 +83,33 @@ void inBands(int count, long long workPerItem, const CpuRenderOptions& options, 
     runner.run(static_cast<int>(bands), threads, band);
 }
 
-// Runs row(y) for every row y of a frame `height` rows high and `width`
-// pixels wide, in bands. Where the input's histogram is counted in the pass
-// (options.counting), a band counts a row's grid points from the input row
-// just before row(y) reads it, and the input's rows below the frame are
-// counted once the bands are done.
-template <typename RowFn>
-void renderBands(const Rows& in, int width, int height, const CpuRenderOptions& options, const RowFn& row) {
-    GridCounting* const counting = options.counting;
-    if (!counting) {
-        inBands(height, width, options, [&row](int first, int end) {
-            for (int y = first; y < end; ++y) row(y);
-        });
-        return;
-    }
-    inBands(height, width, options, [&row, &in, counting](int first, int end) {
-        GridCounting::Bins bins;
-        for (int y = first; y < end; ++y) {
-            counting->countRow(y, in.row<const char>(y), bins);
-            row(y);
-        }
-        counting->add(bins);
-    });
-    counting->countRowsFrom(height);
-}
-
-template <typename Pixel, typename PixelFn>
-void renderRows(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRenderOptions& options,
-                const PixelFn& pixelFn) {
+// The one plumbing of a frame: the overlap of input and output, their rows
+// (checked by the one rule, WorldRows.h), the level's kernels, and
+// row(source, target) for every row of the overlap in bands. `rowFor(kernels,
+// pixels)` makes the row function once the worlds are checked. Where the
+// input's histogram is counted in the pass (options.counting), a band counts
+// a row's grid points from the input row just before the row function reads
+// it, and the input's rows below the frame are counted once the bands are
+// done.
+template <typename Channel, typename RowFor>
+void renderFrame(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuRenderOptions& options,
+                 const RowFor& rowFor) {
     const WorldOverlap size = overlapOf(input, output);
     if (size.empty()) return;
-    const Rows in = rowsOf(input, size.width, size.height, sizeof(Pixel));
-    const Rows out = rowsOf(output, size.width, size.height, sizeof(Pixel));
+    const Rows in = rowsOf(input, size, 4 * sizeof(Channel));
+    const Rows out = rowsOf(output, size, 4 * sizeof(Channel));
     const int width = size.width;
-    renderBands(in, width, size.height, options, [&in, &out, width, &pixelFn](int y) {
-        const PixelFn fn = pixelFn;  // a local copy: the stores below cannot alias it
-        const Pixel* source = in.row<const Pixel>(y);
-        Pixel* target = out.row<Pixel>(y);
-        for (int x = 0; x < width; ++x) target[x] = fn(source[x]);
+    const auto row = rowFor(cpuKernels(options.simd), static_cast<long long>(width) * size.height);
+    GridCounting* const counting = options.counting;
+    inBands(size.height, width, options, [&](int first, int end) {
+        GridCounting::Bins bins;
+        for (int y = first; y < end; ++y) {
+            if (counting) counting->countRow(y, in.row<const char>(y), bins);
+            row(in.row<const Channel>(y), out.row<Channel>(y), width);
+        }
+        if (counting) counting->add(bins);
     });
-}
-
-constexpr int k16Max = 32768;
-
-// A 16-bit code as a level: k * 255 / 32768, exact in double precision.
-inline double level16(A_u_short k) { return static_cast<double>(std::min<int>(k, k16Max)) * 255.0 / k16Max; }
-// A level back as a code: lrint(w / 255 * 32768), rounded once.
-inline A_u_short to16(double w) { return static_cast<A_u_short>(std::lrint(w * k16Max / 255.0)); }
-inline uint8_t to8(double w) { return static_cast<uint8_t>(std::lrint(w)); }
-
-struct Map16 {
-    explicit Map16(const SanitisedSettings& settings) : maps(settings) {}
-    PF_Pixel16 operator()(const PF_Pixel16& p) const {
-        return {to16(mapLevel(level16(p.alpha), maps.alpha)),
-                to16(mapLevel(mapLevel(level16(p.red), maps.composite), maps.red)),
-                to16(mapLevel(mapLevel(level16(p.green), maps.composite), maps.green)),
-                to16(mapLevel(mapLevel(level16(p.blue), maps.composite), maps.blue))};
-    }
-    FrameMaps maps;
-};
-
-// Entries [first, end) of the four 16-bit tables (alpha, red, green, blue):
-// five maps an entry, the composite shared by red, green and blue.
-void buildTables16(const FrameMaps& m, uint16_t* a, uint16_t* r, uint16_t* g, uint16_t* b, int first, int end) {
-    for (int k = first; k < end; ++k) {
-        const double level = level16(static_cast<A_u_short>(k));
-        const double composite = mapLevel(level, m.composite);
-        a[k] = to16(mapLevel(level, m.alpha));
-        r[k] = to16(mapLevel(composite, m.red));
-        g[k] = to16(mapLevel(composite, m.green));
-        b[k] = to16(mapLevel(composite, m.blue));
-    }
+    if (counting) counting->countRowsFrom(size.height);
 }
 
 }  // namespace
@@ -207,92 +121,67 @@ int resolvedThreadCount(int requested) {
 }
 
 float mappedAlpha(float alpha, const SanitisedSettings& settings) {
-    const LevelsSettings& s = settings.values();
     FloatPlan plan;  // every other map changes nothing
-    plan.alpha = floatMapOf(mapValues(s.alpha, s.clipBlack, s.clipWhite));
+    plan.alpha = floatMapOf(FrameMaps(settings).block[kBlockAlpha]);
     const float in[4] = {alpha, 0.0f, 0.0f, 0.0f};
     float out[4];
     scalarKernels()->floatRow(plan, in, out, 1);
     return out[0];
 }
 
-LevelsTables8::LevelsTables8(const SanitisedSettings& settings) {
-    const FrameMaps maps(settings);
-    for (int k = 0; k < 256; ++k) {
-        const double level = k;  // a byte is its own level
-        const double composite = mapLevel(level, maps.composite);
-        alpha[k] = to8(mapLevel(level, maps.alpha));
-        red[k] = to8(mapLevel(composite, maps.red));
-        green[k] = to8(mapLevel(composite, maps.green));
-        blue[k] = to8(mapLevel(composite, maps.blue));
-    }
-}
-
 void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                    const CpuRenderOptions& options) {
-    const WorldOverlap size = overlapOf(input, output);
-    if (size.empty()) return;
-    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel8));
-    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel8));
-    const LevelsTables8 tables(settings);
-    const int width = size.width;
-    uint8_t flat[4 * 256];
-    std::copy(tables.alpha, tables.alpha + 256, flat);
-    std::copy(tables.red, tables.red + 256, flat + 256);
-    std::copy(tables.green, tables.green + 256, flat + 512);
-    std::copy(tables.blue, tables.blue + 256, flat + 768);
-    const CpuKernels& kernels = cpuKernels(options.simd);
-    renderBands(in, width, size.height, options, [&in, &out, &flat, &kernels, width](int y) {
-        kernels.bytesRow(flat, in.row<const uint8_t>(y), out.row<uint8_t>(y), width);
+    renderFrame<uint8_t>(input, output, options, [&settings](const CpuKernels& kernels, long long) {
+        const LevelsTables8 tables(settings);
+        std::array<uint8_t, 4 * 256> flat;
+        std::copy(tables.alpha, tables.alpha + 256, flat.begin());
+        std::copy(tables.red, tables.red + 256, flat.begin() + 256);
+        std::copy(tables.green, tables.green + 256, flat.begin() + 512);
+        std::copy(tables.blue, tables.blue + 256, flat.begin() + 768);
+        return [flat, &kernels](const uint8_t* in, uint8_t* out, int width) {
+            kernels.bytesRow(flat.data(), in, out, width);
+        };
     });
 }
 
 void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                     const CpuRenderOptions& options) {
-    const WorldOverlap size = overlapOf(input, output);
-    if (size.empty()) return;
-    const Map16 map(settings);
-    constexpr int kEntries = k16Max + 1;
-    if (static_cast<long long>(size.width) * size.height < kEntries) {
-        renderRows<PF_Pixel16>(input, output, options, map);
-        return;
-    }
-    // Large frames: the tables (built in bands, five maps an entry: the
-    // composite map is shared by red, green and blue; kept for the next frames
-    // with the same settings), then looked up.
-    const FrameMaps& m = map.maps;
-    const std::shared_ptr<const Tables16> kept = cachedTables16(settings.values(), [&](Tables16& tables) {
-        tables.assign(4 * static_cast<size_t>(kTable16Entries), 0);
-        uint16_t* const a = tables.data();
-        uint16_t* const r = a + kTable16Entries;
-        uint16_t* const g = r + kTable16Entries;
-        uint16_t* const b = g + kTable16Entries;
-        inBands(kEntries, 5, options, [&](int first, int end) { buildTables16(m, a, r, g, b, first, end); });
-        for (uint16_t* channel : {a, r, g, b}) {
-            std::fill(channel + kEntries, channel + kTable16Entries, channel[k16Max]);  // above white: white
+    constexpr int kEntries = kTable16White + 1;
+    renderFrame<uint16_t>(input, output, options, [&](const CpuKernels& kernels, long long pixels) {
+        const FrameMaps maps(settings);
+        // Large frames: the tables (built in bands; kept for the next frames
+        // with the same settings), then looked up. Small ones: the map itself.
+        std::shared_ptr<const Tables16> kept;
+        if (pixels >= kEntries) {
+            kept = cachedTables16(settings.values(), [&](Tables16& tables) {
+                tables.assign(4 * static_cast<size_t>(kTable16Entries), 0);
+                inBands(kEntries, 5, options,
+                        [&](int first, int end) { buildTables16(maps, tables.data(), first, end); });
+            });
         }
-    });
-    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
-    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_Pixel16));
-    const CpuKernels& kernels = cpuKernels(options.simd);
-    const int width = size.width;
-    const uint16_t* const table = kept->data();
-    renderBands(in, width, size.height, options, [&in, &out, &kernels, table, width](int y) {
-        kernels.codesRow(table, in.row<const uint16_t>(y), out.row<uint16_t>(y), width);
+        return [kept, maps, &kernels](const uint16_t* in, uint16_t* out, int width) {
+            if (kept) {
+                kernels.codesRow(kept->data(), in, out, width);
+                return;
+            }
+            const MapValues* m = maps.block;
+            for (int x = 0; x < 4 * width; x += 4) {  // alpha, then red, green and blue
+                out[x] = code16(mapLevel(level16(in[x]), m[kBlockAlpha]));
+                for (int c = 1; c < 4; ++c) {
+                    const double composite = mapLevel(level16(in[x + c]), m[kBlockComposite]);
+                    out[x + c] = code16(mapLevel(composite, m[kBlockRed + c - 1]));
+                }
+            }
+        };
     });
 }
 
 void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                        const CpuRenderOptions& options) {
-    const WorldOverlap size = overlapOf(input, output);
-    if (size.empty()) return;
-    const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_PixelFloat));
-    const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_PixelFloat));
-    const FloatPlan plan = floatPlanFor(FrameMaps(settings));
-    const CpuKernels& kernels = cpuKernels(options.simd);
-    const int width = size.width;
-    renderBands(in, width, size.height, options, [&in, &out, &plan, &kernels, width](int y) {
-        kernels.floatRow(plan, in.row<const float>(y), out.row<float>(y), width);
+    renderFrame<float>(input, output, options, [&settings](const CpuKernels& kernels, long long) {
+        return [plan = floatPlanFor(FrameMaps(settings)), &kernels](const float* in, float* out, int width) {
+            kernels.floatRow(plan, in, out, width);
+        };
     });
 }
 

@@ -1,6 +1,6 @@
 // The levels map on the CPU, for host worlds of 8, 16 and 32 bits per
 // channel, reading the input and writing the output straight through their
-// `data` and `rowbytes`.
+// `data` and `rowbytes`. The map and its tables are LevelsTables.h's.
 //
 // Per pixel: red, green and blue through the composite map and then through
 // their own map; alpha through its own map only; the clip flags apply to
@@ -52,6 +52,7 @@
 
 #include "host/ae_effect.h"
 #include "render/LevelsSettings.h"
+#include "render/LevelsTables.h"
 #include "render/cpu/SimdLevel.h"
 
 namespace Ombrix::Levels {
@@ -81,15 +82,6 @@ int resolvedThreadCount(int requested);
 // The alpha map of one float value, as the float rows take it: input range,
 // clips, gamma, output range, then the hold within +-FLT_MAX.
 float mappedAlpha(float alpha, const SanitisedSettings& settings);
-
-// The per-channel tables of an 8-bit frame.
-struct LevelsTables8 {
-    explicit LevelsTables8(const SanitisedSettings& settings);
-    uint8_t alpha[256];
-    uint8_t red[256];
-    uint8_t green[256];
-    uint8_t blue[256];
-};
 
 void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                    const CpuRenderOptions& options = {});

@@ -1,5 +1,7 @@
 #include "render/cpu/SimdLevel.h"
 
+#include "render/cpu/CpuKernels.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -29,6 +31,12 @@ SimdLevel detectOnce() {
 
 std::atomic<int> gActive{-1};
 
+// The one place a level is held to what the CPU has.
+SimdLevel usable(SimdLevel level) {
+    const SimdLevel widest = detectedSimdLevel();
+    return static_cast<int>(level) < static_cast<int>(widest) ? level : widest;
+}
+
 }  // namespace
 
 SimdLevel detectedSimdLevel() {
@@ -46,38 +54,35 @@ bool hasBytePermute() {
 }
 
 SimdLevel parseSimdLevel(const char* value) {
-    const SimdLevel widest = detectedSimdLevel();
-    if (!value) return widest;
-    std::string text(value);
+    std::string text(value ? value : "");
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    SimdLevel asked = widest;
-    if (text == "avx512") asked = SimdLevel::Avx512;
-    else if (text == "avx2") asked = SimdLevel::Avx2;
+    SimdLevel asked = SimdLevel::Avx512;  // the widest there is
+    if (text == "avx2") asked = SimdLevel::Avx2;
     else if (text == "sse4") asked = SimdLevel::Sse4;
     else if (text == "scalar") asked = SimdLevel::Scalar;
-    return static_cast<int>(asked) < static_cast<int>(widest) ? asked : widest;
+    return usable(asked);
 }
 
-const char* simdLevelName(SimdLevel level) {
-    switch (level) {
-        case SimdLevel::Avx512: return "avx512";
-        case SimdLevel::Avx2: return "avx2";
-        case SimdLevel::Sse4: return "sse4";
-        case SimdLevel::Scalar: return "scalar";
-    }
-    return "scalar";
-}
-
-void setActiveSimdLevel(SimdLevel level) {
-    const SimdLevel widest = detectedSimdLevel();
-    if (static_cast<int>(level) > static_cast<int>(widest)) level = widest;
-    gActive.store(static_cast<int>(level));
-}
+void setActiveSimdLevel(SimdLevel level) { gActive.store(static_cast<int>(usable(level))); }
 
 SimdLevel activeSimdLevel() {
     const int level = gActive.load();
     return level < 0 ? detectedSimdLevel() : static_cast<SimdLevel>(level);
+}
+
+const CpuKernels& cpuKernels(SimdLevel level) {
+    const SimdLevel at = usable(level);
+    const CpuKernels* kernels = nullptr;
+    switch (at) {
+        case SimdLevel::Avx512: kernels = avx512Kernels(); break;
+        case SimdLevel::Avx2: kernels = avx2Kernels(); break;
+        case SimdLevel::Sse4: kernels = sse4Kernels(); break;
+        case SimdLevel::Scalar: break;
+    }
+    if (!kernels && at >= SimdLevel::Avx2) kernels = avx2Kernels();
+    if (!kernels && at >= SimdLevel::Sse4) kernels = sse4Kernels();
+    return kernels ? *kernels : *scalarKernels();
 }
 
 }  // namespace Ombrix::Levels

@@ -1,4 +1,6 @@
-// The instruction set the CPU renderer's row kernels run on.
+// The instruction set the CPU renderer's row kernels run on: its detection,
+// the one rule that holds a level to what the CPU has, and the choice of
+// kernels (cpuKernels, CpuKernels.h), all in SimdLevel.cpp.
 //
 // The widest the CPU has is picked once, at global set-up (AVX-512 with the
 // byte, word, double-word and vector-length extensions; AVX2; SSE4.1; or
@@ -27,8 +29,6 @@ SimdLevel parseSimdLevel(const char* value);
 // True when the level's byte-permute lookups for 8-bit frames can run
 // (AVX-512 VBMI); otherwise 8-bit rows use the scalar lookup.
 bool hasBytePermute();
-
-const char* simdLevelName(SimdLevel level);
 
 // The process's level: written by global set-up, read by every render.
 // Before any set-up it is detectedSimdLevel().

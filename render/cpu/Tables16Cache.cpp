@@ -8,16 +8,6 @@ namespace {
 
 constexpr size_t kKept = 4;
 
-bool same(const ChannelLevels& a, const ChannelLevels& b) {
-    return a.inputBlack == b.inputBlack && a.inputWhite == b.inputWhite && a.gamma == b.gamma &&
-           a.outputBlack == b.outputBlack && a.outputWhite == b.outputWhite;
-}
-
-bool same(const LevelsSettings& a, const LevelsSettings& b) {
-    return same(a.composite, b.composite) && same(a.red, b.red) && same(a.green, b.green) && same(a.blue, b.blue) &&
-           same(a.alpha, b.alpha) && a.clipBlack == b.clipBlack && a.clipWhite == b.clipWhite;
-}
-
 struct Entry {
     LevelsSettings settings;
     std::shared_ptr<const Tables16> tables;
@@ -37,7 +27,7 @@ std::shared_ptr<const Tables16> cachedTables16(const LevelsSettings& settings,
         std::lock_guard<std::mutex> lock(gMutex);
         std::vector<Entry>& kept = entries();
         for (size_t i = 0; i < kept.size(); ++i) {
-            if (same(kept[i].settings, settings)) {
+            if (kept[i].settings == settings) {
                 Entry hit = std::move(kept[i]);
                 kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(i));
                 kept.push_back(hit);

@@ -15,8 +15,8 @@ namespace Ombrix::Levels {
 
 using Tables16 = std::vector<uint16_t>;
 
-// The tables for `settings` (already sanitised): from the cache, or made by
-// `build` (called without the cache's lock held) and kept.
+// The tables for `settings` (already sanitised), keyed on the whole settings
+// value (operator==, LevelsSettings.h): from the cache, or made by `build` (called without the cache's lock held) and kept.
 std::shared_ptr<const Tables16> cachedTables16(const LevelsSettings& settings,
                                                const std::function<void(Tables16&)>& build);
 

@@ -4,8 +4,8 @@
 
 #include "gl/ExactTexture.h"
 #include "gl/SavedGlBindings.h"
+#include "render/LevelsTables.h"
 #include "render/WorldRows.h"
-#include "render/cpu/CpuLevelsRenderer.h"
 
 using namespace gl33core;
 
@@ -36,17 +36,6 @@ const char* const kLookupFragmentSource =
     "   uvec4 codes = texelFetch(source, ivec2(gl_FragCoord.xy), 0);\n"
     "   colourOut = uvec4(entry(codes.r).r, entry(codes.g).g, entry(codes.b).b, entry(codes.a).a);\n"
     "}\n";
-
-bool sameLevels(const ChannelLevels& a, const ChannelLevels& b) {
-    return a.inputBlack == b.inputBlack && a.inputWhite == b.inputWhite && a.gamma == b.gamma &&
-           a.outputBlack == b.outputBlack && a.outputWhite == b.outputWhite;
-}
-
-bool sameSettings(const LevelsSettings& a, const LevelsSettings& b) {
-    return sameLevels(a.composite, b.composite) && sameLevels(a.red, b.red) && sameLevels(a.green, b.green) &&
-           sameLevels(a.blue, b.blue) && sameLevels(a.alpha, b.alpha) && a.clipBlack == b.clipBlack &&
-           a.clipWhite == b.clipWhite;
-}
 
 // A world over `pixels`, kTableWidth pixels a row.
 PF_EffectWorld tableWorld(std::vector<PF_Pixel16>& pixels) {
@@ -85,17 +74,16 @@ LevelsPass16::LevelsPass16() : program_(kQuadVertexSource, kLookupFragmentSource
 }
 
 void LevelsPass16::updateTable(const SanitisedSettings& settings) {
-    if (tableGeneration_ != 0 && sameSettings(settings.values(), tableSettings_)) return;
-    // Every code through the CPU renderer: a ramp of the codes in, the table out.
-    const size_t entries = static_cast<size_t>(kTableWidth) * kTableRows;
-    std::vector<PF_Pixel16> ramp(entries);
-    for (size_t k = 0; k < entries; ++k) {
-        const auto code = static_cast<A_u_short>(k);  // those above white map as white
-        ramp[k] = PF_Pixel16{code, code, code, code};
+    if (tableGeneration_ != 0 && settings.values() == tableSettings_) return;
+    // Every code's entries (LevelsTables.h), a texel a code: alpha, red, green
+    // and blue, as host pixels lie. Codes above white hold white's entries.
+    std::vector<uint16_t> tables(4 * static_cast<size_t>(kTable16Entries));
+    buildTables16(FrameMaps(settings), tables.data(), 0, kTable16White + 1);
+    table_.resize(static_cast<size_t>(kTableWidth) * kTableRows);
+    for (size_t k = 0; k < table_.size(); ++k) {
+        const uint16_t* entry = tables.data() + k;
+        table_[k] = {entry[0], entry[kTable16Entries], entry[2 * kTable16Entries], entry[3 * kTable16Entries]};
     }
-    table_.resize(entries);
-    PF_EffectWorld output = tableWorld(table_);
-    renderLevels16(settings, tableWorld(ramp), output);
     tableSettings_ = settings.values();
     ++tableGeneration_;
 }

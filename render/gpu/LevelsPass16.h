@@ -1,10 +1,10 @@
 // The levels pass of 16-bit frames on the GPU path.
 //
 // Host 16-bit channels run 0..32768 (white is 32768, not 65535). A 16-bit
-// frame has 32769 codes a channel, so the map is not computed per pixel: the
-// CPU renderer (CpuLevelsRenderer.h) maps every code once per settings into a
-// table of 32769 entries (alpha, red, green, blue), and the lookup program
-// takes every pixel through it. The frame goes up and comes back as integers
+// frame has 32769 codes a channel, so the map is not computed per pixel:
+// every code is mapped once per settings (LevelsTables.h, as the CPU renderer
+// maps it) into a table of 32769 entries (alpha, red, green, blue), and the
+// lookup program takes every pixel through it. The frame goes up and comes back as integers
 // (GL_RGBA16UI, GL_RGBA_INTEGER) and no GPU arithmetic touches a code, so the
 // result is the CPU renderer's, code for code, whatever the settings and
 // whatever the GPU's float arithmetic. Codes above 32768 are taken as 32768.

@@ -8,7 +8,7 @@
 
 #include "gl/SavedGlBindings.h"
 #include "render/WorldRows.h"
-#include "render/cpu/CpuLevelsRenderer.h"
+#include "render/LevelsTables.h"
 
 using namespace gl33core;
 

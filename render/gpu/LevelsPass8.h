@@ -1,8 +1,8 @@
 // The levels pass of 8-bit frames on the GPU path.
 //
 // 8-bit frames have 256 values a channel, so the map is not computed per
-// pixel: the CPU renderer's four 256-entry tables (LevelsTables8,
-// CpuLevelsRenderer.h) go into a uniform buffer, and the lookup program takes
+// pixel: the frame's four 256-entry tables (LevelsTables8, LevelsTables.h),
+// the CPU renderer's own, go into a uniform buffer, and the lookup program takes
 // every byte of the frame, kept in packed form (four pixels a fragment, see
 // PackedByteFrame.h), through them. No GPU arithmetic touches a value, so the
 // frame is the CPU renderer's, byte for byte, on any GPU.
