@@ -102,12 +102,16 @@ void renderFrame(const PF_EffectWorld& input, PF_EffectWorld& output, const CpuR
     const auto row = rowFor(cpuKernels(options.simd), static_cast<long long>(width) * size.height);
     GridCounting* const counting = options.counting;
     inBands(size.height, width, options, [&](int first, int end) {
+        if (!counting) {
+            for (int y = first; y < end; ++y) row(in.row<const Channel>(y), out.row<Channel>(y), width);
+            return;
+        }
         GridCounting::Bins bins;
         for (int y = first; y < end; ++y) {
-            if (counting) counting->countRow(y, in.row<const char>(y), bins);
+            counting->countRow(y, in.row<const char>(y), bins);
             row(in.row<const Channel>(y), out.row<Channel>(y), width);
         }
-        if (counting) counting->add(bins);
+        counting->add(bins);
     });
     if (counting) counting->countRowsFrom(size.height);
 }
