@@ -5,6 +5,7 @@
 #pragma once
 
 #include "params/LevelParameters.h"
+#include "render/ClipView.h"
 
 namespace Ombrix::Levels {
 
@@ -24,6 +25,7 @@ struct LevelsSettings {
     ChannelLevels alpha;
     bool clipBlack = kClipDefault;
     bool clipWhite = kClipDefault;
+    ClipView view = ClipView::Result;
 };
 
 // The largest magnitude a level or gamma value is rendered with: the bounds of

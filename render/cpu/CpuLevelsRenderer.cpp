@@ -11,6 +11,7 @@
 #include "histogram/GridCounting.h"
 #include "render/WorldOverlap.h"
 #include "render/cpu/BandRunner.h"
+#include "render/cpu/ClipViewMaps.h"
 #include "render/cpu/CpuKernels.h"
 #include "render/cpu/Tables16Cache.h"
 
@@ -226,6 +227,9 @@ LevelsTables8::LevelsTables8(const SanitisedSettings& settings) {
         green[k] = to8(mapLevel(composite, maps.green));
         blue[k] = to8(mapLevel(composite, maps.blue));
     }
+    for (uint8_t* channel : {red, green, blue}) {
+        applyClipView<uint8_t>(settings.values().view, channel, 256, channel[0], channel[255], 255);
+    }
 }
 
 void renderLevels8(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
@@ -253,11 +257,12 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
     if (size.empty()) return;
     const Map16 map(settings);
     constexpr int kEntries = k16Max + 1;
-    if (static_cast<long long>(size.width) * size.height < kEntries) {
+    const ClipView view = settings.values().view;
+    if (view == ClipView::Result && static_cast<long long>(size.width) * size.height < kEntries) {
         renderRows<PF_Pixel16>(input, output, options, map);
         return;
     }
-    // Large frames: the tables (built in bands, five maps an entry: the
+    // Large frames and every frame of a clipping view: the tables (built in bands, five maps an entry: the
     // composite map is shared by red, green and blue; kept for the next frames
     // with the same settings), then looked up.
     const FrameMaps& m = map.maps;
@@ -270,6 +275,9 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
         inBands(kEntries, 5, options, [&](int first, int end) { buildTables16(m, a, r, g, b, first, end); });
         for (uint16_t* channel : {a, r, g, b}) {
             std::fill(channel + kEntries, channel + kTable16Entries, channel[k16Max]);  // above white: white
+        }
+        for (uint16_t* channel : {r, g, b}) {
+            applyClipView<uint16_t>(view, channel, kTable16Entries, channel[0], channel[k16Max], k16Max);
         }
     });
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_Pixel16));
@@ -289,8 +297,15 @@ void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& 
     const Rows in = rowsOf(input, size.width, size.height, sizeof(PF_PixelFloat));
     const Rows out = rowsOf(output, size.width, size.height, sizeof(PF_PixelFloat));
     const FloatPlan plan = floatPlanFor(FrameMaps(settings));
-    const CpuKernels& kernels = cpuKernels(options.simd);
     const int width = size.width;
+    if (settings.values().view != ClipView::Result) {
+        const ClipViewFloat clipView(plan, settings.values().view);
+        renderBands(in, width, size.height, options, [&in, &out, &clipView, width](int y) {
+            clipView.row(in.row<const float>(y), out.row<float>(y), width);
+        });
+        return;
+    }
+    const CpuKernels& kernels = cpuKernels(options.simd);
     renderBands(in, width, size.height, options, [&in, &out, &plan, &kernels, width](int y) {
         kernels.floatRow(plan, in.row<const float>(y), out.row<float>(y), width);
     });

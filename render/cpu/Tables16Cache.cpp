@@ -15,7 +15,7 @@ bool same(const ChannelLevels& a, const ChannelLevels& b) {
 
 bool same(const LevelsSettings& a, const LevelsSettings& b) {
     return same(a.composite, b.composite) && same(a.red, b.red) && same(a.green, b.green) && same(a.blue, b.blue) &&
-           same(a.alpha, b.alpha) && a.clipBlack == b.clipBlack && a.clipWhite == b.clipWhite;
+           same(a.alpha, b.alpha) && a.clipBlack == b.clipBlack && a.clipWhite == b.clipWhite && a.view == b.view;
 }
 
 struct Entry {

@@ -45,7 +45,7 @@ bool sameLevels(const ChannelLevels& a, const ChannelLevels& b) {
 bool sameSettings(const LevelsSettings& a, const LevelsSettings& b) {
     return sameLevels(a.composite, b.composite) && sameLevels(a.red, b.red) && sameLevels(a.green, b.green) &&
            sameLevels(a.blue, b.blue) && sameLevels(a.alpha, b.alpha) && a.clipBlack == b.clipBlack &&
-           a.clipWhite == b.clipWhite;
+           a.clipWhite == b.clipWhite && a.view == b.view;
 }
 
 // A world over `pixels`, kTableWidth pixels a row.
