@@ -1,6 +1,7 @@
 // The module's only export: the host's command dispatch.
 #include <new>
 
+#include "adjust/UserChangedParam.h"
 #include "entry/Commands.h"
 #include "entry/ParamsPresent.h"
 #include "entry/ThrownCode.h"
@@ -29,6 +30,10 @@ PF_Err dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
         case PF_Cmd_SMART_PRE_RENDER: return smartPreRender(in_data, static_cast<PF_PreRenderExtra*>(extra));
         case PF_Cmd_SMART_RENDER: return smartRender(in_data, static_cast<PF_SmartRenderExtra*>(extra), gLevelsPass);
         case PF_Cmd_UPDATE_PARAMS_UI: return updateParamsUI(in_data);
+        case PF_Cmd_USER_CHANGED_PARAM: {
+            if (const PF_Err missing = eventParamsPresent(in_data, params)) return missing;
+            return userChangedParam(in_data, params, static_cast<const PF_UserChangedParamExtra*>(extra));
+        }
         case PF_Cmd_EVENT: {
             if (const PF_Err missing = eventParamsPresent(in_data, params)) return missing;
             // Each instance's control hit-tests against its own last draw.

@@ -256,6 +256,7 @@ private:
             PF_ParamDef& p = host_.param(index);
             switch (p.param_type) {
                 case PF_Param_POPUP:
+                    if (index == kParamView) break;  // the pixels are checked against the levels' model
                     p.u.pd.value = in.ConsumeBool() ? in.ConsumeIntegralInRange<A_long>(1, 5) : in.ConsumeIntegral<A_long>();
                     break;
                 case PF_Param_FLOAT_SLIDER: p.u.fs_d.value = levelValue(in); break;

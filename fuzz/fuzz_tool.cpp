@@ -22,22 +22,26 @@ namespace {
 constexpr uint64_t kMaxFuzzPixels = uint64_t(1) << 20;
 
 // Declarations of the kinds the effect makes, by index, as parameter set-up
-// leaves them: the Channel popup, float sliders, two checkboxes.
+// leaves them: the Channel and View popups, float sliders, two checkboxes,
+// the three pickers.
 std::vector<PF_ParamDef> makeDeclarations() {
     std::vector<PF_ParamDef> defs(Ombrix::Levels::kParamCount);
     for (int i = 0; i < Ombrix::Levels::kParamCount; ++i) {
         PF_ParamDef& def = defs[static_cast<size_t>(i)];
         const std::string name = zanth::englishName(i);
-        if (name == "Channel") {
+        if (name == "Channel" || name == "View") {
             def.param_type = PF_Param_POPUP;
-            def.u.pd.num_choices = 5;
+            def.u.pd.num_choices = name == "View" ? 3 : 5;
+        } else if (i >= Ombrix::Levels::kParamBlackPoint && i <= Ombrix::Levels::kParamWhitePoint) {
+            def.param_type = PF_Param_COLOR;
         } else if (name.rfind("Clip", 0) == 0) {
             def.param_type = PF_Param_CHECKBOX;
         } else if (!name.empty() && i != Ombrix::Levels::kParamHistogram) {
             def.param_type = PF_Param_FLOAT_SLIDER;
             const bool gamma = name.find("Gamma") != std::string::npos;
-            def.u.fs_d.valid_min = gamma ? 0 : -2550000;
-            def.u.fs_d.valid_max = gamma ? 5 : 2550000;
+            const bool autoClip = i == Ombrix::Levels::kParamAutoClip;
+            def.u.fs_d.valid_min = gamma || autoClip ? 0 : -2550000;
+            def.u.fs_d.valid_max = gamma ? 5 : autoClip ? 10 : 2550000;
         } else {
             def.param_type = PF_Param_GROUP_START;
         }

@@ -251,6 +251,12 @@ struct PF_PopupDef {
     } u;
 };
 
+// A colour parameter: `value` is the colour (alpha unused); 8 bytes.
+struct PF_ColorDef {
+    PF_Pixel value;
+    PF_Pixel dephault;
+};
+
 // 120 bytes: the layer is its largest member.
 union PF_ParamDefUnion {
     PF_LayerDef ld;
@@ -259,6 +265,7 @@ union PF_ParamDefUnion {
     PF_FloatSliderDef fs_d;
     PF_CheckBoxDef bd;
     PF_PopupDef pd;
+    PF_ColorDef cd;
 };
 
 // 176 bytes.
@@ -277,6 +284,12 @@ struct PF_ParamDef {
     PF_ParamDefUnion u;
 };
 typedef PF_ParamDef* PF_ParamDefPtr;
+
+typedef A_long PF_ParamIndex;
+// The `extra` of PF_Cmd_USER_CHANGED_PARAM: which parameter the user changed.
+struct PF_UserChangedParamExtra {
+    PF_ParamIndex param_index;
+};
 typedef PF_ParamDef** PF_ParamList;
 
 // ---- custom UI registration --------------------------------------------------------

@@ -44,6 +44,13 @@ enum : PF_CursorType {
 };
 
 typedef A_long PF_Modifiers;
+enum : PF_Modifiers {
+    PF_Mod_NONE = 0,
+    PF_Mod_CMD_CTRL_KEY = 1L << 8,
+    PF_Mod_SHIFT_KEY = 1L << 9,
+    PF_Mod_CAPS_LOCK_KEY = 1L << 10,
+    PF_Mod_OPT_ALT_KEY = 1L << 11,
+};
 
 // The host hands the context as a handle: a pointer to its pointer to the
 // record. The window type is (*contextH)->w_type.

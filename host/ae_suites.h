@@ -26,6 +26,8 @@
 #define kPFParamUtilsSuiteVersion3 3
 #define kPFIterate8Suite "PF Iterate8 Suite"
 #define kPFIterate8SuiteVersion1 1
+#define kPFColorParamSuite "PF ColorParamSuite"
+#define kPFColorParamSuiteVersion1 1
 
 enum { PF_APP_LANG_TAG_SIZE = 6 };
 
@@ -131,12 +133,18 @@ struct A_Time {
     A_u_long scale;
 };
 
-typedef A_long PF_ParamIndex;
 
 // What a parameter shows over a span of time, as the host identifies it;
 // compared by its bytes.
 struct PF_State {
     A_long reserved[4];
+};
+
+// "PF ColorParamSuite" version 1: a colour parameter's value with the
+// precision the host keeps it in (high dynamic range components included).
+struct PF_ColorParamSuite1 {
+    PF_Err(AE_CALLBACK* PF_GetFloatingPointColorFromColorDef)(PF_ProgPtr effect_ref, const PF_ParamDef* color_defP,
+                                                              PF_PixelFloat* fp_colorP);
 };
 
 // "PF Param Utils Suite" version 3 up to PF_AreStatesIdentical, the third slot

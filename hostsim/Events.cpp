@@ -106,10 +106,11 @@ PF_Err EventSender::idle() {
     return sendInput(event);
 }
 
-PF_Err EventSender::click(int x, int y) {
+PF_Err EventSender::click(int x, int y, PF_Modifiers modifiers) {
     PF_EventExtra event = makeEvent(PF_Event_DO_CLICK);
     event.u.do_click.screen_point = PF_Point{x, y};
     event.u.do_click.num_clicks = 1;
+    event.u.do_click.modifiers = modifiers;
     dragging_ = false;
     const PF_Err err = sendInput(event);
     if (err == PF_Err_NONE && event.u.do_click.send_drag) {

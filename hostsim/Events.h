@@ -49,9 +49,10 @@ public:
     // PF_Event_IDLE: a context is open and nothing is happening. Like the
     // other non-drawing events, a redraw follows when the effect asks for one.
     PF_Err idle();
-    // Mouse down at (x, y) in control pixels. If the effect sets send_drag, the
-    // host remembers the click's continue_refcon for the drags that follow.
-    PF_Err click(int x, int y);
+    // Mouse down at (x, y) in control pixels, with the keys held
+    // (PF_Mod_SHIFT_KEY, ...). If the effect sets send_drag, the host
+    // remembers the click's continue_refcon for the drags that follow.
+    PF_Err click(int x, int y, PF_Modifiers modifiers = PF_Mod_NONE);
     // A mouse move with the button down: sent only while a click asked for drags,
     // with that click's continue_refcon; `last` marks the mouse-up. Returns
     // PF_Err_NONE without sending anything when no drag is in progress.

@@ -23,6 +23,7 @@ std::function<void(const std::vector<std::string>&)> gViolationsLeft;
 char gEffectToken;  // the effect reference handed to the module points here
 thread_local PF_EventType tEvent = -1;  // the event of the PF_Cmd_EVENT in progress on this thread
 thread_local PF_Cmd tCommand = -1;  // the command in progress on this thread (renders may run on several)
+thread_local const std::vector<PF_ParamDef>* tParams = nullptr;  // the parameters of the command in progress
 thread_local PF_ProgPtr tInstance = nullptr;  // the instance sendAs addresses; null: the first
 
 std::string suiteLabel(const std::string& name, int32_t version) { return name + " v" + std::to_string(version); }
@@ -200,6 +201,7 @@ void Host::installCoreSuites() {
     installWorldServices(*this);
     installRenderServices(*this);
     installParamUtils(*this);
+    installColorParams(*this);
     installDrawbotServices(*this);
 }
 
@@ -300,12 +302,15 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     if (output) HOSTSIM_POISON_WORLD(poisoned, "output world", *output);
 
     const PF_Cmd outer = tCommand;
+    const std::vector<PF_ParamDef>* outerParams = tParams;
     tCommand = cmd;
+    tParams = &copies;
     // No parameter array comes with the smart commands: they check parameters out.
     const bool smart = cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER;
     const PF_EntryPointFunc entry = routed_entry_ ? routed_entry_ : module_->entryPoint();
     const PF_Err err = entry(cmd, &in_data, &out_data, smart ? nullptr : pointers.data(), output, extra);
     tCommand = outer;
+    tParams = outerParams;
     for (const std::string& member : poisoned.changed()) {
         violation("command " + std::to_string(cmd) + " changed " + member + ", which the effect has no business writing");
     }
@@ -315,8 +320,26 @@ PF_Err Host::send(PF_Cmd cmd, PF_LayerDef* output, void* extra) {
     out_data.dest_snd = out_data_.dest_snd;  // the poison stays in the command's copy
     out_data_ = out_data;
     last_changes_.clear();
+    // The host honours changed values only in PF_Cmd_USER_CHANGED_PARAM and in
+    // the click, drag and key events.
+    const bool mayChange = cmd == PF_Cmd_USER_CHANGED_PARAM ||
+                           (cmd == PF_Cmd_EVENT && (tEvent == PF_Event_DO_CLICK || tEvent == PF_Event_DRAG ||
+                                                    tEvent == PF_Event_KEYDOWN));
     for (size_t i = 0; i < copies.size() && i < params_.size(); ++i) {
         if (!(copies[i].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE)) continue;
+        if (!mayChange) {
+            violation("command " + std::to_string(cmd) + " changed parameter " + std::to_string(i) +
+                      ", which the host does not honour then");
+            continue;
+        }
+        if (copies[i].param_type == PF_Param_FLOAT_SLIDER) {
+            const PF_FloatSliderDef& fs = copies[i].u.fs_d;
+            if (!(fs.value >= fs.valid_min && fs.value <= fs.valid_max)) {
+                violation("parameter " + std::to_string(i) + " changed to " + std::to_string(fs.value) +
+                          ", outside its valid range");
+                continue;
+            }
+        }
         PF_ParamDef changed = copies[i];
         changed.uu.id = params_[i].def.uu.id;
         params_[i].def.u = changed.u;
@@ -377,6 +400,7 @@ PF_Err Host::callAs(PF_Cmd cmd, const std::function<PF_Err(PF_InData*, PF_OutDat
 }
 
 PF_Cmd Host::commandInProgress() const { return tCommand; }
+const std::vector<PF_ParamDef>* Host::commandParams() const { return tParams; }
 PF_EventType Host::eventInProgress() const { return tEvent; }
 void Host::setEventInProgress(PF_EventType type) { tEvent = type; }
 

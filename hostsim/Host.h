@@ -103,6 +103,19 @@ public:
     // The input layer as the instance sees it (the shared one unless it has its own).
     PF_EffectWorld inputLayerOf(PF_ProgPtr instance) const;
 
+    // ---- colour parameters and the user's changes (ColorParams.cpp) -------------
+    // Sets colour parameter `index` as the user's pick does: its 8-bit value
+    // (each channel clamped to 0..1 and rounded; NaN as 0) and, behind it, the
+    // colour itself, which "PF ColorParamSuite" v1 hands out while the 8-bit
+    // value is still that colour's.
+    void setColourParam(int index, const PF_PixelFloat& colour);
+    PF_Err floatColourOf(PF_ProgPtr ref, const PF_ParamDef* def, PF_PixelFloat* colour);
+    // PF_Cmd_USER_CHANGED_PARAM for parameter `index`, with its
+    // PF_UserChangedParamExtra, as the host sends it for a supervised parameter.
+    PF_Err userChangedParam(int index);
+    // The parameter array of the command in progress on this thread (null: none).
+    const std::vector<PF_ParamDef>* commandParams() const;
+
     // ---- what the inputs show ("PF Param Utils Suite" v3, ParamUtils.cpp) -----
     // PF_GetCurrentState, as the host's guide describes it: every non-layer
     // parameter's value (ownParamsState) and, where the index given is a layer
@@ -254,6 +267,7 @@ private:
     // The black frames a layer checkout hands out in PF_Cmd_UPDATE_PARAMS_UI,
     // by their pixel address, until checked in.
     std::map<const void*, std::vector<uint8_t>> blackFrames_;
+    std::map<int, PF_PixelFloat> floatColours_;
     PF_Err failCurrentState_ = 0;
     int currentStateCalls_ = 0;
 

@@ -7,5 +7,7 @@ namespace hostsim {
 class Host;
 
 void installParamUtils(Host& host);
+// "PF ColorParamSuite" v1 (ColorParams.cpp).
+void installColorParams(Host& host);
 
 }  // namespace hostsim

@@ -69,6 +69,25 @@ constexpr const char* kSlotNames[kLevelSlotCount] = {"Input Black", "Input White
 // The channel popup's choices as the host takes them: the names joined by '|'.
 constexpr char kChannelChoices[] = "RGB|Red|Green|Blue|Alpha";
 
+// The view popup (ClipView.h): its choices in popup order (values 1, 2, 3);
+// the first, the picture itself, is the default.
+constexpr const char* kViewParamName = "View";
+constexpr int kViewCount = 3;
+constexpr const char* kViewNames[kViewCount] = {"Result", "Shadow Clipping", "Highlight Clipping"};
+constexpr int kViewDefault = 1;
+
+// The pickers: colour parameters whose setting sets levels (PickedLevels.h),
+// in parameter order, and the colours they start at.
+constexpr int kPickerCount = 3;
+constexpr const char* kPickerNames[kPickerCount] = {"Black Point", "Grey Point", "White Point"};
+constexpr unsigned char kPickerDefaults[kPickerCount] = {0, 128, 255};
+
+// Auto levels (the editor's auto button): the percentage of the samples left
+// beyond each of the input levels it sets.
+constexpr const char* kAutoClipParamName = "Auto Clip";
+constexpr SliderRange kAutoClipRange{0.0, 10.0, 0.0, 10.0, 2};
+constexpr double kAutoClipDefault = 0.1;
+
 // The slider of block `block` (LevelsBlock) at `slot`: "Gamma",
 // "Red Input Black", ...
 inline std::string levelSliderName(int block, LevelSlot slot) {

@@ -11,11 +11,20 @@ enum ParamIndex : int {
     kParamFirstBlock = 3,  // group start of the composite RGB block
     kParamClipBlack = 38,
     kParamClipWhite = 39,
-    kParamCount = 40,  // including the input layer
+    // Appended later, each with the next disk id.
+    kParamView = 40,
+    kParamBlackPoint = 41,
+    kParamGreyPoint = 42,
+    kParamWhitePoint = 43,
+    kParamAutoClip = 44,
+    kParamCount = 45,  // including the input layer
 };
 
 // The level blocks, in parameter order: the one numbering of a block.
 enum LevelsBlock : int { kBlockComposite, kBlockRed, kBlockGreen, kBlockBlue, kBlockAlpha, kBlockCount };
+
+// The parameters a project saved before the later ones were appended holds.
+constexpr int kFirstParamCount = 40;
 
 // Channel popup values: the popup shows block b as value b + 1.
 enum ChannelValue : int {

@@ -106,6 +106,35 @@ PF_Err setupParameters(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* /*
         if (PF_Err err = declare.add()) return err;
     }
 
+    // The view popup's choices in the host's language, joined by '|'.
+    std::string viewChoices;
+    for (const char* view : kViewNames) {
+        if (!viewChoices.empty()) viewChoices += '|';
+        viewChoices += names ? names->lookup(view) : view;
+    }
+    PF_ParamDef& view = declare.start(PF_Param_POPUP, kViewParamName);
+    view.flags = PF_ParamFlag_CANNOT_TIME_VARY;
+    view.u.pd.num_choices = kViewCount;
+    view.u.pd.dephault = kViewDefault;
+    view.u.pd.value = kViewDefault;
+    view.u.pd.u.namesptr = viewChoices.c_str();
+    if (PF_Err err = declare.add()) return err;
+
+    // Supervised, so the host says when the user sets one (with its eyedropper
+    // or its colour picker).
+    for (int picker = 0; picker < kPickerCount; ++picker) {
+        PF_ParamDef& colour = declare.start(PF_Param_COLOR, kPickerNames[picker]);
+        colour.flags = PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_SUPERVISE;
+        const A_u_char grey = kPickerDefaults[picker];
+        colour.u.cd.value = PF_Pixel{255, grey, grey, grey};
+        colour.u.cd.dephault = colour.u.cd.value;
+        if (PF_Err err = declare.add()) return err;
+    }
+
+    PF_ParamDef& autoClip = declare.start(PF_Param_FLOAT_SLIDER, kAutoClipParamName);
+    setSlider(autoClip.u.fs_d, kAutoClipDefault, kAutoClipRange);
+    if (PF_Err err = declare.add()) return err;
+
     PF_CustomUIInfo info;
     std::memset(&info, 0, sizeof(info));
     info.events = PF_CustomEFlag_COMP | PF_CustomEFlag_LAYER | PF_CustomEFlag_EFFECT;

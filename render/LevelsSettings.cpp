@@ -16,8 +16,8 @@ bool operator==(const LevelsSettings& a, const LevelsSettings& b) {
     // Every field, named once: a field added to LevelsSettings and not here
     // does not compile.
     const auto fields = [](const LevelsSettings& s) {
-        const auto& [composite, red, green, blue, alpha, clipBlack, clipWhite] = s;
-        return std::tie(composite, red, green, blue, alpha, clipBlack, clipWhite);
+        const auto& [composite, red, green, blue, alpha, clipBlack, clipWhite, view] = s;
+        return std::tie(composite, red, green, blue, alpha, clipBlack, clipWhite, view);
     };
     return fields(a) == fields(b);
 }

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "params/LevelParameters.h"
+#include "render/ClipView.h"
 
 namespace Ombrix::Levels {
 
@@ -46,6 +47,7 @@ struct LevelsSettings {
     ChannelLevels alpha;
     bool clipBlack = kClipDefault;
     bool clipWhite = kClipDefault;
+    ClipView view = ClipView::Result;
 };
 
 // The blocks, by LevelsBlock (params/ParamIndices.h).

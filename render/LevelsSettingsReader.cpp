@@ -17,6 +17,13 @@ bool readSliderValue(PF_InData* in_data, int index, double& out) {
     return written;
 }
 
+bool readPopup(PF_InData* in_data, int index, long& out) {
+    const CheckedOutParam param(in_data, index);
+    const bool written = param.def().param_type == PF_Param_POPUP;
+    if (written) out = param.def().u.pd.value;
+    return written;
+}
+
 bool readCheckbox(PF_InData* in_data, int index, bool& out) {
     const CheckedOutParam param(in_data, index);
     const bool written = param.def().param_type == PF_Param_CHECKBOX;
@@ -38,6 +45,8 @@ SanitisedSettings readLevelsSettings(PF_InData* in_data) {
         }
     }
     for (const ClipField& clip : kClipFields) readCheckbox(in_data, clip.param, settings.*clip.member);
+    long view = 0;
+    if (readPopup(in_data, kParamView, view)) settings.view = clipViewOfPopup(view);
     return settings;  // sanitised on the way out
 }
 

@@ -41,6 +41,9 @@ LevelsTables8::LevelsTables8(const SanitisedSettings& settings) {
         green[k] = static_cast<uint8_t>(std::lrint(mapLevel(composite, m[kBlockGreen])));
         blue[k] = static_cast<uint8_t>(std::lrint(mapLevel(composite, m[kBlockBlue])));
     }
+    for (uint8_t* channel : {red, green, blue}) {
+        applyClipView<uint8_t>(settings.values().view, channel, 256, channel[0], channel[255], 255);
+    }
 }
 
 // k * 255 / 32768 and lrint(w / 255 * 32768), each exact or rounded once.
@@ -64,6 +67,13 @@ void buildTables16(const FrameMaps& maps, uint16_t* tables, int first, int end) 
     if (end <= kTable16White) return;
     for (uint16_t* channel : {a, r, g, b}) {
         std::fill(channel + kTable16White + 1, channel + kTable16Entries, channel[kTable16White]);
+    }
+}
+
+void viewTables16(ClipView view, uint16_t* tables) {
+    for (int c = 1; c < 4; ++c) {  // red, green and blue
+        uint16_t* channel = tables + static_cast<size_t>(c) * kTable16Entries;
+        applyClipView<uint16_t>(view, channel, kTable16Entries, channel[0], channel[kTable16White], kTable16White);
     }
 }
 

@@ -36,7 +36,7 @@ struct FrameMaps {
     MapValues block[kBlockCount];
 };
 
-// The per-channel tables of an 8-bit frame.
+// The per-channel tables of an 8-bit frame, in the settings' view (ClipView.h).
 struct LevelsTables8 {
     explicit LevelsTables8(const SanitisedSettings& settings);
     uint8_t alpha[256];
@@ -61,5 +61,12 @@ uint16_t code16(double level);
 // five maps an entry, the composite shared by red, green and blue. The call
 // that builds white's entry also gives every code above white that entry.
 void buildTables16(const FrameMaps& maps, uint16_t* tables, int first, int end);
+
+// The red, green and blue tables of the whole set at `tables` (built) changed
+// for `view`: whether a channel clips depends on its own final code alone, so
+// an entry becomes 0 or full from whether it equals the entry of the darkest
+// (code 0) or of the brightest in-range code (white). The SIMD kernels and the
+// GPU passes take the changed tables as they take any other.
+void viewTables16(ClipView view, uint16_t* tables);
 
 }  // namespace Ombrix::Levels

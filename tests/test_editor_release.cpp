@@ -16,7 +16,7 @@ using Ombrix::Levels::kChannelRGB;
 using Ombrix::Levels::kSlotInputBlack;
 
 const char* const kObjectKinds[] = {"DRAWBOT_Pen", "DRAWBOT_Brush", "DRAWBOT_Path", "DRAWBOT_Image"};
-constexpr int kObjectsPerDraw = 8 + 7 + 14 + 2;  // pens, brushes, paths, images of one draw
+constexpr int kObjectsPerDraw = 8 + 7 + 16 + 2;  // pens, brushes, paths, images of one draw
 
 class EditorRelease : public EditorTest {
 protected:

@@ -65,6 +65,19 @@ TEST(EditorTool, EventsChangeParametersModeAndScaleAndAskForCursors) {
     std::remove(out.c_str());
 }
 
+// The auto button through the editor command: a click and a Shift-click print
+// the levels they set, and the cursor over the button is a finger.
+TEST(EditorTool, TheAutoButtonSetsTheLevelsFromTheHistogram) {
+    const std::string out = tempPath("auto.png");
+    const zanth_test::ToolResult r =
+        runTool("editor \"" + out + "\" --event cursor:290,60 --event auto --event auto-channels");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Input Black="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Blue Input White="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("cursor 290,60: finger"), std::string::npos) << r.out;
+    std::remove(out.c_str());
+}
+
 TEST(EditorTool, AGammaDragIsKeptWithinTheValidRange) {
     const std::string out = tempPath("gamma.png");
     const zanth_test::ToolResult r =

@@ -144,6 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Parameters, HostLayout, ::testing::Values(
     AT(PF_CheckBoxDef, value, 0), AT(PF_CheckBoxDef, dephault, 4), AT(PF_CheckBoxDef, reserved, 5),
     AT(PF_CheckBoxDef, reserved1, 6), AT(PF_CheckBoxDef, u, 8),
     AT(PF_PopupDef, value, 0), AT(PF_PopupDef, num_choices, 4), AT(PF_PopupDef, dephault, 6), AT(PF_PopupDef, u, 8),
+    FIELD(PF_ColorDef, value, 0, G), FIELD(PF_ColorDef, dephault, 4, R), SIZE(PF_ColorDef, 8),
+    FIELD(PF_UserChangedParamExtra, param_index, 0, G), SIZE(PF_UserChangedParamExtra, 4),
     AT(PF_SliderDef, value, 0), AT(PF_FixedSliderDef, value, 0),
     SIZE(PF_CustomUIInfo, 44), AT(PF_CustomUIInfo, reserved, 0), AT(PF_CustomUIInfo, events, 4),
     AT(PF_CustomUIInfo, comp_ui_width, 8), AT(PF_CustomUIInfo, comp_ui_height, 12),
@@ -198,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(SuiteSlots, HostLayout, ::testing::Values(
 INSTANTIATE_TEST_SUITE_P(ParamUtils, HostLayout, ::testing::Values(
     SIZE(A_Time, 8), AT(A_Time, value, 0), AT(A_Time, scale, 4), SIZE(PF_State, 16),
     SLOT(PF_ParamUtilsSuite3, PF_UpdateParamUI, 0), SLOT(PF_ParamUtilsSuite3, PF_GetCurrentState, 1),
-    SLOT(PF_ParamUtilsSuite3, PF_AreStatesIdentical, 2)));
+    SLOT(PF_ParamUtilsSuite3, PF_AreStatesIdentical, 2),
+    SLOT(PF_ColorParamSuite1, PF_GetFloatingPointColorFromColorDef, 0), SIZE(PF_ColorParamSuite1, 8)));
 
 // Every Drawbot slot, so that two swapped functions fail (the Drawbot suites'
 // documented order).
@@ -349,7 +352,12 @@ TEST(HostValues, Events) {
         VALUE(PF_Cursor_CUSTOM, -1, R),
         VALUE(PF_Cursor_NONE, 0, R),
         VALUE(PF_Cursor_ARROW, 1, R),
-        VALUE(PF_Cursor_FINGER_POINTER, 23, S)});
+        VALUE(PF_Cursor_FINGER_POINTER, 23, S),
+        VALUE(PF_Mod_NONE, 0, R),
+        VALUE(PF_Mod_CMD_CTRL_KEY, 0x100, R),
+        VALUE(PF_Mod_SHIFT_KEY, 0x200, R),
+        VALUE(PF_Mod_CAPS_LOCK_KEY, 0x400, R),
+        VALUE(PF_Mod_OPT_ALT_KEY, 0x800, R)});
 }
 
 // Parameter types and flags, UI flags, change flags, custom UI event flags.

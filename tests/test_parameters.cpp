@@ -2,8 +2,10 @@
 // language, defaults, ranges, flags, the custom UI, and refused calls.
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "params/NameTable.h"
+#include "params/ParamIndices.h"
 #include "params/ParameterSet.h"
 #include "tests/HostFixture.h"
 
@@ -75,8 +77,8 @@ class Parameters : public HostTest {};
 
 TEST_F(Parameters, DeclaresThirtyNineInOrderWithIdsAndTypes) {
     setUpEffect();
-    ASSERT_EQ(host->paramCount(), 40);
-    EXPECT_EQ(host->outData().num_params, 40);
+    ASSERT_EQ(host->paramCount(), Ombrix::Levels::kParamCount);
+    EXPECT_EQ(host->outData().num_params, Ombrix::Levels::kParamCount);
     for (int index = 1; index < 40; ++index) {
         const PF_ParamDef& p = host->param(index);
         EXPECT_EQ(p.uu.id, index - 1) << index;
@@ -162,7 +164,7 @@ TEST_F(Parameters, ChineseHostShowsGbkNamesExceptTheRgbGroup) {
 
 TEST_F(Parameters, ChineseHostShowsTheChineseNameOfEveryParameter) {
     setUpEffect("zh_CN");
-    ASSERT_EQ(host->paramCount(), 40);
+    ASSERT_EQ(host->paramCount(), Ombrix::Levels::kParamCount);
     for (int index = 1; index < 40; ++index) EXPECT_STREQ(host->param(index).name, kChinese[index]) << index;
     EXPECT_HOST_CLEAN(*host);
 }
@@ -199,7 +201,7 @@ TEST_F(Parameters, RefusedRegisterUiIsTheResult) {
     ASSERT_EQ(host->globalSetup(), PF_Err_NONE);
     host->refuseRegisterUi(PF_Err_INTERNAL_STRUCT_DAMAGED);
     EXPECT_EQ(host->paramsSetup(), PF_Err_INTERNAL_STRUCT_DAMAGED);
-    EXPECT_EQ(host->paramCount(), 40);
+    EXPECT_EQ(host->paramCount(), Ombrix::Levels::kParamCount);
     host->refuseRegisterUi(PF_Err_NONE);
 }
 
@@ -215,6 +217,64 @@ TEST_F(Parameters, LongNamesAreCutWithoutSplittingACharacter) {
     ASSERT_EQ(err, PF_Err_NONE);
     EXPECT_EQ(std::string(host->param(1).name), longName.substr(0, 31));  // one byte and fifteen characters
     EXPECT_STREQ(host->param(2).name, "\xD6\xB1\xB7\xBD\xCD\xBC");
+    EXPECT_HOST_CLEAN(*host);
+}
+
+// The parameters appended after the first 39: each with the next disk id,
+// its type, flags and default, and its name in English and Chinese; a
+// project saved before them keeps every id of the first 39.
+TEST_F(Parameters, AppendsViewPickersAndAutoClipWithTheNextDiskIds) {
+    struct Appended {
+        int index;
+        PF_ParamType type;
+        PF_ParamFlags flags;
+        const char* english;
+        const char* chinese;
+    };
+    const Appended appended[] = {
+        {40, PF_Param_POPUP, 0x2, "View", "\xCA\xD3\xCD\xBC"},                                // 视图
+        {41, PF_Param_COLOR, 0x42, "Black Point", "\xBA\xDA\xB3\xA1"},                        // 黑场
+        {42, PF_Param_COLOR, 0x42, "Grey Point", "\xBB\xD2\xB3\xA1"},                         // 灰场
+        {43, PF_Param_COLOR, 0x42, "White Point", "\xB0\xD7\xB3\xA1"},                        // 白场
+        {44, PF_Param_FLOAT_SLIDER, 0, "Auto Clip", "\xD7\xD4\xB6\xAF\xBC\xF4\xC7\xD0"},  // 自动剪切
+    };
+    for (const char* language : {"en_US", "zh_CN"}) {
+        SCOPED_TRACE(language);
+        setUpEffect(language);
+        ASSERT_EQ(host->paramCount(), 45);
+        for (int index = 1; index < 40; ++index) EXPECT_EQ(host->param(index).uu.id, index - 1) << index;
+        for (const Appended& a : appended) {
+            const PF_ParamDef& p = host->param(a.index);
+            SCOPED_TRACE(a.index);
+            EXPECT_EQ(p.uu.id, a.index - 1);
+            EXPECT_EQ(p.param_type, a.type);
+            EXPECT_EQ(p.flags, a.flags);
+            EXPECT_STREQ(p.name, std::string(language) == "zh_CN" ? a.chinese : a.english);
+        }
+        host->globalSetdown();
+    }
+    EXPECT_EQ(host->popupChoices(40), "\xBD\xE1\xB9\xFB|\xD2\xF5\xD3\xB0\xBC\xF4\xC7\xD0|"
+                                      "\xB8\xDF\xB9\xE2\xBC\xF4\xC7\xD0");  // 结果|阴影剪切|高光剪切
+    setUpEffect("en_US");
+    EXPECT_EQ(host->popupChoices(40), "Result|Shadow Clipping|Highlight Clipping");
+    EXPECT_EQ(host->param(40).u.pd.value, 1);
+    EXPECT_EQ(host->param(40).u.pd.dephault, 1);
+    EXPECT_EQ(host->param(40).u.pd.num_choices, 3);
+    const int greys[] = {0, 128, 255};
+    for (int i = 0; i < 3; ++i) {
+        const PF_Pixel& v = host->param(41 + i).u.cd.value;
+        EXPECT_EQ(v.red, greys[i]);
+        EXPECT_EQ(v.green, greys[i]);
+        EXPECT_EQ(v.blue, greys[i]);
+        EXPECT_EQ(std::memcmp(&v, &host->param(41 + i).u.cd.dephault, sizeof(PF_Pixel)), 0);
+    }
+    const PF_FloatSliderDef& clip = host->param(44).u.fs_d;
+    EXPECT_EQ(clip.value, 0.1);
+    EXPECT_EQ(clip.dephault, 0.1f);
+    EXPECT_EQ(clip.valid_min, 0.0f);
+    EXPECT_EQ(clip.valid_max, 10.0f);
+    EXPECT_EQ(clip.slider_max, 10.0f);
+    EXPECT_EQ(clip.precision, 2);
     EXPECT_HOST_CLEAN(*host);
 }
 

@@ -101,6 +101,40 @@ TEST(RenderTool, PicturesWithoutAlphaAreOpaque) {
     }
 }
 
+// --auto and --auto-channels print the levels the editor's auto button sets
+// on a 256 x 256 picture (one histogram sample a pixel) whose red runs 40..200
+// and green and blue 60..180, with one outlier at 0 and one at 255 in each
+// channel (under the default 0.1 % clip); a picker set by name prints the
+// levels its pick set; the View popup takes its choices by name.
+TEST(RenderTool, AutoLevelsPickersAndTheViewByName) {
+    const std::string input = tempPath("auto-in.png");
+    const std::string output = tempPath("auto-out.png");
+    zanth::RgbaImage picture;
+    picture.width = picture.height = 256;
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const auto span = [&](int lo, int hi) {
+                if (y == 0 && (x == 0 || x == 255)) return static_cast<uint8_t>(x);
+                return static_cast<uint8_t>(lo + (hi - lo) * std::clamp(x - 1, 0, 253) / 253);
+            };
+            picture.rgba.insert(picture.rgba.end(), {span(40, 200), span(60, 180), span(60, 180), 255});
+        }
+    }
+    zanth::writePng(input, picture);
+    const auto all = runTool("render \"" + input + "\" \"" + output + "\" --auto");
+    ASSERT_EQ(all.exitCode, 0) << all.err;
+    EXPECT_EQ(all.out, "Input Black=40\nInput White=200\n");
+    const auto each = runTool("render \"" + input + "\" \"" + output + "\" --auto-channels");
+    ASSERT_EQ(each.exitCode, 0) << each.err;
+    EXPECT_EQ(each.out,
+              "Red Input Black=40\nRed Input White=200\nGreen Input Black=60\nGreen Input White=180\n"
+              "Blue Input Black=60\nBlue Input White=180\n");
+    const auto picked = runTool("render \"" + input + "\" \"" + output +
+                                "\" --set \"Red Input White=200\" --set \"White Point=100,150,255\" --set View=\"Shadow Clipping\"");
+    ASSERT_EQ(picked.exitCode, 0) << picked.err;
+    EXPECT_EQ(picked.out, "Red Input White=78.4314\nGreen Input White=150\nBlue Input White=255\n");
+}
+
 struct Misuse {
     const char* name;
     const char* settings;
@@ -136,7 +170,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Misuse{"MissingInput", "/nonexistent/picture.png", "/nonexistent/picture.png"},
                       Misuse{"UnreadableInput", "/etc/hostname", "not a PNG"},
                       Misuse{"NoOutputGiven", "", "INPUT.png OUTPUT.png"},
-                      Misuse{"UnknownOption", "INPUT --brighter", "unknown argument"}),
+                      Misuse{"UnknownOption", "INPUT --brighter", "unknown argument"},
+                      Misuse{"BadView", "INPUT --set \"View=Sepia\"", "Result, Shadow Clipping, Highlight Clipping"},
+                      Misuse{"BadColour", "INPUT --set \"Grey Point=1,2\"", "R,G,B"},
+                      Misuse{"ColourOutOfRange", "INPUT --set \"Black Point=0,0,256\"", "R,G,B"}),
     [](const ::testing::TestParamInfo<Misuse>& info) { return info.param.name; });
 
 TEST(RenderTool, TestPictureWritesTheGeneratedPicture) {

@@ -313,7 +313,7 @@ TEST_P(SmartRender, ARefusedParameterCheckoutFailsTheCommandWithTheHostsCode) {
     EXPECT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Interrupt_CANCEL);
     EXPECT_EQ(host->checkedOutParams(), 0);
 
-    for (const int nth : {1, 27}) {
+    for (const int nth : {1, 28}) {
         ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Err_NONE);
         host->failCheckout(nth, PF_Interrupt_CANCEL);
         EXPECT_EQ(host->smartRender(output.def()), PF_Interrupt_CANCEL) << "checkout " << nth;
@@ -324,9 +324,10 @@ TEST_P(SmartRender, ARefusedParameterCheckoutFailsTheCommandWithTheHostsCode) {
     applySettings(*host, settings);
     const PF_LRect trim{4, 2, 12, 9};
     host->trimLayerCheckout(&trim);
-    // The settings are read once for the frame (27 parameters), also when the
-    // output reaches past the input; the frame has no 28th checkout.
-    for (const int nth : {1, 27}) {
+    // The settings are read once for the frame (28 parameters: the levels
+    // and the view), also when the output reaches past the input; the frame
+    // has no 29th checkout.
+    for (const int nth : {1, 28}) {
         ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Err_NONE);
         host->failCheckout(nth, PF_Interrupt_CANCEL);
         EXPECT_EQ(host->smartRender(output.def()), PF_Interrupt_CANCEL) << "checkout " << nth;
@@ -335,7 +336,7 @@ TEST_P(SmartRender, ARefusedParameterCheckoutFailsTheCommandWithTheHostsCode) {
     {
         hostsim::World other(20, 10, PF_PixelFormat_ARGB128);
         ASSERT_EQ(host->smartPreRender(hostsim::Host::fullRequest(20, 10), 32), PF_Err_NONE);
-        host->failCheckout(28, PF_Interrupt_CANCEL);
+        host->failCheckout(29, PF_Interrupt_CANCEL);
         EXPECT_EQ(host->smartRender(other.def()), PF_Err_NONE) << "the settings were read more than once";
         host->failCheckout(0, 0);
     }

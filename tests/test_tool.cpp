@@ -34,7 +34,7 @@ TEST(Tool, ParamsListsEveryDeclaredParameter) {
     const auto r = runTool("params");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto rows = lines(r.out);
-    ASSERT_EQ(rows.size(), 39u);
+    ASSERT_EQ(rows.size(), 44u);
     EXPECT_EQ(fields(rows[0]).at(0), "1");
     EXPECT_EQ(fields(rows[0]).at(1), "0");
     EXPECT_EQ(fields(rows[0]).at(2), "popup");
@@ -46,14 +46,22 @@ TEST(Tool, ParamsListsEveryDeclaredParameter) {
     EXPECT_EQ(fields(rows[38]).at(0), "39");
     EXPECT_EQ(fields(rows[38]).at(1), "38");
     EXPECT_EQ(fields(rows[38]).at(3), "Clip To Output White");
+    EXPECT_EQ(fields(rows[39]).at(3), "View");
+    EXPECT_NE(rows[39].find("choices=3:Result|Shadow Clipping|Highlight Clipping"), std::string::npos) << rows[39];
+    EXPECT_EQ(fields(rows[41]).at(1), "41");
+    EXPECT_EQ(fields(rows[41]).at(2), "colour");
+    EXPECT_NE(rows[41].find("default=128,128,128"), std::string::npos) << rows[41];
+    EXPECT_EQ(fields(rows[43]).at(3), "Auto Clip");
+    EXPECT_NE(rows[43].find("valid=0..10"), std::string::npos) << rows[43];
 }
 
 TEST(Tool, ParamsInChineseAreConvertedToUtf8) {
     const auto r = runTool("params --language zh_CN");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto rows = lines(r.out);
-    ASSERT_EQ(rows.size(), 39u);
+    ASSERT_EQ(rows.size(), 44u);
     EXPECT_EQ(fields(rows[0]).at(3), "\xE9\x80\x9A\xE9\x81\x93");  // 通道
+    EXPECT_EQ(fields(rows[39]).at(3), "\xE8\xA7\x86\xE5\x9B\xBE");  // 视图
     EXPECT_EQ(fields(rows[2]).at(3), "RGB");
     EXPECT_EQ(fields(rows[12]).at(3), "\xE7\xBA\xA2\xE8\x89\xB2\xE7\x81\xB0\xE5\xBA\xA6\xE7\xB3\xBB\xE6\x95\xB0");
 }

@@ -70,9 +70,11 @@ TEST(NameSuggestions, TheClosestNamesAreOffered) {
 
 TEST(ParamSettings, EveryNameIsSettable) {
     const std::vector<std::string>& names = zanth::settableNames();
-    ASSERT_EQ(names.size(), 28u);  // Channel, five sliders for each of five blocks, two checkboxes
+    // Channel, five sliders for each of five blocks, two checkboxes, View,
+    // three pickers, Auto Clip.
+    ASSERT_EQ(names.size(), 33u);
     EXPECT_EQ(names.front(), "Channel");
-    EXPECT_EQ(names.back(), "Clip To Output White");
+    EXPECT_EQ(names.back(), "Auto Clip");
     for (const std::string& name : names) EXPECT_NE(zanth::settableIndex(name), 0) << name;
     EXPECT_EQ(zanth::settableIndex("Histogram"), 0);
     EXPECT_THROW(zanth::checkSettingNames({"Gamma=1", "Histogram=1"}), zanth::UsageError);

@@ -41,6 +41,7 @@ struct EditorEvent {
     int x;
     int y;
     std::string text;
+    PF_Modifiers modifiers = PF_Mod_NONE;
 };
 
 std::string modulePathOf(const ToolContext& context) {
@@ -59,6 +60,12 @@ bool parseInt(const std::string& text, long& value) {
 }
 
 EditorEvent parseEvent(const std::string& text) {
+    // "auto" and "auto-channels": a click on the auto button, the second with Shift held.
+    if (text == "auto" || text == "auto-channels") {
+        const Ombrix::Levels::CanvasPoint button = Ombrix::Levels::EditorLayout::autoButtonCentreIn(0, 0);
+        return EditorEvent{EditorEvent::Click, static_cast<int>(button.x), static_cast<int>(button.y), text,
+                           text == "auto" ? PF_Mod_NONE : PF_Mod_SHIFT_KEY};
+    }
     const size_t colon = text.find(':');
     const size_t comma = text.find(',', colon == std::string::npos ? 0 : colon);
     const std::string kind = text.substr(0, colon);
@@ -67,10 +74,11 @@ EditorEvent parseEvent(const std::string& text) {
                     parseInt(text.substr(colon + 1, comma - colon - 1), x) && parseInt(text.substr(comma + 1), y) &&
                     x > -100000 && x < 100000 && y > -100000 && y < 100000;
     if (!ok || (kind != "click" && kind != "drag" && kind != "cursor")) {
-        throw UsageError("--event takes click:X,Y, drag:X,Y or cursor:X,Y with whole numbers, not \"" + text + "\"");
+        throw UsageError("--event takes click:X,Y, drag:X,Y or cursor:X,Y with whole numbers, auto or auto-channels, not \"" +
+                         text + "\"");
     }
     const EditorEvent::Kind k = kind == "click" ? EditorEvent::Click : kind == "drag" ? EditorEvent::Drag : EditorEvent::Cursor;
-    return EditorEvent{k, static_cast<int>(x), static_cast<int>(y), text.substr(colon + 1)};
+    return EditorEvent{k, static_cast<int>(x), static_cast<int>(y), text.substr(colon + 1), PF_Mod_NONE};
 }
 
 // The generated picture as the host's input layer: alpha-first 8-bit pixels, padded rows.
@@ -153,7 +161,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
                 throw UsageError("--zoom takes a whole number from 1 to 16, not \"" + z + "\"");
             }
         } else if (a == "--event") {
-            events.push_back(parseEvent(value("click:X,Y, drag:X,Y or cursor:X,Y")));
+            events.push_back(parseEvent(value("click:X,Y, drag:X,Y, cursor:X,Y, auto or auto-channels")));
         } else if (a == "--verbose") {
             verbose = true;
         } else if (a == "--no-render") {
@@ -216,7 +224,7 @@ int runEditor(const ToolContext& context, const std::vector<std::string>& args) 
             const EditorEvent& e = events[i];
             switch (e.kind) {
                 case EditorEvent::Click:
-                    check("click " + e.text, sender.click(e.x, e.y));
+                    check("click " + e.text, sender.click(e.x, e.y, e.modifiers));
                     scaleDrag = sender.dragging() && sender.lastEvent().u.do_click.continue_refcon[0] == kScaleDragTarget;
                     break;
                 case EditorEvent::Drag: {

@@ -37,6 +37,7 @@ const char* typeName(PF_ParamType type) {
         case PF_Param_FIX_SLIDER: return "fixed-slider";
         case PF_Param_CHECKBOX: return "checkbox";
         case PF_Param_POPUP: return "popup";
+        case PF_Param_COLOR: return "colour";
         case PF_Param_NO_DATA: return "custom-ui";
         case PF_Param_FLOAT_SLIDER: return "float-slider";
         case PF_Param_GROUP_START: return "group-start";
@@ -51,8 +52,15 @@ std::string settingsOf(const hostsim::Host& host, int index) {
     switch (p.param_type) {
         case PF_Param_POPUP:
             s << "default=" << p.u.pd.dephault << "\tvalue=" << p.u.pd.value << "\tchoices=" << p.u.pd.num_choices
-              << ":" << host.popupChoices(index);
+              << ":" << gbkToUtf8(host.popupChoices(index));
             break;
+        case PF_Param_COLOR: {
+            const auto rgb = [](const PF_Pixel& c) {
+                return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+            };
+            s << "default=" << rgb(p.u.cd.dephault) << "\tvalue=" << rgb(p.u.cd.value);
+            break;
+        }
         case PF_Param_CHECKBOX:
             s << "default=" << int(p.u.bd.dephault) << "\tvalue=" << p.u.bd.value << "\tlabel=\""
               << host.checkboxLabel(index) << "\"";

@@ -28,6 +28,9 @@ std::string englishName(int index) {
     if (index == kParamHistogram) return kHistogramParamName;
     if (index == kParamClipBlack) return kClipBlackParamName;
     if (index == kParamClipWhite) return kClipWhiteParamName;
+    if (index == kParamView) return kViewParamName;
+    if (index >= kParamBlackPoint && index <= kParamWhitePoint) return kPickerNames[index - kParamBlackPoint];
+    if (index == kParamAutoClip) return kAutoClipParamName;
     for (int block = 0; block < kBlockCount; ++block) {
         for (const LevelSlot slot : kLevelSlots) {
             if (index == blockStart(block) + slot) return levelSliderName(block, slot);
@@ -89,18 +92,25 @@ ParamSetting parseSetting(const ParamDeclarations& declarations, const std::stri
     setting.index = index;
     double value = 0;
     switch (def.param_type) {
-        case PF_Param_POPUP:
-            for (int c = 0; c < kChannelCount; ++c) {
-                if (lower(valueText) == lower(kChannelNames[c])) {
+        case PF_Param_POPUP: {
+            const bool view = index == kParamView;
+            const int count = view ? kViewCount : kChannelCount;
+            const char* const* choices = view ? kViewNames : kChannelNames;
+            for (int c = 0; c < count; ++c) {
+                if (lower(valueText) == lower(choices[c])) {
                     setting.value = c + 1;
                     return setting;
                 }
             }
             if (!parseDecimal(valueText, value) || value != std::floor(value) || value < 1 || value > def.u.pd.num_choices) {
-                throw UsageError("\"" + name + "\" takes 1-5 or RGB, Red, Green, Blue, Alpha, not \"" + valueText + "\"");
+                std::string named;
+                for (int c = 0; c < count; ++c) named += std::string(c ? ", " : "") + choices[c];
+                throw UsageError("\"" + name + "\" takes 1-" + std::to_string(count) + " or " + named + ", not \"" +
+                                 valueText + "\"");
             }
             setting.value = value;
             return setting;
+        }
         case PF_Param_CHECKBOX: {
             const std::string v = lower(valueText);
             if (v == "1" || v == "on") {
@@ -123,6 +133,21 @@ ParamSetting parseSetting(const ParamDeclarations& declarations, const std::stri
             }
             setting.value = value;
             return setting;
+        case PF_Param_COLOR: {
+            // R,G,B: three decimal numbers in 0..255.
+            std::string rest = valueText;
+            for (int c = 0; c < 3; ++c) {
+                const size_t comma = rest.find(',');
+                const std::string part = c < 2 ? rest.substr(0, comma) : rest;
+                if ((c < 2 && comma == std::string::npos) || !parseDecimal(part, setting.colour[c]) ||
+                    setting.colour[c] < 0.0 || setting.colour[c] > 255.0) {
+                    throw UsageError("\"" + name + "\" takes a colour R,G,B of three numbers from 0 to 255, not \"" +
+                                     valueText + "\"");
+                }
+                if (c < 2) rest = rest.substr(comma + 1);
+            }
+            return setting;
+        }
         default: throw UsageError("parameter \"" + name + "\" cannot be set");
     }
 }
@@ -133,6 +158,13 @@ void applySetting(hostsim::Host& host, const ParamSetting& setting) {
         case PF_Param_POPUP: def.u.pd.value = static_cast<A_long>(setting.value); break;
         case PF_Param_CHECKBOX: def.u.bd.value = static_cast<A_long>(setting.value); break;
         case PF_Param_FLOAT_SLIDER: def.u.fs_d.value = setting.value; break;
+        case PF_Param_COLOR: {
+            const auto unit = [&setting](int c) { return static_cast<float>(setting.colour[c] / 255.0); };
+            host.setColourParam(setting.index, PF_PixelFloat{1.0f, unit(0), unit(1), unit(2)});
+            const PF_Err err = host.userChangedParam(setting.index);
+            if (err != PF_Err_NONE) throw EffectError("setting " + englishName(setting.index), err);
+            break;
+        }
         default: break;
     }
 }
@@ -142,12 +174,19 @@ std::string formatValue(const hostsim::Host& host, int index) {
     std::ostringstream s;
     switch (def.param_type) {
         case PF_Param_POPUP:
+            if (index == Ombrix::Levels::kParamView && def.u.pd.value >= 1 &&
+                def.u.pd.value <= Ombrix::Levels::kViewCount) {
+                return Ombrix::Levels::kViewNames[def.u.pd.value - 1];
+            }
             if (def.u.pd.value >= Ombrix::Levels::kChannelRGB && def.u.pd.value <= Ombrix::Levels::kChannelAlpha) {
                 return kChannelNames[def.u.pd.value - Ombrix::Levels::kChannelRGB];
             }
             s << def.u.pd.value;
             break;
         case PF_Param_CHECKBOX: return def.u.bd.value ? "on" : "off";
+        case PF_Param_COLOR:
+            s << int(def.u.cd.value.red) << "," << int(def.u.cd.value.green) << "," << int(def.u.cd.value.blue);
+            break;
         case PF_Param_FLOAT_SLIDER: s << def.u.fs_d.value; break;
         default: break;
     }

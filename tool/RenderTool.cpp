@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "hostsim/Events.h"
 #include "hostsim/Host.h"
 #include "hostsim/World.h"
+#include "params/LevelParameters.h"
+#include "params/ParamIndices.h"
 #include "tool/DeepConversion.h"
 #include "tool/ExrIO.h"
 #include "tool/ParamSettings.h"
@@ -15,6 +18,7 @@
 #include "tool/PngIO.h"
 #include "tool/TestPicture.h"
 #include "tool/ToolCommon.h"
+#include "ui/EditorLayout.h"
 
 namespace zanth {
 namespace {
@@ -58,6 +62,47 @@ std::string modulePathOf(const ToolContext& context) {
     return context.modulePath.empty() ? hostsim::defaultModulePath() : context.modulePath;
 }
 
+// One frame of the picture through the module, at the picture's depth.
+void renderFrame(hostsim::Host& host, const PictureWorld& picture, hostsim::World& output) {
+    const hostsim::World& input = picture.world;
+    if (picture.kind == PictureKind::Exr) {
+        const PF_Err preErr = host.smartPreRender(hostsim::Host::fullRequest(input.width(), input.height()), 32);
+        if (preErr != PF_Err_NONE) throw EffectError("smart pre-render", preErr);
+        const PF_Err err = host.smartRender(output.def());
+        if (err != PF_Err_NONE) throw EffectError("smart render", err);
+    } else {
+        const PF_Err err = host.render(output.def());
+        if (err != PF_Err_NONE) throw EffectError("render", err);
+    }
+}
+
+// Auto levels as the editor's auto button sets them (Shift held: each
+// channel's), in the RGB view: a render counts the histogram, the control is
+// drawn and its button clicked. Prints the levels the click set.
+void applyAutoLevels(hostsim::Host& host, const PictureWorld& picture, hostsim::World& output, bool perChannel,
+                     std::ostream& out) {
+    using namespace Ombrix::Levels;
+    PF_ParamDef& channel = host.param(kParamChannel);
+    const A_long channelBefore = channel.u.pd.value;
+    channel.u.pd.value = kChannelRGB;
+    renderFrame(host, picture, output);
+    hostsim::EventSender::Options options;
+    options.frame = PF_Rect{0, 0, kHistogramControlWidth, kHistogramControlHeight};
+    options.redrawWhenAsked = false;  // the click's changes are read straight after it
+    std::vector<int> changed;
+    hostsim::EventSender sender(host, options);
+    const PF_Err drawErr = sender.draw();
+    if (drawErr != PF_Err_NONE) throw EffectError("draw", drawErr);
+    const CanvasPoint button = EditorLayout::autoButtonCentreIn(0, 0);
+    const PF_Err err = sender.click(static_cast<int>(button.x), static_cast<int>(button.y),
+                                    perChannel ? PF_Mod_SHIFT_KEY : PF_Mod_NONE);
+    if (err != PF_Err_NONE) throw EffectError("auto levels", err);
+    for (const auto& change : host.lastChanges()) changed.push_back(change.first);
+    channel.u.pd.value = channelBefore;
+    if (changed.empty()) out << "auto levels: nothing to set\n";
+    for (int index : changed) out << englishName(index) << "=" << formatValue(host, index) << "\n";
+}
+
 }  // namespace
 
 int runRender(const ToolContext& context, const std::vector<std::string>& args) {
@@ -65,6 +110,7 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     std::vector<std::string> settings;
     bool verbose = false;
     bool force = false;
+    int autoLevels = 0;  // 1: --auto, 2: --auto-channels
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--set") {
             if (i + 1 >= args.size()) throw UsageError("--set needs NAME=VALUE");
@@ -75,6 +121,10 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
             verbose = true;
         } else if (args[i] == "--force") {
             force = true;
+        } else if (args[i] == "--auto" || args[i] == "--auto-channels") {
+            const int mode = args[i] == "--auto" ? 1 : 2;
+            if (autoLevels != 0 && autoLevels != mode) throw UsageError("--auto and --auto-channels exclude each other");
+            autoLevels = mode;
         } else if (args[i].rfind("--", 0) == 0) {
             throw UsageError("unknown argument to render: " + args[i]);
         } else {
@@ -104,20 +154,21 @@ int runRender(const ToolContext& context, const std::vector<std::string>& args) 
     SetUpEffect effect(host);
     std::vector<ParamSetting> parsed;
     for (const std::string& s : settings) parsed.push_back(parseSetting(host, s));  // all checked before any is applied
-    for (const ParamSetting& s : parsed) applySetting(host, s);
+    // The levels a picker set go to standard output, or beside a picture written there.
+    std::ostream& said = files[1] == "-" ? std::cerr : std::cout;
+    for (const ParamSetting& s : parsed) {
+        applySetting(host, s);
+        if (host.param(s.index).param_type != PF_Param_COLOR) continue;
+        for (const auto& change : host.lastChanges()) {
+            said << englishName(change.first) << "=" << formatValue(host, change.first) << "\n";
+        }
+    }
 
     hostsim::World& input = picture.world;
     hostsim::World output(input.width(), input.height(), input.format(), kRowPadding);
     host.setInputLayer(input.def());
-    if (picture.kind == PictureKind::Exr) {
-        const PF_Err preErr = host.smartPreRender(hostsim::Host::fullRequest(input.width(), input.height()), 32);
-        if (preErr != PF_Err_NONE) throw EffectError("smart pre-render", preErr);
-        const PF_Err err = host.smartRender(output.def());
-        if (err != PF_Err_NONE) throw EffectError("smart render", err);
-    } else {
-        const PF_Err err = host.render(output.def());
-        if (err != PF_Err_NONE) throw EffectError("render", err);
-    }
+    if (autoLevels != 0) applyAutoLevels(host, picture, output, autoLevels == 2, said);
+    renderFrame(host, picture, output);
     const PF_Err setdownErr = effect.setDown();
     if (setdownErr != PF_Err_NONE) throw EffectError("global set-down", setdownErr);
 

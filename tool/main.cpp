@@ -37,7 +37,9 @@ const Subcommand kSubcommands[] = {
      runInspect, false},
     {"editor", "draw the histogram control after clicks and drags",
      "usage: zanth-levels editor OUTPUT.png [--input IMAGE] [--set \"NAME=VALUE\"]... [--zoom N]\n"
-     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y]... [--no-render] [--verbose] [--force]\n\n"
+     "                           [--event click:X,Y | drag:X,Y | cursor:X,Y | auto | auto-channels]...\n"
+     "                           [--no-render] [--verbose] [--force]\n\n"
+     "--event auto clicks the control's auto button, auto-channels Shift-clicks it.\n"
      "Runs global and parameter set-up, takes IMAGE (default: the picture that testpicture writes; any\n"
      "picture render takes, at its depth: 8-bit or 16-bit PNG, OpenEXR) as the input layer, sets\n"
      "parameters by English name as render does, renders the layer once (the render counts the\n"
@@ -57,8 +59,13 @@ const Subcommand kSubcommands[] = {
      "write nothing; a host error code from the effect exits with 1.\n",
      runEditor, true},
     {"render", "render a picture through the effect",
-     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--verbose] [--force]\n"
-     "       zanth-levels render INPUT.exr OUTPUT.exr [--set \"NAME=VALUE\"]... [--verbose] [--force]\n\n"
+     "usage: zanth-levels render INPUT.png OUTPUT.png [--set \"NAME=VALUE\"]... [--auto | --auto-channels]\n"
+     "                           [--verbose] [--force]\n"
+     "       zanth-levels render INPUT.exr OUTPUT.exr [--set \"NAME=VALUE\"]... [--auto | --auto-channels]\n"
+     "                           [--verbose] [--force]\n\n"
+     "--auto sets the composite input black and white as the editor's auto button does (RGB view),\n"
+     "--auto-channels each of red, green and blue's as a Shift-click does; both print the levels set.\n"
+     "A picker (\"Black Point=R,G,B\", 0..255 each) acts as the user's pick: the levels it sets are kept.\n\n"
      "Reads INPUT.png (RGBA, RGB or grey; opaque where it has no alpha) into the host's alpha-first\n"
      "world at its depth: 8-bit pictures into an 8-bit world, 16-bit pictures into a 16-bit world (PNG\n"
      "0..65535 taken to the host's 0..32768 and back, rounded; every host value survives), both rendered\n"

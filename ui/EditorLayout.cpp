@@ -60,6 +60,17 @@ CanvasPoint EditorLayout::combinedButtonCentre() const {
     return CanvasPoint(o.x + kButtonsX, o.y + kCombinedButtonDrop);
 }
 
+CanvasPoint EditorLayout::autoButtonCentre() const {
+    const CanvasPoint o = histogramOrigin();
+    return CanvasPoint(o.x + kAutoButtonX, o.y + kAutoButtonDrop);
+}
+
+bool EditorLayout::onAutoButton(double x, double y) const {
+    const CanvasPoint c = autoButtonCentre();
+    return c.x - kAutoButtonRadius <= x && x <= c.x + kAutoButtonRadius && c.y - kAutoButtonRadius <= y &&
+           y <= c.y + kAutoButtonRadius;
+}
+
 bool EditorLayout::onHistogramOrButtons(double x, double y) const {
     const CanvasPoint o = histogramOrigin();
     if (o.x <= x && x <= o.x + kHistogramWidth && o.y <= y && y <= o.y + kHistogramHeight) return true;

@@ -34,6 +34,16 @@ public:
     static constexpr double kThumbTravel = 60.0;
     // The display-mode buttons: circles of kButtonRadius right of the slider.
     static constexpr double kButtonRadius = 3.0;
+    // The auto button below them: a circle of kAutoButtonRadius with an "A",
+    // its centre kAutoButtonX right of the histogram's left edge (in line with
+    // the mode buttons) and kAutoButtonDrop below its top.
+    static constexpr double kAutoButtonRadius = 6.0;
+    static constexpr double kAutoButtonX = kHistogramWidth + 20.0;
+    static constexpr double kAutoButtonDrop = 55.0;
+    // Its centre in a control whose frame's top-left corner is (left, top).
+    static CanvasPoint autoButtonCentreIn(double left, double top) {
+        return CanvasPoint(left + kInset + kHistogramLeft + kAutoButtonX, top + kInset + kAutoButtonDrop);
+    }
     // The black-to-white gradient under the input handles, its top
     // kGradientDrop below the box's.
     static constexpr double kGradientDrop = 83.0;
@@ -70,6 +80,10 @@ public:
     // Whether (x, y) hits the histogram image or the mode buttons (edges
     // included): a click there switches the display mode.
     bool onHistogramOrButtons(double x, double y) const;
+    // The auto button, in the free space under the mode buttons, and whether
+    // (x, y) hits its square around the circle (edges included).
+    CanvasPoint autoButtonCentre() const;
+    bool onAutoButton(double x, double y) const;
 
 private:
     CanvasRect box_;

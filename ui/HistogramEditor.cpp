@@ -59,6 +59,7 @@ PF_Err HistogramEditor::onDraw(PF_InData* in_data, PF_OutData* out_data, PF_Para
         }
         histogram = &shown_.counts;
     }
+    histogramCurrent_ = key && shown_.any && look == HistogramLook::Current;
 
     {
         EffectCanvas canvas(in_data, out_data, event_extra);

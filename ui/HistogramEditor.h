@@ -73,7 +73,10 @@ private:
     // render: once the cache holds the key, the control is invalidated.
     void pollForRender(PF_InData* in_data, PF_EventExtra* event_extra);
 
-    void onClick(PF_EventExtra* event_extra);
+    void onClick(PF_ParamDef* params[], PF_EventExtra* event_extra);
+    // The auto button: auto levels (adjust/AutoLevels.h) from the histogram
+    // shown, when it is the input's current one.
+    void applyAutoLevels(PF_ParamDef* params[], bool perChannel);
     void onDrag(PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event_extra);
     void onAdjustCursor(PF_InData* in_data, PF_EventExtra* event_extra);
 
@@ -96,6 +99,9 @@ private:
         uint64_t ownSettings = 0;
     };
     Shown shown_;
+    // Whether the last draw showed the input's current histogram (a key, a
+    // histogram found, not dimmed): what the auto button works from.
+    bool histogramCurrent_ = false;
     HistogramPoll poll_;
 };
 

@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "adjust/AutoLevels.h"
+#include "adjust/LevelChanges.h"
+#include "params/LevelParameters.h"
 #include "params/ParamIndices.h"
 #include "ui/ControlInvalidation.h"
 #include "ui/EditorDisplay.h"
@@ -37,7 +40,7 @@ PF_Err HistogramEditor::handleEvent(PF_InData* in_data, PF_OutData* out_data, PF
     const PF_EventOutFlags flagsBefore = event_extra->evt_out_flags;
     try {
         switch (event_extra->e_type) {
-            case PF_Event_DO_CLICK: onClick(event_extra); return PF_Err_NONE;
+            case PF_Event_DO_CLICK: onClick(params, event_extra); return PF_Err_NONE;
             case PF_Event_DRAG: onDrag(in_data, params, event_extra); return PF_Err_NONE;
             case PF_Event_DRAW: return onDraw(in_data, out_data, params, event_extra);
             case PF_Event_ADJUST_CURSOR: onAdjustCursor(in_data, event_extra); return PF_Err_NONE;
@@ -59,12 +62,14 @@ bool HistogramEditor::hitsHandle(const EditorHandle& handle, float x, float y) c
     return handle.contains(static_cast<double>(x), static_cast<double>(y));
 }
 
-void HistogramEditor::onClick(PF_EventExtra* event_extra) {
+void HistogramEditor::onClick(PF_ParamDef* params[], PF_EventExtra* event_extra) {
     if (event_extra->effect_win.area != PF_EA_CONTROL) return;
     PF_DoClickEventInfo& click = event_extra->u.do_click;
     const float x = static_cast<float>(click.screen_point.h);
     const float y = static_cast<float>(click.screen_point.v);
-    if (hitsPanel(x, y)) {
+    if (layout_.onAutoButton(x, y)) {
+        applyAutoLevels(params, (click.modifiers & PF_Mod_SHIFT_KEY) != 0);
+    } else if (hitsPanel(x, y)) {
         editorDisplay().combinedView = !editorDisplay().combinedView;
     } else if (strictlyInside(view_.scaleTrack, x, y)) {
         click.send_drag = TRUE;
@@ -97,10 +102,20 @@ void HistogramEditor::onAdjustCursor(PF_InData* in_data, PF_EventExtra* event_ex
     PF_AdjustCursorEventInfo& cursor = event_extra->u.adjust_cursor;
     const float x = static_cast<float>(cursor.screen_point.h);
     const float y = static_cast<float>(cursor.screen_point.v);
-    bool hit = hitsPanel(x, y) || strictlyInside(view_.scaleThumb, x, y);
+    bool hit = hitsPanel(x, y) || layout_.onAutoButton(x, y) || strictlyInside(view_.scaleThumb, x, y);
     for (int k = 0; k < kHandleCount && !hit; ++k) hit = hitsHandle(handles_[static_cast<size_t>(k)], x, y);
     if (hit) cursor.set_cursor = PF_Cursor_FINGER_POINTER;
     event_extra->evt_out_flags |= PF_EO_HANDLED_EVENT;  // a cursor changes nothing the control shows
+}
+
+void HistogramEditor::applyAutoLevels(PF_ParamDef* params[], bool perChannel) {
+    if (!histogramCurrent_ || !params) return;  // pending, or no key: nothing to work from
+    const int channel = params[kParamChannel]->u.pd.value;
+    if (channel < kChannelRGB || channel > kChannelAlpha) return;
+    const PF_ParamDef* clip = params[kParamAutoClip];
+    const double clipPercent =
+        clip && clip->param_type == PF_Param_FLOAT_SLIDER ? clip->u.fs_d.value : kAutoClipDefault;
+    writeLevelChanges(params, autoLevels(shown_.counts, settingsOfParams(params), channel, perChannel, clipPercent));
 }
 
 void HistogramEditor::applyDrag(float x, float y, int32_t target, PF_ParamDef* params[]) {

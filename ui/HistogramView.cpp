@@ -59,6 +59,25 @@ void HistogramView::drawPanel(EffectCanvas& canvas, const EditorLayout& layout, 
         canvas.releaseObject(colourButton);
         canvas.releaseObject(combinedButton);
     }
+    // The auto button, in every view: a circle with an "A" in it.
+    {
+        const CanvasPoint c = layout.autoButtonCentre();
+        const auto cx = static_cast<float>(c.x);
+        const auto cy = static_cast<float>(c.y);
+        const auto radius = static_cast<float>(EditorLayout::kAutoButtonRadius);
+        std::unique_ptr<DRAWBOT_PathP> circle = canvas.newPath();
+        canvas.addEllipse(*circle, cx, cy, radius, radius);
+        canvas.strokePath(*pen, *circle);
+        std::unique_ptr<DRAWBOT_PathP> letter = canvas.newPath();
+        canvas.moveTo(*letter, cx - 3.0f, cy + 3.5f);
+        canvas.lineTo(*letter, cx, cy - 3.5f);
+        canvas.lineTo(*letter, cx + 3.0f, cy + 3.5f);
+        canvas.moveTo(*letter, cx - 1.7f, cy + 0.8f);
+        canvas.lineTo(*letter, cx + 1.7f, cy + 0.8f);
+        canvas.strokePath(*pen, *letter);
+        canvas.releaseObject(letter);
+        canvas.releaseObject(circle);
+    }
     canvas.releaseObject(pen);
     canvas.releaseObject(image);
 }

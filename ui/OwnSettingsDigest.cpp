@@ -39,6 +39,7 @@ uint64_t ownSettingsDigest(PF_ParamDef* params[]) {
             case PF_Param_POPUP: digest.add(def->u.pd.value); break;
             case PF_Param_FLOAT_SLIDER: digest.add(def->u.fs_d.value); break;
             case PF_Param_CHECKBOX: digest.add(def->u.bd.value); break;
+            case PF_Param_COLOR: digest.add(def->u.cd.value); break;
             default: break;  // no value of its own (groups, the custom control)
         }
     }

@@ -12,6 +12,7 @@
 #include "render/WorldOverlap.h"
 #include "render/WorldRows.h"
 #include "render/cpu/BandRunner.h"
+#include "render/cpu/ClipViewMaps.h"
 #include "render/cpu/CpuKernels.h"
 #include "render/cpu/Tables16Cache.h"
 
@@ -156,11 +157,12 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
         // Large frames: the tables (built in bands; kept for the next frames
         // with the same settings), then looked up. Small ones: the map itself.
         std::shared_ptr<const Tables16> kept;
-        if (pixels >= kEntries) {
+        if (pixels >= kEntries || settings.values().view != ClipView::Result) {  // a view changes the tables
             kept = cachedTables16(settings.values(), [&](Tables16& tables) {
                 tables.assign(4 * static_cast<size_t>(kTable16Entries), 0);
                 inBands(kEntries, 5, options,
                         [&](int first, int end) { buildTables16(maps, tables.data(), first, end); });
+                viewTables16(settings.values().view, tables.data());
             });
         }
         return [kept, maps, &kernels](const uint16_t* in, uint16_t* out, int width) {
@@ -183,8 +185,14 @@ void renderLevels16(const SanitisedSettings& settings, const PF_EffectWorld& inp
 void renderLevelsFloat(const SanitisedSettings& settings, const PF_EffectWorld& input, PF_EffectWorld& output,
                        const CpuRenderOptions& options) {
     renderFrame<float>(input, output, options, [&settings](const CpuKernels& kernels, long long) {
-        return [plan = floatPlanFor(FrameMaps(settings)), &kernels](const float* in, float* out, int width) {
-            kernels.floatRow(plan, in, out, width);
+        const FloatPlan plan = floatPlanFor(FrameMaps(settings));
+        const ClipView view = settings.values().view;
+        return [plan, view, clipView = ClipViewFloat(plan, view), &kernels](const float* in, float* out, int width) {
+            if (view != ClipView::Result) {
+                clipView.row(in, out, width);
+            } else {
+                kernels.floatRow(plan, in, out, width);
+            }
         };
     });
 }

@@ -79,6 +79,7 @@ void LevelsPass16::updateTable(const SanitisedSettings& settings) {
     // and blue, as host pixels lie. Codes above white hold white's entries.
     std::vector<uint16_t> tables(4 * static_cast<size_t>(kTable16Entries));
     buildTables16(FrameMaps(settings), tables.data(), 0, kTable16White + 1);
+    viewTables16(settings.values().view, tables.data());
     table_.resize(static_cast<size_t>(kTableWidth) * kTableRows);
     for (size_t k = 0; k < table_.size(); ++k) {
         const uint16_t* entry = tables.data() + k;
