@@ -5,7 +5,7 @@
 
 #include "params/LevelParameters.h"
 #include "params/ParamIndices.h"
-#include "render/cpu/CpuLevelsRenderer.h"
+#include "render/LevelsTables.h"
 
 namespace Ombrix::Levels {
 namespace {

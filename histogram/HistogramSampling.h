@@ -10,7 +10,7 @@
 
 #include "histogram/ChannelHistograms.h"
 #include "host/ae_effect.h"
-#include "render/WorldDepth.h"
+#include "host/PixelFormatCode.h"
 
 namespace Ombrix::Levels {
 
