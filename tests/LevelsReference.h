@@ -19,6 +19,16 @@ namespace zanth_test {
 using Ombrix::Levels::ChannelLevels;
 using Ombrix::Levels::LevelsSettings;
 
+// Levels that mix magnitudes at the limits of their ranges: an input range of
+// 1.6e-5 against output levels of 2550000 (a float map that loses its input
+// step to rounding gives whole channels wrong).
+inline void setMixedMagnitudes(LevelsSettings& s) {
+    s.green = {0, 1.6e-5, 1.0, 2550000, -2550000};
+    s.red = {254, 254 + 1.6e-5, 5.0, -2550000, 2550000};
+    s.blue = {127.5, 128, 0.01, 0.5, 254.5};
+    s.clipBlack = false;
+}
+
 // One map of a level x in the settings' 0..255 units, held within 0..255.
 inline double levelModel(double x, const ChannelLevels& c, bool clipBlack, bool clipWhite) {
     const double span = c.inputWhite - c.inputBlack;

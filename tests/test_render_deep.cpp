@@ -98,13 +98,7 @@ TEST_P(Deep16, EveryEdgeCodeAndADenseSampleMatchTheModel) {
 
 const DeepCase kDeepCases[] = {
     {"Defaults", [](LevelsSettings&) {}},
-    {"MixedMagnitudes",  // an input range of 1.6e-5 against output levels of 2550000
-     [](LevelsSettings& s) {
-         s.green = {0, 1.6e-5, 1.0, 2550000, -2550000};
-         s.red = {254, 254 + 1.6e-5, 5.0, -2550000, 2550000};
-         s.blue = {127.5, 128, 0.01, 0.5, 254.5};
-         s.clipBlack = false;
-     }},
+    {"MixedMagnitudes", zanth_test::setMixedMagnitudes},
     {"InputRange", [](LevelsSettings& s) { s.composite.inputBlack = 50, s.composite.inputWhite = 200; }},
     {"GammaFive", [](LevelsSettings& s) { s.composite.gamma = 5.0; }},
     {"GammaFifthClipsOff",
