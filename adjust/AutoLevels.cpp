@@ -64,13 +64,13 @@ std::vector<LevelChange> autoLevels(const ChannelHistograms& input, const Saniti
     std::vector<LevelChange> changes;
     if (input.red.size() < kBins || input.green.size() < kBins || input.blue.size() < kBins) return changes;
     if (channel == kChannelAlpha) {
-        if (input.alpha.size() >= static_cast<size_t>(kBins)) addRange(changes, kChannelAlpha - 1, input.alpha, clipPercent);
+        if (input.alpha.size() >= static_cast<size_t>(kBins)) addRange(changes, kBlockAlpha, input.alpha, clipPercent);
         return changes;
     }
     if (channel == kChannelRGB && !perChannel) {
         std::vector<int32_t> together(kBins, 0);
         for (int k = 0; k < kBins; ++k) together[k] = input.red[k] + input.green[k] + input.blue[k];
-        addRange(changes, 0, together, clipPercent);
+        addRange(changes, kBlockComposite, together, clipPercent);
         return changes;
     }
     // Each channel block acts on the composite block's output.
@@ -82,7 +82,7 @@ std::vector<LevelChange> autoLevels(const ChannelHistograms& input, const Saniti
     const std::vector<int32_t>* counts[] = {&input.red, &input.green, &input.blue};
     for (int c = 0; c < 3; ++c) {
         if (channel != kChannelRGB && channel != kChannelRed + c) continue;
-        addRange(changes, c + 1, through(composite.red, *counts[c]), clipPercent);
+        addRange(changes, kBlockRed + c, through(composite.red, *counts[c]), clipPercent);
     }
     return changes;
 }

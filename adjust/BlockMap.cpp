@@ -3,24 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/LevelsTables.h"
+
 namespace Ombrix::Levels {
 
-double BlockMap::normalised(double x) const {
-    const double span = levels.inputWhite - levels.inputBlack;
-    double v = span != 0.0 ? (x - levels.inputBlack) / span : x - levels.inputBlack;
-    const bool rising = levels.outputWhite > levels.outputBlack;
-    if (clipBlack) v = rising ? std::max(v, 0.0) : std::min(v, 1.0);
-    if (clipWhite) v = rising ? std::min(v, 1.0) : std::max(v, 0.0);
-    return v;
-}
+double BlockMap::normalised(double x) const { return inputPlace(x, mapValuesOf(levels, clipBlack, clipWhite)); }
 
-double BlockMap::operator()(double x) const {
-    double v = normalised(x);
-    const double g = levels.gamma;
-    if (g != 1.0 && v > 0.0) v = g > 0.0 ? std::pow(v, 1.0 / g) : (v < 1.0 ? 0.0 : (v > 1.0 ? HUGE_VAL : 1.0));
-    const double range = levels.outputWhite - levels.outputBlack;
-    return range != 0.0 ? v * range + levels.outputBlack : levels.outputBlack;
-}
+double BlockMap::operator()(double x) const { return unheldMapLevel(x, mapValuesOf(levels, clipBlack, clipWhite)); }
 
 std::optional<double> BlockMap::inverse(double y) const {
     const double range = levels.outputWhite - levels.outputBlack;
@@ -42,8 +31,7 @@ std::optional<double> BlockMap::inverse(double y) const {
 }
 
 BlockMap blockMap(const LevelsSettings& s, int block) {
-    const ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
-    return BlockMap{*blocks[block], s.clipBlack, s.clipWhite};
+    return BlockMap{s.*kBlocks[block], s.clipBlack, s.clipWhite};
 }
 
 }  // namespace Ombrix::Levels

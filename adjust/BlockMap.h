@@ -1,6 +1,7 @@
 // One block's map of a level (0..255 units) in double precision, as the
-// renderers take it but without the final hold to the picture's range, and
-// its inverse: the level that enters the block for a level it gives.
+// renderers take it (render/LevelsTables.h) but without the final hold to the
+// picture's range, and its inverse: the level that enters the block for a
+// level it gives.
 #pragma once
 
 #include <optional>
@@ -26,7 +27,7 @@ struct BlockMap {
     std::optional<double> inverse(double y) const;
 };
 
-// The block of the red (1), green (2) or blue (3) channel, and the composite.
+// The map of block `block` (LevelsBlock).
 BlockMap blockMap(const LevelsSettings& settings, int block);
 
 }  // namespace Ombrix::Levels

@@ -12,22 +12,20 @@ void readSlider(const PF_ParamDef* def, double& out) {
     if (def && def->param_type == PF_Param_FLOAT_SLIDER) out = def->u.fs_d.value;
 }
 
+void readCheckbox(const PF_ParamDef* def, bool& out) {
+    if (def && def->param_type == PF_Param_CHECKBOX) out = def->u.bd.value != 0;
+}
+
 }  // namespace
 
 SanitisedSettings settingsOfParams(PF_ParamDef* const params[]) {
     LevelsSettings s;
-    ChannelLevels* blocks[] = {&s.composite, &s.red, &s.green, &s.blue, &s.alpha};
-    for (int block = 0; block < kChannelCount; ++block) {
-        readSlider(params[blockStart(block) + kSlotInputBlack], blocks[block]->inputBlack);
-        readSlider(params[blockStart(block) + kSlotInputWhite], blocks[block]->inputWhite);
-        readSlider(params[blockStart(block) + kSlotGamma], blocks[block]->gamma);
-        readSlider(params[blockStart(block) + kSlotOutputBlack], blocks[block]->outputBlack);
-        readSlider(params[blockStart(block) + kSlotOutputWhite], blocks[block]->outputWhite);
+    for (int block = 0; block < kBlockCount; ++block) {
+        for (const LevelField& f : kLevelFields) {
+            readSlider(params[blockStart(block) + f.slot], (s.*kBlocks[block]).*f.member);
+        }
     }
-    const PF_ParamDef* clipBlack = params[kParamClipBlack];
-    const PF_ParamDef* clipWhite = params[kParamClipWhite];
-    if (clipBlack && clipBlack->param_type == PF_Param_CHECKBOX) s.clipBlack = clipBlack->u.bd.value != 0;
-    if (clipWhite && clipWhite->param_type == PF_Param_CHECKBOX) s.clipWhite = clipWhite->u.bd.value != 0;
+    for (const ClipField& clip : kClipFields) readCheckbox(params[clip.param], s.*clip.member);
     return s;
 }
 

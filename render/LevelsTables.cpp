@@ -5,11 +5,20 @@
 
 namespace Ombrix::Levels {
 
-double mapLevel(double x, const MapValues& m) {
+MapValues mapValuesOf(const ChannelLevels& l, bool clipBlack, bool clipWhite) {
+    return {l.inputBlack, l.inputWhite, l.gamma, l.outputBlack, l.outputWhite, clipBlack, clipWhite};
+}
+
+double inputPlace(double x, const MapValues& m) {
     double v = m.highIn != m.lowIn ? (x - m.lowIn) / (m.highIn - m.lowIn) : x - m.lowIn;
     const bool increasing = m.highOut > m.lowOut;
     if (m.clipBlack) v = increasing ? std::max(v, 0.0) : std::min(v, 1.0);
     if (m.clipWhite) v = increasing ? std::min(v, 1.0) : std::max(v, 0.0);
+    return v;
+}
+
+double unheldMapLevel(double x, const MapValues& m) {
+    double v = inputPlace(x, m);
     if (m.gamma != 1.0 && v > 0.0) {
         if (m.gamma > 0.0) {
             v = std::pow(v, 1.0 / m.gamma);
@@ -18,15 +27,15 @@ double mapLevel(double x, const MapValues& m) {
         }
     }
     // Equal output levels give that level, however large v (never 0 x infinity).
-    const double out = m.highOut != m.lowOut ? v * (m.highOut - m.lowOut) + m.lowOut : m.lowOut;
-    return std::min(std::max(out, 0.0), 255.0);
+    return m.highOut != m.lowOut ? v * (m.highOut - m.lowOut) + m.lowOut : m.lowOut;
 }
+
+double mapLevel(double x, const MapValues& m) { return std::min(std::max(unheldMapLevel(x, m), 0.0), 255.0); }
 
 FrameMaps::FrameMaps(const SanitisedSettings& settings) {
     const LevelsSettings& s = settings.values();
     for (int b = 0; b < kBlockCount; ++b) {
-        const ChannelLevels& l = s.*kBlocks[b];
-        block[b] = {l.inputBlack, l.inputWhite, l.gamma, l.outputBlack, l.outputWhite, s.clipBlack, s.clipWhite};
+        block[b] = mapValuesOf(s.*kBlocks[b], s.clipBlack, s.clipWhite);
     }
 }
 

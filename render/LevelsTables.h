@@ -27,8 +27,14 @@ struct MapValues {
     bool clipBlack, clipWhite;
 };
 
-// The map of a level, as above.
+MapValues mapValuesOf(const ChannelLevels& levels, bool clipBlack, bool clipWhite);
+
+// The map of a level, as above, and its steps: the input range's place of x
+// held by the clip flags (what the gamma acts on), and the map before the
+// final hold within 0..255.
 double mapLevel(double x, const MapValues& m);
+double inputPlace(double x, const MapValues& m);
+double unheldMapLevel(double x, const MapValues& m);
 
 // The five maps of a frame, by block (LevelsBlock).
 struct FrameMaps {
