@@ -32,9 +32,6 @@ public:
     int points() const { return width_ * height_; }
     int layerColumn(int x) const;
     int layerRow(int y) const;
-    // How many grid points take a layer pixel inside the rectangle
-    // [left, right) x [top, bottom) of the layer.
-    int pointsWithin(int left, int top, int right, int bottom) const;
 
 private:
     int width_ = 0;
@@ -57,12 +54,5 @@ inline uint8_t histogramBinFloat(PF_FpShort value) {
     if (value >= 1.0f) return 255;
     return static_cast<uint8_t>(std::lrint(value * 255.0f));
 }
-
-
-// Counts, into `histograms` (cleared first), every grid point whose layer pixel
-// lies in `part`: a world of `depth` holding the layer's pixels from
-// (left, top) of the layer on. Returns the number of points counted.
-int countLayerHistogram(const HistogramGrid& grid, const PF_EffectWorld& part, PixelFormatCode depth, int left,
-                        int top, ChannelHistograms& histograms);
 
 }  // namespace Ombrix::Levels
